@@ -1,0 +1,131 @@
+#include "msgbox.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QIcon>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QSize>
+
+namespace platform {
+namespace {
+
+MsgboxHandler &msgboxhandler()
+{
+    static MsgboxHandler handler;
+    return handler;
+}
+
+ModalHandler &modalhandler()
+{
+    static ModalHandler handler;
+    return handler;
+}
+
+// Without a display a real prompt would wait for ever; a test that forgot its script must
+// fail at once instead.
+bool headless()
+{
+    const QString name = QGuiApplication::platformName();
+    return name == QLatin1String("offscreen") || name == QLatin1String("minimal");
+}
+
+QPushButton *plainbutton(QMessageBox &box, QMessageBox::StandardButton which)
+{
+    QPushButton *button = box.addButton(which);
+    button->setIcon(QIcon());
+    return button;
+}
+
+} // namespace
+
+QString displaytext(const QString &text)
+{
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
+Answer msgbox(const QString &text, Buttons buttons, const QString &title)
+{
+    const QString shown = title.isEmpty() ? QString::fromLatin1(apptitle) : title;
+    if (msgboxhandler())
+        return msgboxhandler()(text, buttons, shown);
+    if (headless())
+        qFatal("Unexpected message box without a display: \"%s\" (title \"%s\")",
+               qPrintable(text), qPrintable(shown));
+
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(shown);
+    box.setIcon(QMessageBox::NoIcon);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(displaytext(text));
+
+    QPushButton *ok = nullptr;
+    QPushButton *yes = nullptr;
+    QPushButton *no = nullptr;
+    QPushButton *cancel = nullptr;
+    switch (buttons) {
+    case Buttons::Ok:
+        ok = plainbutton(box, QMessageBox::Ok);
+        box.setDefaultButton(ok);
+        box.setEscapeButton(ok);
+        break;
+    case Buttons::OkCancel:
+        ok = plainbutton(box, QMessageBox::Ok);
+        cancel = plainbutton(box, QMessageBox::Cancel);
+        box.setDefaultButton(ok);
+        box.setEscapeButton(cancel);
+        break;
+    case Buttons::YesNoCancel:
+        yes = plainbutton(box, QMessageBox::Yes);
+        no = plainbutton(box, QMessageBox::No);
+        cancel = plainbutton(box, QMessageBox::Cancel);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(cancel);
+        break;
+    }
+    box.exec();
+
+    const QAbstractButton *clicked = box.clickedButton();
+    if (clicked && clicked == ok)
+        return Answer::Ok;
+    if (clicked && clicked == yes)
+        return Answer::Yes;
+    if (clicked && clicked == no)
+        return Answer::No;
+    return Answer::Cancel;
+}
+
+void setmsgboxhandler(MsgboxHandler handler)
+{
+    msgboxhandler() = std::move(handler);
+}
+
+void showmodal(QDialog *dialog)
+{
+    if (modalhandler()) {
+        modalhandler()(dialog);
+        return;
+    }
+    if (headless())
+        qFatal("Unexpected modal window without a display: \"%s\"",
+               qPrintable(dialog->windowTitle()));
+    dialog->exec();
+}
+
+void setmodalhandler(ModalHandler handler)
+{
+    modalhandler() = std::move(handler);
+}
+
+QSize screensize()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().size() : QSize(1024, 768);
+}
+
+} // namespace platform

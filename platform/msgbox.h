@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QDialog;
+class QSize;
+
+// Message boxes and modal windows. Every prompt of the program goes through here, so that
+// tests can script each one.
+namespace platform {
+
+enum class Buttons { Ok, OkCancel, YesNoCancel };
+enum class Answer { Ok, Cancel, Yes, No };
+
+// The title shown when a message names none.
+inline constexpr const char *apptitle = "Quiz";
+
+// Shows text with the buttons and title (empty: "Quiz"), no icon. Esc and the close box
+// answer Cancel. A lone carriage return in text is shown as a line break.
+Answer msgbox(const QString &text, Buttons buttons = Buttons::Ok, const QString &title = {});
+
+// Replaces every message box; it receives the title already resolved ("Quiz" for none).
+using MsgboxHandler = std::function<Answer(const QString &text, Buttons, const QString &title)>;
+void setmsgboxhandler(MsgboxHandler handler);
+
+// Shows dialog modally and returns when it has closed.
+void showmodal(QDialog *dialog);
+
+// Replaces showmodal(): tests drive the live dialog through its handlers instead.
+using ModalHandler = std::function<void(QDialog *)>;
+void setmodalhandler(ModalHandler handler);
+
+// The primary screen's size in device-independent pixels.
+[[nodiscard]] QSize screensize();
+
+// The text as a message box shows it: a lone carriage return becomes a line break.
+[[nodiscard]] QString displaytext(const QString &text);
+
+} // namespace platform

@@ -1,0 +1,40 @@
+#include "process.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace platform {
+namespace {
+
+std::function<void(int)> &endhandler()
+{
+    static std::function<void(int)> handler;
+    return handler;
+}
+
+} // namespace
+
+QString commandline()
+{
+    return QCoreApplication::arguments().mid(1).join(QLatin1Char(' '));
+}
+
+void endprocess(int code)
+{
+    if (endhandler()) {
+        endhandler()(code);
+        return;
+    }
+    std::fflush(nullptr);
+    std::_Exit(code);
+}
+
+void setendprocesshandler(std::function<void(int)> handler)
+{
+    endhandler() = std::move(handler);
+}
+
+} // namespace platform

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+// The running process: its command line and its end.
+namespace platform {
+
+// Everything after the program's name, the arguments joined by single spaces.
+[[nodiscard]] QString commandline();
+
+// Ends the process at once, without closing windows or asking anything. Returns only when a
+// test has replaced it; callers return straight after it.
+void endprocess(int code = 0);
+
+// Tests replace the end of the process with a function that records it.
+void setendprocesshandler(std::function<void(int)> handler);
+
+} // namespace platform

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QRect>
+
+// Window and control geometry is designed in twips; on screen 15 twips are one
+// device-independent pixel. This is the one place where the two meet.
+namespace platform {
+
+[[nodiscard]] constexpr int twips(int value)
+{
+    return value >= 0 ? (value + 7) / 15 : -((-value + 7) / 15);
+}
+
+[[nodiscard]] constexpr QRect twipsrect(int left, int top, int width, int height)
+{
+    return QRect(twips(left), twips(top), twips(width), twips(height));
+}
+
+} // namespace platform

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "qbook.h"
+#include "files.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// The working state that every window shares, and the routines that move a quiz book
+// between its file and that state.
+namespace modquiz {
+
+// What the loader needs from the windows: the main window implements it. Storage never sees
+// a widget.
+class BookHost
+{
+public:
+    virtual ~BookHost() = default;
+
+    // True when the program was started with a command line.
+    [[nodiscard]] virtual bool startedwithcommandline() const = 0;
+    // The picker's mode; reading it when no picker exists creates a hidden one in Edit mode.
+    [[nodiscard]] virtual bool pickerineditmode() = 0;
+    virtual void showeditpanel() = 0;
+    // Empties the six edit boxes.
+    virtual void clearboxes() = 0;
+    // Presses the edit panel's First button: question 1 into the edit boxes.
+    virtual void cmdfirst_Click() = 0;
+    // Question 1 into the run panel.
+    virtual void firstquestion() = 0;
+    // The one message storage itself shows (a save that cannot create its file).
+    virtual void showmessage(const QString &text, const QString &title) = 0;
+};
+
+// The state shared by all windows. Question k of the open book is questions[k]; index 0
+// never holds a question, and an empty list means no questions at all.
+struct WorkingState
+{
+    QString qbpath;
+    QBookHeader qbheader;
+    QList<QuestionRecord> questions;
+    QuestionRecord workq;
+    qint16 curq = 0;
+    bool qbchanged = false;
+    QuestionRecord deletedq;
+    qint16 deletedpos = 0;
+    bool dlgok = false;
+    bool quizover = false;
+    platform::FileHandle bookfile = 0;
+};
+
+[[nodiscard]] WorkingState &state();
+
+// Back to the start-up values; closes the book file. For tests.
+void resetstate();
+
+// The windows that receive loadbook's hand-over; nullptr for none.
+void sethost(BookHost *host);
+
+// Number of questions held: the last index of questions, 0 when empty.
+[[nodiscard]] int lastquestion();
+
+// Resizes questions so that its last index is n, keeping what is there; n = 0 empties it.
+void resizequestions(int n);
+
+// Opens qbpath as bookfile for reading and writing, creating a missing file.
+[[nodiscard]] bool openbook();
+
+// Reads qbheader and every question from bookfile, sets curq and hands over to the host.
+[[nodiscard]] bool loadbook();
+
+// Writes qbheader at offset 0 of bookfile.
+[[nodiscard]] bool writeheader();
+
+// Writes the whole book to qbpath, replacing the old file only when every byte is written;
+// closes bookfile. On failure the old file and the book in memory stay as they were.
+[[nodiscard]] bool savebook();
+
+// Closes bookfile; closing a closed one does nothing.
+void closebook();
+
+// Reads the header of the file at path through a second, read-only handle into qbheader
+// (texts emptied first). False when the file cannot be opened (qbheader unchanged) or read.
+[[nodiscard]] bool previewheader(const QString &path);
+
+// Parses a whole book file: the header, then records while at least two unread bytes remain
+// (none when count is 0). False when it holds more than qbook::maxquestions records; header
+// and questions then hold what was read.
+[[nodiscard]] bool parsebook(QByteArrayView bytes, QBookHeader &header,
+                             QList<QuestionRecord> &questions);
+
+// The bytes of a whole book with the header's count set to the number of questions.
+// Empty optional when there are more than qbook::maxquestions questions.
+[[nodiscard]] std::optional<QByteArray> serializebook(const QBookHeader &header,
+                                                      const QList<QuestionRecord> &questions);
+
+} // namespace modquiz

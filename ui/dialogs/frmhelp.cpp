@@ -1,0 +1,3 @@
+#include "frmhelp.h"
+
+frmhelp::frmhelp(frmquiz *main, QWidget *parent) : QDialog(parent), m_main(main) {}

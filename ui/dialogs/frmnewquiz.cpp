@@ -1,0 +1,3 @@
+#include "frmnewquiz.h"
+
+frmnewquiz::frmnewquiz(frmquiz *main, QWidget *parent) : QDialog(parent), m_main(main) {}

@@ -1,0 +1,179 @@
+#pragma once
+
+#include "modquiz.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <array>
+
+class QAction;
+class QCloseEvent;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QWidget;
+class frmeditquiz;
+
+// The program's only top-level window: the menu bar, the run panel picqb and the edit panel
+// picedit. Handlers are plain members so that code and tests can "press" a button by calling
+// its handler, whether the button is enabled or its panel visible or not.
+class frmquiz final : public QMainWindow, public modquiz::BookHost
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmquiz)
+
+public:
+    explicit frmquiz(QWidget *parent = nullptr);
+    ~frmquiz() override;
+
+    // --- Start-up -------------------------------------------------------------------------
+    // The load step: initial states, the completed layout, One Chance from the settings
+    // store, then the command line. Runs once, before the window is shown.
+    void Form_Load(const QString &commandline);
+    void processcommandline(const QString &commandline);
+
+    // --- Menu commands ----------------------------------------------------------------------
+    void mnuquiznew_Click();
+    void mnuquizedit_Click();
+    void mnuquizrun_Click();
+    void mnuquizexit_Click();
+    void mnuonechance_Click();
+    void mnueditundodelete_Click();
+    void mnuinfo_Click();
+    void mnureadme_Click();
+    void mnuhelpabout_Click();
+
+    // Closing the main window (close box); false when the user chose to stay.
+    [[nodiscard]] bool Form_QueryUnload();
+
+    // The save prompt for unsaved changes: Yes presses Save, No drops the changes, Cancel
+    // keeps them. False only when the answer was Cancel.
+    [[nodiscard]] bool saveprompt();
+
+    // --- Run panel ----------------------------------------------------------------------------
+    void showquestion();
+    void firstquestion() override;
+    void nextquestion();
+    void cmdans_Click(int index);
+    void cmdskip_Click();
+    void cmdqbclose_Click();
+
+    // --- Edit panel ---------------------------------------------------------------------------
+    void fillboxes();
+    void readboxes();
+    void clearboxes() override;
+    [[nodiscard]] bool boxesfilled() const;
+    void cmdfirst_Click() override;
+    void cmdprev_Click();
+    void cmdnext_Click();
+    void cmdlast_Click();
+    void cmdadd_Click();
+    void cmdupdate_Click();
+    void cmddelete_Click();
+    void deletequestion();
+    void undodelete();
+    void cmdsave_Click();
+    // True when the panel closed; false when the user cancelled or a chosen save failed.
+    bool cmdeditclose_Click();
+    // Enables the edit panel's buttons for a book just opened for editing, by its stored
+    // count; also enables Add and Info.
+    void applyentrystate(qint16 count);
+    // Key handlers receive the typed character's code; setting it to 0 swallows it.
+    void txtquestion_KeyPress(int &keyascii);
+    void txtans_KeyPress(int index, int &keyascii);
+    void txtcorrect_KeyPress(int &keyascii);
+
+    // --- BookHost -----------------------------------------------------------------------------
+    [[nodiscard]] bool startedwithcommandline() const override;
+    [[nodiscard]] bool pickerineditmode() override;
+    void showeditpanel() override;
+    void showmessage(const QString &text, const QString &title) override;
+
+    // The picker: created hidden in Edit mode when first needed, discarded when it closes.
+    frmeditquiz *picker();
+    // Shows the picker modally and discards it afterwards.
+    void showpicker();
+
+    // --- Variables of the window --------------------------------------------------------------
+    bool editstarted = false;
+    int score = 0; // wider than 16 bits: the largest book scores 327,660
+    bool secondtry = false;
+    bool runonechance = false;
+    quint8 wrongbtn = 0;
+
+    // --- Menus ----------------------------------------------------------------------------
+    QMenu *mnuquiz = nullptr;
+    QAction *mnuquiznew = nullptr;
+    QAction *mnuquizedit = nullptr;
+    QAction *mnuquizrun = nullptr;
+    QAction *mnuquizexit = nullptr;
+    QMenu *mnuedit = nullptr;
+    QAction *mnuonechance = nullptr;
+    QAction *mnueditundodelete = nullptr;
+    QMenu *mnutools = nullptr;
+    QAction *mnuinfo = nullptr;
+    QMenu *mnuhelp = nullptr;
+    QAction *mnureadme = nullptr;
+    QAction *mnuhelpabout = nullptr;
+
+    // --- Run panel controls ---------------------------------------------------------------
+    QWidget *picqb = nullptr;
+    QLabel *labnum = nullptr;
+    QLabel *labquestion = nullptr;
+    std::array<QLabel *, 4> labans{};
+    std::array<QPushButton *, 4> cmdans{};
+    QPushButton *cmdqbclose = nullptr;
+    QPushButton *cmdskip = nullptr;
+    QFrame *Shape1 = nullptr;
+
+    // --- Edit panel controls --------------------------------------------------------------
+    QWidget *picedit = nullptr;
+    QLabel *labq = nullptr;
+    QLabel *labnum1 = nullptr;
+    QPlainTextEdit *txtquestion = nullptr;
+    QLabel *labanswer = nullptr;
+    QLabel *lab1 = nullptr;
+    QLabel *lab2 = nullptr;
+    QLabel *lab3 = nullptr;
+    QLabel *lab4 = nullptr;
+    std::array<QLineEdit *, 4> txtans{};
+    QLabel *labcorrectans = nullptr;
+    QLineEdit *txtcorrect = nullptr;
+    QFrame *Shape2 = nullptr;
+    QPushButton *cmddelete = nullptr;
+    QPushButton *cmdfirst = nullptr;
+    QPushButton *cmdprev = nullptr;
+    QPushButton *cmdnext = nullptr;
+    QPushButton *cmdlast = nullptr;
+    QPushButton *cmdadd = nullptr;
+    QPushButton *cmdupdate = nullptr;
+    QPushButton *cmdsave = nullptr;
+    QPushButton *cmdeditclose = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildmenus();
+    void buildrunpanel();   // ui/main/run
+    void buildeditpanel();  // ui/main/edit
+    void layoutrunpanel();  // stacks the answer rows under the question
+    void placewindow();
+    void endofquiz(bool onechancewrong);
+    // Filters keys of the edit boxes into the KeyPress handlers.
+    bool editboxkey(QObject *watched, QEvent *event);
+
+    QPointer<frmeditquiz> m_picker;
+    bool m_commandline = false;
+
+    // Private members of the run panel and start-up (frmquiz.cpp, run/).
+
+    // Private members of the edit panel (edit/).
+
+    // Private members of the menu commands (commands.cpp).
+};
