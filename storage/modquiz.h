@@ -68,6 +68,10 @@ void resizequestions(int n);
 // Opens qbpath as bookfile for reading and writing, creating a missing file.
 [[nodiscard]] bool openbook();
 
+// Opens qbpath as bookfile read-only: running a book never writes, so a book the user may
+// not change can still be taken.
+[[nodiscard]] bool openbookreadonly();
+
 // Reads qbheader and every question from bookfile, sets curq and hands over to the host.
 [[nodiscard]] bool loadbook();
 
