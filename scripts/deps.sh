@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the program needs, only those that are missing.
+#   scripts/deps.sh          what building and running needs
+#   scripts/deps.sh test     also what the whole test suite needs
+set -euo pipefail
+
+packages=(cmake make g++ pkg-config qt6-base-dev qt6-qpa-plugins fonts-liberation2)
+if [ "${1:-}" = test ]; then
+    # End-to-end tests in a real X window, the installed files, the accessibility tree.
+    packages+=(xvfb xauth xdotool x11-utils imagemagick desktop-file-utils shared-mime-info
+               dbus at-spi2-core python3 python3-gi gir1.2-atspi-2.0 libasan8 libubsan1)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "These packages are missing. Install them as root, then run this again:" >&2
+    echo "  apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
+    exit 1
+fi
+echo "Installing: ${missing[*]}"
+apt-get update -qq
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
