@@ -9,6 +9,8 @@
 #include <QScreen>
 #include <QSize>
 
+#include <memory>
+
 namespace platform {
 namespace {
 
@@ -49,55 +51,68 @@ QString displaytext(const QString &text)
     return shown;
 }
 
+std::unique_ptr<QMessageBox> makemsgbox(const QString &text, Buttons buttons, const QString &title,
+                                        QWidget *parent)
+{
+    auto box = std::make_unique<QMessageBox>(parent);
+    box->setWindowTitle(title.isEmpty() ? QString::fromLatin1(apptitle) : title);
+    box->setIcon(QMessageBox::NoIcon);
+    box->setTextFormat(Qt::PlainText);
+    box->setText(displaytext(text));
+    switch (buttons) {
+    case Buttons::Ok: {
+        QPushButton *ok = plainbutton(*box, QMessageBox::Ok);
+        box->setDefaultButton(ok);
+        box->setEscapeButton(ok);
+        break;
+    }
+    case Buttons::OkCancel: {
+        QPushButton *ok = plainbutton(*box, QMessageBox::Ok);
+        QPushButton *cancel = plainbutton(*box, QMessageBox::Cancel);
+        box->setDefaultButton(ok);
+        box->setEscapeButton(cancel);
+        break;
+    }
+    case Buttons::YesNoCancel: {
+        QPushButton *yes = plainbutton(*box, QMessageBox::Yes);
+        plainbutton(*box, QMessageBox::No);
+        QPushButton *cancel = plainbutton(*box, QMessageBox::Cancel);
+        box->setDefaultButton(yes);
+        box->setEscapeButton(cancel);
+        break;
+    }
+    }
+    return box;
+}
+
+Answer answerof(const QMessageBox &box)
+{
+    QAbstractButton *clicked = box.clickedButton();
+    if (!clicked)
+        return Answer::Cancel;
+    switch (box.standardButton(clicked)) {
+    case QMessageBox::Ok:
+        return Answer::Ok;
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
+}
+
 Answer msgbox(const QString &text, Buttons buttons, const QString &title)
 {
     const QString shown = title.isEmpty() ? QString::fromLatin1(apptitle) : title;
     if (msgboxhandler())
         return msgboxhandler()(text, buttons, shown);
     if (headless())
-        qFatal("Unexpected message box without a display: \"%s\" (title \"%s\")",
-               qPrintable(text), qPrintable(shown));
-
-    QMessageBox box(QApplication::activeWindow());
-    box.setWindowTitle(shown);
-    box.setIcon(QMessageBox::NoIcon);
-    box.setTextFormat(Qt::PlainText);
-    box.setText(displaytext(text));
-
-    QPushButton *ok = nullptr;
-    QPushButton *yes = nullptr;
-    QPushButton *no = nullptr;
-    QPushButton *cancel = nullptr;
-    switch (buttons) {
-    case Buttons::Ok:
-        ok = plainbutton(box, QMessageBox::Ok);
-        box.setDefaultButton(ok);
-        box.setEscapeButton(ok);
-        break;
-    case Buttons::OkCancel:
-        ok = plainbutton(box, QMessageBox::Ok);
-        cancel = plainbutton(box, QMessageBox::Cancel);
-        box.setDefaultButton(ok);
-        box.setEscapeButton(cancel);
-        break;
-    case Buttons::YesNoCancel:
-        yes = plainbutton(box, QMessageBox::Yes);
-        no = plainbutton(box, QMessageBox::No);
-        cancel = plainbutton(box, QMessageBox::Cancel);
-        box.setDefaultButton(yes);
-        box.setEscapeButton(cancel);
-        break;
-    }
-    box.exec();
-
-    const QAbstractButton *clicked = box.clickedButton();
-    if (clicked && clicked == ok)
-        return Answer::Ok;
-    if (clicked && clicked == yes)
-        return Answer::Yes;
-    if (clicked && clicked == no)
-        return Answer::No;
-    return Answer::Cancel;
+        qFatal("Unexpected message box without a display: \"%s\" (title \"%s\")", qPrintable(text),
+               qPrintable(shown));
+    const auto box = makemsgbox(text, buttons, shown, QApplication::activeWindow());
+    box->exec();
+    return answerof(*box);
 }
 
 void setmsgboxhandler(MsgboxHandler handler)

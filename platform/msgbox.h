@@ -4,8 +4,12 @@
 
 #include <functional>
 
+#include <memory>
+
 class QDialog;
+class QMessageBox;
 class QSize;
+class QWidget;
 
 // Message boxes and modal windows. Every prompt of the program goes through here, so that
 // tests can script each one.
@@ -34,6 +38,11 @@ void setmodalhandler(ModalHandler handler);
 
 // The primary screen's size in device-independent pixels.
 [[nodiscard]] QSize screensize();
+
+// The box msgbox() shows, built but not shown, and the answer a closed box gives.
+[[nodiscard]] std::unique_ptr<QMessageBox> makemsgbox(const QString &text, Buttons buttons,
+                                                      const QString &title, QWidget *parent);
+[[nodiscard]] Answer answerof(const QMessageBox &box);
 
 // The text as a message box shows it: a lone carriage return becomes a line break.
 [[nodiscard]] QString displaytext(const QString &text);
