@@ -1,7 +1,7 @@
 #pragma once
 
-#include "qbook.h"
 #include "files.h"
+#include "qbook.h"
 
 #include <QList>
 #include <QString>
@@ -90,13 +90,15 @@ void closebook();
 [[nodiscard]] bool previewheader(const QString &path);
 
 // Parses a whole book file: the header, then records while at least two unread bytes remain
-// (none when count is 0). False when it holds more than qbook::maxquestions records; header
-// and questions then hold what was read.
+// (none when count is 0). questions comes out as the working state holds it: empty, or index 0
+// unused and the records at 1..N. False when it holds more than qbook::maxquestions records;
+// header and questions then hold what was read.
 [[nodiscard]] bool parsebook(QByteArrayView bytes, QBookHeader &header,
                              QList<QuestionRecord> &questions);
 
-// The bytes of a whole book with the header's count set to the number of questions.
-// Empty optional when there are more than qbook::maxquestions questions.
+// The bytes of a whole book with the header's count set to the number of questions; questions
+// as the working state holds them (index 0 is not written). Empty optional when there are more than
+// qbook::maxquestions questions.
 [[nodiscard]] std::optional<QByteArray> serializebook(const QBookHeader &header,
                                                       const QList<QuestionRecord> &questions);
 
