@@ -1,78 +1,365 @@
 #include "frmquiz.h"
 
-// Stubs until this part is written.
+#include "modquiz.h"
+#include "msgbox.h"
+#include "qbook.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include <algorithm>
+#include <initializer_list>
+
+namespace {
+
+void setenabled(std::initializer_list<QPushButton *> buttons, bool enabled)
+{
+    for (QPushButton *button : buttons)
+        button->setEnabled(enabled);
+}
+
+// The whole number at the start of text, leading blanks skipped; 0 without a digit. A number
+// too big for the record's one-byte field is 0 as well, never a smaller number that would
+// pass for a valid answer.
+quint8 leadingnumber(const QString &text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t')))
+        ++i;
+    unsigned value = 0;
+    for (; i < text.size() && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'); ++i) {
+        value = value * 10 + static_cast<unsigned>(text[i].unicode() - '0');
+        if (value > 255)
+            return 0;
+    }
+    return static_cast<quint8>(value);
+}
+
+const QString fullmessage =
+    QStringLiteral("This quiz book is full: it cannot hold more than %1 questions")
+        .arg(qbook::maxquestions);
+
+} // namespace
 
 void frmquiz::fillboxes()
 {
+    const QuestionRecord &q = modquiz::state().workq;
+    {
+        const QSignalBlocker block(txtquestion);
+        txtquestion->setPlainText(q.question);
+    }
+    for (int i = 0; i < 4; ++i) {
+        const QSignalBlocker block(txtans[i]);
+        txtans[i]->setText(q.answers[i]);
+    }
+    // The one-character limit is for typing; a stored number of several digits must show
+    // whole and read back unchanged.
+    const QString correct = QString::number(q.correct);
+    const QSignalBlocker block(txtcorrect);
+    txtcorrect->setMaxLength(std::max<int>(1, static_cast<int>(correct.size())));
+    txtcorrect->setText(correct);
 }
 
 void frmquiz::readboxes()
 {
+    QuestionRecord &q = modquiz::state().workq;
+    q.question = txtquestion->toPlainText();
+    for (int i = 0; i < 4; ++i)
+        q.answers[i] = txtans[i]->text();
+    q.correct = leadingnumber(txtcorrect->text());
 }
 
 void frmquiz::clearboxes()
 {
+    {
+        const QSignalBlocker block(txtquestion);
+        txtquestion->clear();
+    }
+    for (QLineEdit *box : txtans) {
+        const QSignalBlocker block(box);
+        box->clear();
+    }
+    const QSignalBlocker block(txtcorrect);
+    txtcorrect->clear();
+    txtcorrect->setMaxLength(1);
 }
 
 bool frmquiz::boxesfilled() const
 {
-    return false;
+    if (txtquestion->document()->isEmpty() || txtcorrect->text().isEmpty())
+        return false;
+    return std::none_of(txtans.begin(), txtans.end(),
+                        [](const QLineEdit *box) { return box->text().isEmpty(); });
 }
+
+// --- Navigation ------------------------------------------------------------------------------
+
+namespace {
+
+// Question k into workq and the boxes; the number label too unless told otherwise.
+void showstored(frmquiz &w, int k, bool setlabel = true)
+{
+    auto &s = modquiz::state();
+    s.workq = s.questions[k];
+    w.fillboxes();
+    if (setlabel)
+        w.labnum1->setText(QString::number(k));
+}
+
+} // namespace
 
 void frmquiz::cmdfirst_Click()
 {
+    // Pressed in code only while the book has questions; on an empty book there is nothing
+    // to show.
+    if (modquiz::lastquestion() == 0)
+        return;
+    modquiz::state().curq = 1;
+    showstored(*this, 1);
+    setenabled({cmdlast, cmdnext}, true);
+    setenabled({cmdfirst, cmdprev}, false);
 }
 
 void frmquiz::cmdprev_Click()
 {
+    auto &s = modquiz::state();
+    const int n = modquiz::lastquestion();
+    if (n == 0)
+        return;
+    // From the new-question slot the previous question is the last stored one.
+    if (s.curq > n + 1)
+        s.curq = static_cast<qint16>(n + 1);
+    if (s.curq <= 1) {
+        s.curq = 1;
+        showstored(*this, 1);
+        setenabled({cmdprev, cmdfirst}, false);
+        return;
+    }
+    --s.curq;
+    showstored(*this, s.curq);
+    setenabled({cmdlast, cmdnext}, true);
 }
 
 void frmquiz::cmdnext_Click()
 {
+    auto &s = modquiz::state();
+    const int n = modquiz::lastquestion();
+    if (n == 0)
+        return;
+    // The end is found lazily: Next on the last question (or past it, on the new-question
+    // slot) shows the last one again and only then turns that end off.
+    if (s.curq >= n) {
+        s.curq = static_cast<qint16>(n);
+        showstored(*this, n);
+        setenabled({cmdnext, cmdlast}, false);
+        cmdadd->setFocus();
+        return;
+    }
+    s.curq = static_cast<qint16>(std::max<int>(s.curq, 0) + 1);
+    showstored(*this, s.curq);
+    setenabled({cmdfirst, cmdprev}, true);
 }
 
 void frmquiz::cmdlast_Click()
 {
+    auto &s = modquiz::state();
+    const int n = modquiz::lastquestion();
+    if (n == 0)
+        return;
+    s.curq = static_cast<qint16>(n);
+    showstored(*this, n);
+    setenabled({cmdfirst, cmdprev}, true);
+    setenabled({cmdlast, cmdnext}, false);
+    cmdadd->setFocus();
 }
+
+void frmquiz::applyentrystate(qint16 count)
+{
+    const bool navigation = count != 0 && count != 1;
+    const bool editing = count != 0;
+    setenabled({cmdfirst, cmdprev, cmdnext, cmdlast}, navigation);
+    setenabled({cmddelete, cmdupdate, cmdsave}, editing);
+    cmdadd->setEnabled(true);
+    mnuinfo->setEnabled(true);
+}
+
+// --- Editing operations ----------------------------------------------------------------------
 
 void frmquiz::cmdadd_Click()
 {
+    auto &s = modquiz::state();
+    if (boxesfilled()) {
+        const int n = modquiz::lastquestion();
+        const bool onslot = s.curq == 0 || s.curq > n;
+        if (onslot && n >= qbook::maxquestions) {
+            // Question numbers are 16-bit: one more question would have no number to show
+            // and could not be saved.
+            platform::msgbox(fullmessage);
+            txtquestion->setFocus();
+            return;
+        }
+        if (onslot) {
+            s.curq = static_cast<qint16>(n + 1);
+            modquiz::resizequestions(n + 1);
+            readboxes();
+            s.questions[s.curq] = s.workq;
+            clearboxes();
+            ++s.curq;
+        } else {
+            readboxes();
+            s.questions[s.curq] = s.workq;
+            s.curq = static_cast<qint16>(n + 1);
+            clearboxes();
+        }
+        setenabled({cmdfirst, cmdprev, cmddelete, cmdsave, cmdupdate}, true);
+        setenabled({cmdlast, cmdnext}, false);
+        labnum1->setText(QString::number(s.curq));
+        s.qbchanged = true;
+    }
+    txtquestion->setFocus();
 }
 
 void frmquiz::cmdupdate_Click()
 {
+    auto &s = modquiz::state();
+    const bool stored = s.curq >= 1 && s.curq <= modquiz::lastquestion();
+    if (!stored || !boxesfilled())
+        return;
+    readboxes();
+    s.questions[s.curq] = s.workq;
+    s.qbchanged = true;
+    cmdnext_Click();
+    cmdadd->setFocus();
 }
 
 void frmquiz::cmddelete_Click()
 {
+    auto &s = modquiz::state();
+    // The new-question slot holds no stored question, so there is nothing to delete there.
+    const bool stored = s.curq >= 1 && s.curq <= modquiz::lastquestion();
+    if (!stored || !boxesfilled())
+        return;
+    deletequestion();
+    if (s.curq != 0)
+        labnum1->setText(QString::number(s.curq));
+    else
+        setenabled({cmdfirst, cmdnext, cmdprev, cmdlast, cmddelete, cmdupdate, cmdsave}, false);
+    s.qbchanged = true;
 }
 
 void frmquiz::deletequestion()
 {
+    auto &s = modquiz::state();
+    const int n = modquiz::lastquestion();
+    if (s.curq < 1 || s.curq > n)
+        return;
+    mnueditundodelete->setEnabled(true);
+    s.deletedq = s.questions[s.curq];
+    s.deletedpos = s.curq;
+    if (n == 1) {
+        clearboxes();
+        s.curq = 0;
+        modquiz::resizequestions(0);
+        setenabled({cmdfirst, cmdnext, cmdprev, cmddelete, cmdlast}, false);
+        return;
+    }
+    s.questions.removeAt(s.curq);
+    if (s.curq > n - 1)
+        s.curq = static_cast<qint16>(n - 1);
+    showstored(*this, s.curq, /*setlabel=*/false);
 }
 
 void frmquiz::undodelete()
 {
+    auto &s = modquiz::state();
+    const int n = modquiz::lastquestion();
+    if (n >= qbook::maxquestions) {
+        // The question would make a book that can no longer be saved; the undo memory stays
+        // for when there is room again.
+        platform::msgbox(fullmessage);
+        return;
+    }
+    const int m = s.curq == 0 ? 1 : n + 1;
+    const int position = std::clamp<int>(s.deletedpos, 1, m);
+    if (n == 0) {
+        modquiz::resizequestions(1);
+        s.questions[1] = s.deletedq;
+    } else {
+        s.questions.insert(position, s.deletedq);
+    }
+    mnueditundodelete->setEnabled(false);
+    s.curq = static_cast<qint16>(position);
+
+    // The stored count, not the number of questions now held, decides where the end is.
+    setenabled({cmddelete, cmdupdate, cmdsave}, true);
+    if (position == 1) {
+        setenabled({cmdfirst, cmdprev}, false);
+        setenabled({cmdnext, cmdlast}, true);
+    } else if (position == s.qbheader.count) {
+        setenabled({cmdfirst, cmdprev}, true);
+        setenabled({cmdnext, cmdlast}, false);
+    } else {
+        setenabled({cmdfirst, cmdprev, cmdnext, cmdlast}, true);
+    }
+    showstored(*this, position);
 }
 
 void frmquiz::mnueditundodelete_Click()
 {
+    undodelete();
 }
 
 void frmquiz::cmdsave_Click()
 {
-}
-
-bool frmquiz::cmdeditclose_Click()
-{
-    return false;
-}
-
-void frmquiz::applyentrystate(qint16)
-{
+    auto &s = modquiz::state();
+    cmdadd_Click();
+    if (modquiz::savebook()) {
+        s.qbchanged = false;
+        return;
+    }
+    platform::msgbox(QStringLiteral("Error saving file"), platform::Buttons::Ok,
+                     QStringLiteral("Error"));
 }
 
 bool frmquiz::saveprompt()
 {
-    return false;
+    auto &s = modquiz::state();
+    const auto answer = platform::msgbox(QStringLiteral("Save Changes you made to ") + s.qbpath +
+                                             QStringLiteral("?"),
+                                         platform::Buttons::YesNoCancel, QStringLiteral("Save"));
+    switch (answer) {
+    case platform::Answer::Yes:
+        cmdsave_Click();
+        return true;
+    case platform::Answer::Cancel:
+        s.qbchanged = true;
+        return false;
+    default:
+        s.qbchanged = false;
+        return true;
+    }
+}
+
+bool frmquiz::cmdeditclose_Click()
+{
+    auto &s = modquiz::state();
+    if (s.qbchanged) {
+        if (!saveprompt())
+            return false;
+        // A save chosen with Yes that failed keeps the book open with its changes: closing
+        // now would lose them.
+        if (s.qbchanged)
+            return false;
+    }
+    picedit->hide();
+    modquiz::closebook();
+    modquiz::resizequestions(0);
+    s.curq = 0;
+    mnuinfo->setEnabled(false);
+    mnueditundodelete->setEnabled(false);
+    return true;
 }
