@@ -1,67 +1,359 @@
 #include "frmquiz.h"
 
-// Stubs until this part is written.
+#include "frmeditquiz.h"
+#include "msgbox.h"
+#include "settings.h"
+#include "twips.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFont>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QPushButton>
+
+namespace {
+
+// The design's face; Linux has no such font, so every control asks for it by name and gets
+// the metric-compatible Liberation Sans.
+const QString designface = QStringLiteral("MS Sans Serif");
+
+void substitutefonts()
+{
+    static const bool done = [] {
+        QFont::insertSubstitution(designface, QStringLiteral("Liberation Sans"));
+        return true;
+    }();
+    Q_UNUSED(done);
+}
+
+// The usual text-to-boolean rule of the settings store: true and false in any letter case,
+// or a number where 0 is false. Anything else keeps the option on, as a missing key does.
+bool settingtobool(const QString &text)
+{
+    const QString word = text.trimmed();
+    if (word.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (word.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
+        return false;
+    bool isnumber = false;
+    const double number = word.toDouble(&isnumber);
+    if (isnumber)
+        return number != 0.0;
+    return true;
+}
+
+// Removes the leading and trailing blanks only: other white space belongs to the path.
+QString trimspaces(const QString &text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == QLatin1Char(' '))
+        ++first;
+    while (last > first && text.at(last - 1) == QLatin1Char(' '))
+        --last;
+    return text.mid(first, last - first);
+}
+
+} // namespace
+
+QFont frmquiz::designfont(qreal points, bool bold)
+{
+    substitutefonts();
+    QFont font(designface);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
 
 frmquiz::frmquiz(QWidget *parent) : QMainWindow(parent)
 {
+    setObjectName(QStringLiteral("frmquiz"));
+    setWindowTitle(QStringLiteral("Quiz"));
+    setWindowIcon(QIcon(QStringLiteral(":/quiz.png")));
+    // A fixed single border: minimize box, close box, no maximize box.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFont(designfont(8.25, false));
+
+    buildmenus();
+
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("client"));
+    central->setFixedSize(platform::twips(9525), platform::twips(6030));
+    setCentralWidget(central);
+
+    // The picture lies under both panels; an opaque panel hides it.
+    m_background = new QLabel(central);
+    m_background->setObjectName(QStringLiteral("picbackground"));
+    m_background->setPixmap(QPixmap(QStringLiteral(":/background.png")));
+    m_background->setGeometry(0, 0, 636, 402);
+    m_background->setAccessibleName(QStringLiteral("Quiz"));
+
+    picqb = new QWidget(central);
+    picqb->setObjectName(QStringLiteral("picqb"));
+    picqb->setAutoFillBackground(true);
+    picqb->setGeometry(platform::twipsrect(0, 0, 9495, 6015));
+
+    picedit = new QWidget(central);
+    picedit->setObjectName(QStringLiteral("picedit"));
+    picedit->setAutoFillBackground(true);
+    picedit->setGeometry(platform::twipsrect(0, 0, 9285, 5775));
+
+    buildrunpanel();
+    buildeditpanel();
+
+    // The window's size follows the fixed client area and the menu bar; the user cannot
+    // resize it.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    installEventFilter(this);
+    modquiz::sethost(this);
 }
 
 frmquiz::~frmquiz()
 {
-}
-
-void frmquiz::Form_Load(const QString &)
-{
-}
-
-void frmquiz::processcommandline(const QString &)
-{
+    modquiz::sethost(nullptr);
+    delete m_picker.data();
 }
 
 void frmquiz::buildmenus()
 {
+    auto *bar = menuBar();
+    bar->setObjectName(QStringLiteral("menubar"));
+
+    auto addmenu = [bar](const char *name, const QString &caption) {
+        QMenu *menu = bar->addMenu(caption);
+        menu->setObjectName(QLatin1String(name));
+        return menu;
+    };
+    auto additem = [this](QMenu *menu, const char *name, const QString &caption,
+                          QKeyCombination shortcut, void (frmquiz::*handler)()) {
+        QAction *action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcut(QKeySequence(shortcut));
+        if (handler)
+            connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+
+    mnuquiz = addmenu("mnuquiz", QStringLiteral("&Quiz"));
+    mnuquiznew = additem(mnuquiz, "mnuquiznew", QStringLiteral("&New Quiz"), Qt::CTRL | Qt::Key_N,
+                         &frmquiz::mnuquiznew_Click);
+    mnuquizedit = additem(mnuquiz, "mnuquizedit", QStringLiteral("&Edit Quiz"),
+                          Qt::CTRL | Qt::Key_E, &frmquiz::mnuquizedit_Click);
+    mnuquizrun = additem(mnuquiz, "mnuquizrun", QStringLiteral("&Run Quiz"), Qt::CTRL | Qt::Key_R,
+                         &frmquiz::mnuquizrun_Click);
+    mnuquizexit = additem(mnuquiz, "mnuquizexit", QStringLiteral("E&xit"), Qt::CTRL | Qt::Key_Q,
+                          &frmquiz::mnuquizexit_Click);
+
+    mnuedit = addmenu("mnuedit", QStringLiteral("&Edit"));
+    mnuonechance = additem(mnuedit, "mnuonechance", QStringLiteral("&One Chance"),
+                           Qt::CTRL | Qt::Key_O, nullptr);
+    mnuonechance->setCheckable(true);
+    mnuonechance->setChecked(true);
+    // A checkable action flips its own check mark before it reports the trigger; the
+    // handler is the one place that flips it, so undo Qt's flip first.
+    connect(mnuonechance, &QAction::triggered, this, [this](bool checked) {
+        mnuonechance->setChecked(!checked);
+        mnuonechance_Click();
+    });
+    mnueditundodelete = additem(mnuedit, "mnueditundodelete", QStringLiteral("&Undo Delete"),
+                                Qt::CTRL | Qt::Key_Z, &frmquiz::mnueditundodelete_Click);
+
+    mnutools = addmenu("mnutools", QStringLiteral("&Tools"));
+    mnuinfo = additem(mnutools, "mnuinfo", QStringLiteral("&Info"), Qt::CTRL | Qt::Key_I,
+                      &frmquiz::mnuinfo_Click);
+
+    mnuhelp = addmenu("mnuhelp", QStringLiteral("&Help"));
+    mnureadme = additem(mnuhelp, "mnureadme", QStringLiteral("&Read me"), Qt::CTRL | Qt::Key_H,
+                        &frmquiz::mnureadme_Click);
+    mnuhelpabout = additem(mnuhelp, "mnuhelpabout", QStringLiteral("&About"), Qt::CTRL | Qt::Key_A,
+                           &frmquiz::mnuhelpabout_Click);
+}
+
+void frmquiz::Form_Load(const QString &commandline)
+{
+    auto &s = modquiz::state();
+
+    picqb->hide();
+    picedit->hide();
+
+    for (QPushButton *button :
+         {cmdnext, cmdprev, cmdfirst, cmdlast, cmddelete, cmdupdate, cmdsave}) {
+        if (button)
+            button->setEnabled(false);
+    }
+    mnueditundodelete->setEnabled(false);
+
+    s.curq = 0;
+    s.qbchanged = false;
+    secondtry = false;
+
+    layoutrunpanel();
+    placewindow();
+    for (QWidget *panel : {picedit, picqb})
+        panel->resize(frameGeometry().size());
+
+    score = 0;
+    mnuinfo->setEnabled(false);
+
+    mnuonechance->setChecked(
+        settingtobool(platform::readsetting(QStringLiteral("Tarvel"), QStringLiteral("General"),
+                                            QStringLiteral("onechance"), QStringLiteral("True"))));
+    runonechance = mnuonechance->isChecked();
+
+    m_commandline = !trimspaces(commandline).isEmpty();
+    if (m_commandline)
+        processcommandline(commandline);
+}
+
+void frmquiz::processcommandline(const QString &commandline)
+{
+    auto &s = modquiz::state();
+    const QString line = trimspaces(commandline);
+    if (line.isEmpty())
+        return;
+
+    // Unix paths start with a slash, so "/export/b.Q" must not read as the edit switch: a
+    // line that names an existing book as a whole is always run.
+    const bool editing = !platform::normalfileexists(line) &&
+                         line.left(2).compare(QLatin1String("/E"), Qt::CaseInsensitive) == 0;
+    s.qbpath = editing ? trimspaces(line.mid(2)) : line;
+
+    if (!platform::normalfileexists(s.qbpath)) {
+        platform::msgbox(editing ? QStringLiteral("File not found")
+                                 : QStringLiteral("Error : File not found"));
+        return;
+    }
+
+    // Taking a quiz never writes, so a book the user may not change still runs.
+    const bool opened = modquiz::openbook() || (!editing && modquiz::openbookreadonly());
+    if (!opened) {
+        platform::msgbox(QStringLiteral("Error: Cannot open file"));
+        return;
+    }
+    if (!modquiz::loadbook()) {
+        platform::msgbox(QStringLiteral("Error: cannot read file"));
+        platform::closeall();
+        return;
+    }
+    if (s.qbheader.magic != QLatin1String(qbook::magicmark)) {
+        platform::msgbox(QStringLiteral("Error : Invalid file type"));
+        platform::closeall();
+        return;
+    }
+
+    if (editing) {
+        s.dlgok = true;
+        editstarted = true;
+        picqb->hide();
+        picedit->show();
+        mnuinfo->setEnabled(true);
+        if (cmdadd)
+            cmdadd->setEnabled(true);
+        applyentrystate(s.qbheader.count);
+        return;
+    }
+
+    // A count that promises questions the file does not hold would show an empty question.
+    if (s.qbheader.count == 0 || modquiz::lastquestion() == 0) {
+        platform::msgbox(QStringLiteral("This file contanis 0 questions"));
+        platform::closeall();
+        return;
+    }
+    s.dlgok = true;
+    picqb->show();
+    picedit->hide();
+    showquestion();
 }
 
 void frmquiz::layoutrunpanel()
 {
+    // Stacked in twips from the labels' heights, so that rounding to pixels happens once
+    // per row and does not add up down the panel.
+    constexpr int gap = 160;
+    int top = (labquestion->y() + labquestion->height()) * 15 + gap;
+    for (int i = 0; i < 4; ++i) {
+        labans[i]->move(labans[i]->x(), platform::twips(top));
+        cmdans[i]->move(cmdans[i]->x(), platform::twips(top));
+        top += labans[i]->height() * 15 + gap;
+    }
 }
 
 void frmquiz::placewindow()
 {
+    if (QLayout *windowlayout = layout())
+        windowlayout->activate();
+    const QSize screen = platform::screensize() * 15;
+    const QSize window = frameGeometry().size() * 15;
+    const double top = screen.height() / 2.0 - window.height() / 2.0 - 600;
+    const double left = screen.width() / 2.0 - window.width() / 2.0;
+    move(platform::twips(qRound(left)), platform::twips(qRound(top)));
 }
 
 bool frmquiz::startedwithcommandline() const
 {
-    return false;
+    return m_commandline;
 }
 
 bool frmquiz::pickerineditmode()
 {
-    return false;
+    return picker()->ineditmode();
 }
 
 void frmquiz::showeditpanel()
 {
+    picedit->show();
 }
 
-void frmquiz::showmessage(const QString &, const QString &)
+void frmquiz::showmessage(const QString &text, const QString &title)
 {
+    platform::msgbox(text, platform::Buttons::Ok, title);
 }
 
 frmeditquiz *frmquiz::picker()
 {
-    return nullptr;
+    if (!m_picker) {
+        m_picker = new frmeditquiz(this, this);
+        m_picker->hide();
+    }
+    return m_picker;
 }
 
 void frmquiz::showpicker()
 {
+    platform::showmodal(picker());
+    // Every opening starts from the picker's design state, in Edit mode.
+    delete m_picker.data();
 }
 
-void frmquiz::closeEvent(QCloseEvent *)
+void frmquiz::closeEvent(QCloseEvent *event)
 {
+    if (Form_QueryUnload())
+        event->accept();
+    else
+        event->ignore();
 }
 
-bool frmquiz::eventFilter(QObject *, QEvent *)
+bool frmquiz::eventFilter(QObject *watched, QEvent *event)
 {
-    return false;
+    if (editboxkey(watched, event))
+        return true;
+    // Skip is the window's cancel button: Esc presses it wherever the focus is, but only
+    // while the run panel shows.
+    if (event->type() == QEvent::KeyPress && watched == this) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier &&
+            picqb->isVisible() && cmdskip->isEnabled()) {
+            cmdskip_Click();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }

@@ -9,6 +9,7 @@
 
 class QAction;
 class QCloseEvent;
+class QFont;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -172,8 +173,19 @@ private:
     bool m_commandline = false;
 
     // Private members of the run panel and start-up (frmquiz.cpp, run/).
+    // The design face "MS Sans Serif" at a size, bold or regular.
+    static QFont designfont(qreal points, bool bold);
+    // Sets labnum's caption; the label sizes itself to its text.
+    void setlabnum(const QString &caption);
+    // Judging ends the question: the advance, and the end of the quiz after the last one.
+    // True when the quiz ended.
+    bool finishquestion(bool onechancewrong);
+    QLabel *m_background = nullptr;
 
     // Private members of the edit panel (edit/).
 
     // Private members of the menu commands (commands.cpp).
+    // After New or Edit was given up: a run whose questions the edit panel's Close has
+    // emptied cannot go on, so it is closed.
+    void closeorphanedrun();
 };

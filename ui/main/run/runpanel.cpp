@@ -1,43 +1,274 @@
+// The run panel: asking the questions of the loaded book, judging answers, scoring, and the
+// Run and One Chance commands that start a run.
 #include "frmquiz.h"
 
-// Stubs until this part is written.
+#include "frmeditquiz.h"
+#include "msgbox.h"
+#include "settings.h"
+#include "twips.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+const QString answercaptions[4] = {QStringLiteral("&A:"), QStringLiteral("&B:"),
+                                   QStringLiteral("&C:"), QStringLiteral("&D:")};
+
+// Question and answer texts come from the book as they are: never rich text, never a
+// mnemonic, wrapped at word boundaries and cut off at the bottom of their rectangle.
+QLabel *textlabel(QWidget *parent, const char *name, const QString &caption, const QRect &rect,
+                  const QFont &font)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setFont(font);
+    label->setGeometry(rect);
+    return label;
+}
+
+QPushButton *runbutton(QWidget *parent, const char *name, const QString &caption, const QRect &rect)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    // No window of the program has a default button: Enter stays with the focused control.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    button->setGeometry(rect);
+    return button;
+}
+
+} // namespace
 
 void frmquiz::buildrunpanel()
 {
+    using platform::twipsrect;
+
+    // Created first so that it lies under the controls it frames.
+    Shape1 = new QFrame(picqb);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setFrameStyle(QFrame::Box | QFrame::Plain);
+    Shape1->setLineWidth(1);
+    Shape1->setForegroundRole(QPalette::WindowText);
+    Shape1->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Shape1->setGeometry(twipsrect(120, 0, 9255, 5535));
+
+    labnum = new QLabel(QStringLiteral("1"), picqb);
+    labnum->setObjectName(QStringLiteral("labnum"));
+    labnum->setTextFormat(Qt::PlainText);
+    labnum->setFont(designfont(9.75, true));
+    labnum->move(platform::twips(240), platform::twips(120));
+    labnum->adjustSize();
+
+    const QFont textfont = designfont(12, true);
+    labquestion = textlabel(picqb, "labquestion", QStringLiteral("Q1"),
+                            twipsrect(600, 120, 8640, 900), textfont);
+
+    const QFont letterfont = designfont(13.5, true);
+    const int designtops[4] = {1200, 2280, 3360, 4440};
+    static const char *const labnames[4] = {"labans0", "labans1", "labans2", "labans3"};
+    static const char *const cmdnames[4] = {"cmdans0", "cmdans1", "cmdans2", "cmdans3"};
+    for (int i = 0; i < 4; ++i) {
+        labans[i] = textlabel(picqb, labnames[i], QStringLiteral("Label1"),
+                              twipsrect(840, designtops[i], 8415, 855), textfont);
+        cmdans[i] = runbutton(picqb, cmdnames[i], answercaptions[i],
+                              twipsrect(240, designtops[i], 495, 495));
+        cmdans[i]->setFont(letterfont);
+        cmdans[i]->setAccessibleName(QStringLiteral("Answer %1").arg(QChar(u'A' + i)));
+        connect(cmdans[i], &QPushButton::clicked, this, [this, i] { cmdans_Click(i); });
+    }
+
+    cmdqbclose =
+        runbutton(picqb, "cmdqbclose", QStringLiteral("C&lose"), twipsrect(6000, 5640, 1815, 300));
+    cmdqbclose->setToolTip(QStringLiteral("Close Quiz Book"));
+    cmdqbclose->setAccessibleName(QStringLiteral("Close quiz book"));
+    connect(cmdqbclose, &QPushButton::clicked, this, &frmquiz::cmdqbclose_Click);
+
+    cmdskip =
+        runbutton(picqb, "cmdskip", QStringLiteral("&Skip"), twipsrect(1800, 5640, 1815, 300));
+    cmdskip->setToolTip(QStringLiteral("Skip Current Question"));
+    cmdskip->setAccessibleName(QStringLiteral("Skip"));
+    connect(cmdskip, &QPushButton::clicked, this, &frmquiz::cmdskip_Click);
+
+    // Tab order of the panel: Close, Skip, then the answers A to D.
+    setTabOrder(cmdqbclose, cmdskip);
+    setTabOrder(cmdskip, cmdans[0]);
+    for (int i = 1; i < 4; ++i)
+        setTabOrder(cmdans[i - 1], cmdans[i]);
+}
+
+void frmquiz::setlabnum(const QString &caption)
+{
+    labnum->setText(caption);
+    labnum->adjustSize();
 }
 
 void frmquiz::showquestion()
 {
+    const QuestionRecord &workq = modquiz::state().workq;
+    labquestion->setText(workq.question);
+    for (int i = 0; i < 4; ++i)
+        labans[i]->setText(workq.answers[i]);
 }
 
 void frmquiz::firstquestion()
 {
+    auto &s = modquiz::state();
+    s.curq = 1;
+    if (modquiz::lastquestion() >= 1)
+        s.workq = s.questions.at(1);
+    showquestion();
+    setlabnum(QString::number(s.curq));
 }
 
 void frmquiz::nextquestion()
 {
+    auto &s = modquiz::state();
+    s.quizover = false;
+    const int last = modquiz::lastquestion();
+    // The end is decided by the questions loaded, never by the header's count.
+    if (s.curq >= last) {
+        if (s.curq >= 1 && s.curq <= last)
+            s.workq = s.questions.at(s.curq);
+        showquestion();
+        s.quizover = true;
+        return;
+    }
+    ++s.curq;
+    s.workq = s.questions.at(s.curq);
+    showquestion();
+    setlabnum(QString::number(s.curq));
 }
 
-void frmquiz::cmdans_Click(int)
+bool frmquiz::finishquestion(bool onechancewrong)
 {
+    secondtry = false;
+    nextquestion();
+    if (!modquiz::state().quizover)
+        return false;
+    endofquiz(onechancewrong);
+    return true;
+}
+
+void frmquiz::cmdans_Click(int index)
+{
+    if (index < 0 || index > 3)
+        return;
+    const QuestionRecord &workq = modquiz::state().workq;
+    const bool right = index + 1 == workq.correct;
+    // A book may carry a number outside 1 to 4: nothing can be right then, and there is no
+    // answer text to reveal.
+    const bool hascorrect = workq.correct >= 1 && workq.correct <= 4;
+    const QString reveal = QStringLiteral("Sorry your answer is wrong\r\nCorrect answer is ") +
+                           (hascorrect ? workq.answers[workq.correct - 1] : QString());
+
+    bool ended = false;
+    if (right && (runonechance || !secondtry)) {
+        score += 10;
+        platform::msgbox(QStringLiteral("Your answer is correct 10 points added to your score"));
+        cmdans[wrongbtn]->setEnabled(true);
+        ended = finishquestion(false);
+    } else if (right) {
+        score += 5;
+        platform::msgbox(QStringLiteral("Your answer is correct 5 points added to your score"));
+        cmdans[wrongbtn]->setEnabled(true);
+        ended = finishquestion(false);
+    } else if (runonechance) {
+        platform::msgbox(reveal);
+        ended = finishquestion(true);
+    } else if (secondtry) {
+        platform::msgbox(reveal);
+        cmdans[wrongbtn]->setEnabled(true);
+        ended = finishquestion(false);
+    } else {
+        platform::msgbox(QStringLiteral("Sorry, Your answer is wrong \rPlease try again"));
+        cmdans[index]->setEnabled(false);
+        wrongbtn = static_cast<quint8>(index);
+        secondtry = true;
+    }
+    if (!ended)
+        cmdskip->setFocus();
 }
 
 void frmquiz::cmdskip_Click()
 {
+    nextquestion();
+    if (modquiz::state().quizover)
+        endofquiz(false);
+    secondtry = false;
+    for (QPushButton *button : cmdans)
+        button->setEnabled(true);
+}
+
+void frmquiz::endofquiz(bool onechancewrong)
+{
+    // Computed in int: the largest book holds 32,766 questions, 327,660 points.
+    const int maximum = 10 * int(modquiz::state().qbheader.count);
+    if (score == maximum) {
+        platform::msgbox(QStringLiteral("Congragulations You Won The Quiz\r\nYour Score is :%1"
+                                        "\r\nHave a nice day")
+                             .arg(score),
+                         platform::Buttons::Ok, QStringLiteral("Winner"));
+    } else {
+        platform::msgbox(
+            QStringLiteral("Quiz is over \rYour score is %1 out of %2").arg(score).arg(maximum),
+            platform::Buttons::Ok, QStringLiteral("Quiz Over"));
+    }
+    score = 0;
+    secondtry = false;
+    if (onechancewrong)
+        mnuonechance->setEnabled(false);
+    cmdqbclose_Click();
 }
 
 void frmquiz::cmdqbclose_Click()
 {
-}
-
-void frmquiz::endofquiz(bool)
-{
+    auto &s = modquiz::state();
+    picqb->hide();
+    modquiz::closebook();
+    modquiz::resizequestions(0);
+    s.curq = 0;
+    score = 0;
+    secondtry = false;
+    mnueditundodelete->setEnabled(false);
+    for (QPushButton *button : cmdans)
+        button->setEnabled(true);
 }
 
 void frmquiz::mnuquizrun_Click()
 {
+    auto &s = modquiz::state();
+    if (s.qbchanged && !saveprompt())
+        return;
+    if (editstarted && !cmdeditclose_Click())
+        return;
+    mnueditundodelete->setEnabled(false);
+    runonechance = mnuonechance->isChecked();
+    picker()->setopenmode();
+    s.dlgok = false;
+    showpicker();
+    if (s.dlgok) {
+        picqb->show();
+        picedit->hide();
+        setlabnum(QStringLiteral("1"));
+    } else if (picqb->isVisibleTo(this) && modquiz::lastquestion() == 0) {
+        // Closing the edit panel above took the running quiz's questions with it; a panel
+        // that can no longer go on is closed like its own Close button does.
+        cmdqbclose_Click();
+    }
+    score = 0;
 }
 
 void frmquiz::mnuonechance_Click()
 {
+    mnuonechance->setChecked(!mnuonechance->isChecked());
+    // Stored at once: the option survives a crash or a killed process.
+    platform::writesetting(
+        QStringLiteral("Tarvel"), QStringLiteral("General"), QStringLiteral("onechance"),
+        mnuonechance->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
 }
