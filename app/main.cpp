@@ -1,14 +1,47 @@
-// The quiz program: parses the command line, builds the main window and runs it.
+// The quiz program: answers --help and --version, or builds the main window and runs it.
+#include "cmdline.h"
 #include "frmquiz.h"
-#include "process.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
+namespace {
+
+QStringList arguments(int argc, char *argv[])
+{
+    QStringList list;
+    for (int i = 1; i < argc; ++i)
+        list.append(QString::fromLocal8Bit(argv[i]));
+    return list;
+}
+
+int print(const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    // Answered before QApplication exists, so that they need no display.
+    const QStringList args = arguments(argc, argv);
+    switch (cmdline::request(args)) {
+    case cmdline::Request::Help:
+        return print(cmdline::helptext());
+    case cmdline::Request::Version:
+        return print(cmdline::versiontext());
+    case cmdline::Request::Run:
+        break;
+    }
+
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quiz"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/quiz.png")));
     frmquiz window;
-    window.Form_Load(platform::commandline());
+    window.Form_Load(cmdline::commandline(args));
     window.show();
     return app.exec();
 }
