@@ -1,10 +1,253 @@
 #include "frmeditquiz.h"
 
-frmeditquiz::frmeditquiz(frmquiz *main, QWidget *parent) : QDialog(parent), m_main(main) {}
+#include "dialogsupport.h"
+#include "files.h"
+#include "folderlists.h"
+#include "folders.h"
+#include "frmquiz.h"
+#include "modquiz.h"
+#include "msgbox.h"
+#include "twips.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+const QString opencaption = QStringLiteral("&Open");
+
+QLabel *valuelabel(QWidget *parent, const char *name, int left, int top)
+{
+    QLabel *value = dialogs::label(parent, name, QString(), left, top);
+    QFont bold = value->font();
+    bold.setBold(true);
+    value->setFont(bold);
+    return value;
+}
+
+void setvalue(QLabel *value, const QString &text)
+{
+    value->setText(text);
+    value->adjustSize();
+}
+
+} // namespace
+
+frmeditquiz::frmeditquiz(frmquiz *main, QWidget *parent) : QDialog(parent), m_main(main)
+{
+    dialogs::setupwindow(this, QStringLiteral("Edit Quiz"), 7485, 3240);
+
+    Shape1 = new QFrame(this);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setFrameShape(QFrame::Box);
+    Shape1->setGeometry(platform::twipsrect(4440, 240, 2775, 2295));
+
+    Direditquiz = new dialogs::FolderList(this);
+    Direditquiz->setObjectName(QStringLiteral("Direditquiz"));
+    Direditquiz->setGeometry(platform::twipsrect(120, 120, 1935, 2565));
+    Direditquiz->setAccessibleName(QStringLiteral("Folders"));
+
+    Drveditquiz = new dialogs::DriveList(this);
+    Drveditquiz->setObjectName(QStringLiteral("Drveditquiz"));
+    Drveditquiz->setGeometry(platform::twipsrect(120, 2760, 1935, 315));
+    Drveditquiz->setAccessibleName(QStringLiteral("Drives"));
+
+    fileditquiz = new dialogs::BookList(this);
+    fileditquiz->setObjectName(QStringLiteral("fileditquiz"));
+    fileditquiz->setGeometry(platform::twipsrect(2280, 480, 2055, 2625));
+    fileditquiz->setAccessibleName(QStringLiteral("Quiz books"));
+
+    txtfname =
+        dialogs::textbox(this, "txtfname", QStringLiteral("File name"), 2280, 120, 2055, 285);
+    cmdedit = dialogs::button(this, "cmdedit", QStringLiteral("&Edit"), 4680, 2640, 1095, 495);
+    cmdcancel =
+        dialogs::button(this, "cmdcancel", QStringLiteral("&Cancel"), 6120, 2640, 1095, 495);
+
+    labcat = dialogs::label(this, "labcat", QStringLiteral("Catagory"), 4560, 360);
+    labcatagory = valuelabel(this, "labcatagory", 4680, 720);
+    labauth = dialogs::label(this, "labauth", QStringLiteral("Author"), 4560, 1080);
+    labauthor = valuelabel(this, "labauthor", 4680, 1440);
+    labc = dialogs::label(this, "labc", QStringLiteral("Number of Questions"), 4560, 1800);
+    labcount = valuelabel(this, "labcount", 4680, 2160);
+
+    setTabOrder(Direditquiz, Drveditquiz);
+    setTabOrder(Drveditquiz, fileditquiz);
+    setTabOrder(fileditquiz, cmdedit);
+    setTabOrder(cmdedit, cmdcancel);
+    setTabOrder(cmdcancel, txtfname);
+
+    // The lists open on the process's current folder, which they then keep in step with
+    // what they show; file names without a folder resolve against it.
+    const QString folder = platform::currentfolder();
+    Drveditquiz->showdriveof(folder);
+    if (Direditquiz->setpath(folder))
+        fileditquiz->setfolder(Direditquiz->path());
+
+    connect(Drveditquiz, &dialogs::DriveList::chosen, this, &frmeditquiz::Drveditquiz_Change);
+    connect(Direditquiz, &dialogs::FolderList::changed, this, &frmeditquiz::Direditquiz_Change);
+    connect(Direditquiz, &dialogs::FolderList::unreadable, this, &frmeditquiz::folderunreadable);
+    connect(fileditquiz, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!fileditquiz->selectedname().isEmpty())
+            fileditquiz_Click();
+    });
+    connect(fileditquiz, &QListWidget::itemDoubleClicked, this, &frmeditquiz::fileditquiz_DblClick);
+    new dialogs::KeyPressFilter(fileditquiz, [this](int &key) { fileditquiz_KeyPress(key); });
+    new dialogs::KeyPressFilter(txtfname, [this](int &key) { txtfname_KeyPress(key); });
+    connect(cmdedit, &QPushButton::clicked, this, &frmeditquiz::cmdedit_Click);
+    connect(cmdcancel, &QPushButton::clicked, this, &frmeditquiz::cmdcancel_Click);
+
+    Direditquiz->setFocus();
+}
 
 bool frmeditquiz::ineditmode() const
 {
-    return true;
+    return cmdedit->text() != opencaption;
 }
 
-void frmeditquiz::setopenmode() {}
+void frmeditquiz::setopenmode()
+{
+    setWindowTitle(QStringLiteral("Open"));
+    cmdedit->setText(opencaption);
+    cmdedit->setAccessibleName(dialogs::plaincaption(opencaption));
+}
+
+void frmeditquiz::Drveditquiz_Change()
+{
+    const QString drive = Drveditquiz->drive();
+    const QString folder = platform::drivefolder(drive);
+    if (!Direditquiz->setpath(folder)) {
+        platform::msgbox(dialogs::unreadabledrive(drive));
+        Drveditquiz->showdriveof(Direditquiz->path());
+        return;
+    }
+    // The folder change has made the folder current unless it reported that it could not.
+    if (platform::currentfolder() != Direditquiz->path() || !platform::setcurrentdrive(drive))
+        Drveditquiz->showdriveof(platform::currentfolder());
+}
+
+void frmeditquiz::Direditquiz_Change()
+{
+    const QString folder = Direditquiz->path();
+    if (!platform::setcurrentfolder(folder)) {
+        platform::msgbox(dialogs::unreadablefolder(folder));
+        // Back to the folder that is current, which was readable a moment ago.
+        Direditquiz->setpath(platform::currentfolder());
+        return;
+    }
+    fileditquiz->setfolder(folder);
+    Drveditquiz->showdriveof(folder);
+}
+
+void frmeditquiz::folderunreadable(const QString &folder)
+{
+    platform::msgbox(dialogs::unreadablefolder(folder));
+}
+
+void frmeditquiz::fileditquiz_Click()
+{
+    auto &state = modquiz::state();
+    modquiz::closebook();
+    txtfname->setText(fileditquiz->selectedname());
+    state.qbpath = txtfname->text();
+    if (!platform::normalfileexists(state.qbpath)) {
+        platform::msgbox(QStringLiteral("File not found"));
+        return;
+    }
+    if (!modquiz::previewheader(state.qbpath)) {
+        platform::msgbox(QStringLiteral("Error: Cannot open file"));
+        return;
+    }
+    showpreview();
+}
+
+void frmeditquiz::showpreview()
+{
+    const QBookHeader &header = modquiz::state().qbheader;
+    setvalue(labcatagory, header.category);
+    setvalue(labauthor, header.author);
+    setvalue(labcount, QString::number(header.count));
+}
+
+void frmeditquiz::fileditquiz_DblClick()
+{
+    txtfname->setText(fileditquiz->selectedname());
+    cmdedit_Click();
+}
+
+void frmeditquiz::fileditquiz_KeyPress(int &keyascii)
+{
+    if (keyascii != 13)
+        return;
+    keyascii = 0;
+    cmdedit_Click();
+}
+
+void frmeditquiz::txtfname_KeyPress(int &keyascii)
+{
+    if (keyascii != 13)
+        return;
+    keyascii = 0;
+    cmdedit_Click();
+}
+
+void frmeditquiz::cmdedit_Click()
+{
+    auto &state = modquiz::state();
+    const QString name = txtfname->text();
+    if (name.isEmpty()) {
+        platform::msgbox(QStringLiteral("please select a file"));
+        return;
+    }
+    if (const QString refused = dialogs::refusedname(name); !refused.isEmpty()) {
+        platform::msgbox(refused);
+        return;
+    }
+    if (!platform::normalfileexists(name)) {
+        platform::msgbox(QStringLiteral("File not found"));
+        return;
+    }
+
+    m_main->cmdqbclose_Click();
+    // Close asked about unsaved changes and the user kept them (or their save failed).
+    if (!m_main->cmdeditclose_Click())
+        return;
+
+    state.qbpath = name;
+    const bool editmode = ineditmode();
+    // A run never writes, so a book the user may not change can still be taken.
+    const bool opened = modquiz::openbook() || (!editmode && modquiz::openbookreadonly());
+    if (!opened) {
+        platform::msgbox(QStringLiteral("Error: Cannot open file"));
+        return;
+    }
+    if (!modquiz::loadbook()) {
+        platform::msgbox(QStringLiteral("Error: cannot read file"));
+        return;
+    }
+    if (!editmode) {
+        if (state.qbheader.count == 0) {
+            platform::msgbox(QStringLiteral("This file contanis 0 questions"));
+            return;
+        }
+        state.dlgok = true;
+        accept();
+        return;
+    }
+    state.dlgok = true;
+    m_main->applyentrystate(state.qbheader.count);
+    accept();
+}
+
+void frmeditquiz::cmdcancel_Click()
+{
+    modquiz::closebook();
+    modquiz::state().dlgok = false;
+    QDialog::reject();
+}
+
+void frmeditquiz::reject()
+{
+    cmdcancel_Click();
+}

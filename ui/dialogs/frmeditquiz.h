@@ -2,9 +2,20 @@
 
 #include <QDialog>
 
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
 class frmquiz;
 
-// Placeholder until this dialog is written.
+namespace dialogs {
+class BookList;
+class DriveList;
+class FolderList;
+} // namespace dialogs
+
+// The quiz book picker: chooses a book by drive, folder and file, previews its header, and
+// loads it for editing (Edit mode) or for a run (Open mode).
 class frmeditquiz final : public QDialog
 {
     Q_OBJECT
@@ -18,6 +29,37 @@ public:
     // Title "Open", confirm caption "&Open".
     void setopenmode();
 
+    // --- Handlers -------------------------------------------------------------------------
+    void Drveditquiz_Change();
+    void Direditquiz_Change();
+    void fileditquiz_Click();
+    void fileditquiz_DblClick();
+    void fileditquiz_KeyPress(int &keyascii);
+    void txtfname_KeyPress(int &keyascii);
+    void cmdedit_Click();
+    void cmdcancel_Click();
+
+    // Esc and the close box press Cancel.
+    void reject() override;
+
+    // --- Controls -------------------------------------------------------------------------
+    dialogs::FolderList *Direditquiz = nullptr;
+    dialogs::DriveList *Drveditquiz = nullptr;
+    dialogs::BookList *fileditquiz = nullptr;
+    QLineEdit *txtfname = nullptr;
+    QPushButton *cmdedit = nullptr;
+    QPushButton *cmdcancel = nullptr;
+    QLabel *labcat = nullptr;
+    QLabel *labcatagory = nullptr;
+    QLabel *labauth = nullptr;
+    QLabel *labauthor = nullptr;
+    QLabel *labc = nullptr;
+    QLabel *labcount = nullptr;
+    QFrame *Shape1 = nullptr;
+
 private:
+    void showpreview();
+    void folderunreadable(const QString &folder);
+
     frmquiz *m_main;
 };

@@ -2,9 +2,11 @@
 
 #include <QDialog>
 
+class QPlainTextEdit;
+class QPushButton;
 class frmquiz;
 
-// Placeholder until this dialog is written.
+// The Help window: the built-in read-me text, read-only, scrolled to the top.
 class frmhelp final : public QDialog
 {
     Q_OBJECT
@@ -13,6 +15,18 @@ class frmhelp final : public QDialog
 public:
     explicit frmhelp(frmquiz *main, QWidget *parent = nullptr);
 
+    // The read-me as the program holds it, lines ending in CR LF.
+    [[nodiscard]] static QString readmetext();
+
+    void cmdok_Click();
+
+    QPlainTextEdit *txthelp = nullptr;
+    QPushButton *cmdok = nullptr;
+
+protected:
+    // Esc does not close this window; only its button and its close box do.
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
-    frmquiz *m_main;
+    [[maybe_unused]] frmquiz *m_main;
 };

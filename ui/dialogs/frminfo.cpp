@@ -1,3 +1,89 @@
 #include "frminfo.h"
 
-frminfo::frminfo(frmquiz *main, QWidget *parent) : QDialog(parent), m_main(main) {}
+#include "dialogsupport.h"
+#include "modquiz.h"
+#include "msgbox.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+frminfo::frminfo(frmquiz *main, QWidget *parent) : QDialog(parent), m_main(main)
+{
+    dialogs::setupwindow(this, QStringLiteral("Info"), 3705, 3000);
+
+    labnam = dialogs::label(this, "labnam", QStringLiteral("Name"), 240, 480);
+    labname = dialogs::label(this, "labname", QString(), 960, 480, 2415, 255);
+    labcatagory = dialogs::label(this, "labcatagory", QStringLiteral("Catagory"), 240, 1080);
+    txtcatagory =
+        dialogs::textbox(this, "txtcatagory", QStringLiteral("Category"), 960, 960, 2415, 285);
+    labauthor = dialogs::label(this, "labauthor", QStringLiteral("Author"), 240, 1800);
+    txtauthor = dialogs::textbox(this, "txtauthor", QStringLiteral("Author"), 960, 1680, 2415, 285);
+    cmdok = dialogs::button(this, "cmdok", QStringLiteral("&OK"), 240, 2400, 1335, 495);
+    cmdcancel =
+        dialogs::button(this, "cmdcancel", QStringLiteral("&Cancel"), 2040, 2400, 1335, 495);
+
+    // The author comes first although it stands below the category.
+    setTabOrder(txtauthor, txtcatagory);
+    setTabOrder(txtcatagory, cmdok);
+    setTabOrder(cmdok, cmdcancel);
+
+    new dialogs::KeyPressFilter(txtcatagory, [this](int &key) { txtcatagory_KeyPress(key); });
+    new dialogs::KeyPressFilter(txtauthor, [this](int &key) { txtauthor_KeyPress(key); });
+    connect(cmdok, &QPushButton::clicked, this, &frminfo::cmdok_Click);
+    connect(cmdcancel, &QPushButton::clicked, this, &frminfo::cmdcancel_Click);
+
+    Form_Load();
+    txtauthor->setFocus();
+}
+
+void frminfo::Form_Load()
+{
+    auto &state = modquiz::state();
+    // The values come from the file, not from memory: an earlier OK that was not saved is
+    // replaced by what the file holds.
+    if (!modquiz::previewheader(state.qbpath)) {
+        platform::msgbox(QStringLiteral("Error: Cannot open file"));
+        return;
+    }
+    txtauthor->setText(state.qbheader.author);
+    txtcatagory->setText(state.qbheader.category);
+    labname->setText(state.qbpath);
+}
+
+void frminfo::cmdok_Click()
+{
+    auto &state = modquiz::state();
+    state.qbheader.author = txtauthor->text();
+    state.qbheader.category = txtcatagory->text();
+    state.qbchanged = true;
+    accept();
+}
+
+void frminfo::cmdcancel_Click()
+{
+    QDialog::reject();
+}
+
+void frminfo::reject()
+{
+    cmdcancel_Click();
+}
+
+void frminfo::txtcatagory_KeyPress(int &keyascii)
+{
+    if (keyascii != 13)
+        return;
+    keyascii = 0;
+    if (!txtcatagory->text().isEmpty())
+        txtauthor->setFocus();
+}
+
+void frminfo::txtauthor_KeyPress(int &keyascii)
+{
+    if (keyascii != 13)
+        return;
+    keyascii = 0;
+    if (!txtauthor->text().isEmpty())
+        cmdok_Click();
+}

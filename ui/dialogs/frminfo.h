@@ -2,9 +2,13 @@
 
 #include <QDialog>
 
+class QLabel;
+class QLineEdit;
+class QPushButton;
 class frmquiz;
 
-// Placeholder until this dialog is written.
+// The Info dialog: shows the open book's path and the category and author stored in its file,
+// and lets the user change the two texts in memory; the next save writes them.
 class frminfo final : public QDialog
 {
     Q_OBJECT
@@ -12,6 +16,27 @@ class frminfo final : public QDialog
 
 public:
     explicit frminfo(frmquiz *main, QWidget *parent = nullptr);
+
+    // --- Handlers -------------------------------------------------------------------------
+    // Reads the stored header into the working state and the boxes; runs at creation.
+    void Form_Load();
+    void cmdok_Click();
+    void cmdcancel_Click();
+    void txtcatagory_KeyPress(int &keyascii);
+    void txtauthor_KeyPress(int &keyascii);
+
+    // Esc and the close box press Cancel.
+    void reject() override;
+
+    // --- Controls -------------------------------------------------------------------------
+    QLabel *labnam = nullptr;
+    QLabel *labname = nullptr;
+    QLabel *labcatagory = nullptr;
+    QLineEdit *txtcatagory = nullptr;
+    QLabel *labauthor = nullptr;
+    QLineEdit *txtauthor = nullptr;
+    QPushButton *cmdok = nullptr;
+    QPushButton *cmdcancel = nullptr;
 
 private:
     frmquiz *m_main;

@@ -1,32 +1,122 @@
 #include "frmquiz.h"
 
-// Stubs until this part is written.
+#include "files.h"
+#include "frmabout.h"
+#include "frmeditquiz.h"
+#include "frmhelp.h"
+#include "frminfo.h"
+#include "frmnewquiz.h"
+#include "modquiz.h"
+#include "msgbox.h"
+#include "process.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <memory>
+
+namespace {
+
+// Every window of these commands starts from its design state, so it is built for each
+// opening and discarded when it closes.
+template <typename Window> void showfresh(frmquiz *main)
+{
+    const auto window = std::make_unique<Window>(main, main);
+    platform::showmodal(window.get());
+}
+
+} // namespace
 
 void frmquiz::mnuquiznew_Click()
 {
+    auto &state = modquiz::state();
+    state.dlgok = false;
+    if (state.qbchanged && !saveprompt())
+        return;
+    // Close kept the book (the user cancelled its prompt or the save failed): stop here too.
+    if (editstarted && !cmdeditclose_Click())
+        return;
+    showfresh<frmnewquiz>(this);
+    if (!state.dlgok) {
+        closeorphanedrun();
+        return;
+    }
+    labnum1->setText(QStringLiteral("1"));
+    editstarted = true;
 }
 
 void frmquiz::mnuquizedit_Click()
 {
+    auto &state = modquiz::state();
+    if (state.qbchanged && !saveprompt())
+        return;
+    if (editstarted && !cmdeditclose_Click())
+        return;
+    state.dlgok = false;
+    picker();
+    showpicker();
+    if (!state.dlgok) {
+        closeorphanedrun();
+        return;
+    }
+    editstarted = true;
+    picqb->setVisible(false);
+    picedit->setVisible(true);
+    txtquestion->setFocus();
+    labnum1->setText(QStringLiteral("1"));
+}
+
+void frmquiz::closeorphanedrun()
+{
+    // The edit panel's Close empties the question list even while a quiz is on screen; a run
+    // without its questions cannot go on, so it ends here.
+    const bool running = picqb->isVisibleTo(this);
+    if (running && modquiz::lastquestion() == 0)
+        cmdqbclose_Click();
 }
 
 void frmquiz::mnuquizexit_Click()
 {
+    // Close kept the book (the user cancelled its prompt or the save failed): the program
+    // goes on with the book and its changes.
+    if (!cmdeditclose_Click())
+        return;
+    cmdqbclose_Click();
+    auto &state = modquiz::state();
+    modquiz::resizequestions(0);
+    state.curq = 0;
+    platform::closeall();
+    platform::endprocess(0);
 }
 
 bool frmquiz::Form_QueryUnload()
 {
-    return false;
+    auto &state = modquiz::state();
+    if (state.qbchanged) {
+        if (!saveprompt())
+            return false;
+        // Yes was chosen and the save failed: leaving now would lose the changes.
+        if (state.qbchanged)
+            return false;
+    }
+    modquiz::resizequestions(0);
+    state.curq = 0;
+    modquiz::closebook();
+    return true;
 }
 
 void frmquiz::mnuinfo_Click()
 {
+    showfresh<frminfo>(this);
 }
 
 void frmquiz::mnureadme_Click()
 {
+    showfresh<frmhelp>(this);
 }
 
 void frmquiz::mnuhelpabout_Click()
 {
+    showfresh<frmabout>(this);
 }

@@ -1,0 +1,179 @@
+#include "folderlists.h"
+
+#include "folders.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QStyle>
+
+namespace dialogs {
+namespace {
+
+constexpr int folderrole = Qt::UserRole;
+
+QString indent(int depth)
+{
+    return QString(depth * 2, QLatin1Char(' '));
+}
+
+// The folder and each folder above it, the root first.
+QStringList chainof(const QString &folder)
+{
+    QStringList chain;
+    QDir dir(folder);
+    chain.prepend(dir.absolutePath());
+    while (dir.cdUp())
+        chain.prepend(dir.absolutePath());
+    return chain;
+}
+
+QString displayname(const QString &folder)
+{
+    const QString name = QFileInfo(folder).fileName();
+    return name.isEmpty() ? QDir::toNativeSeparators(folder) : name;
+}
+
+} // namespace
+
+bool readablefolder(const QString &folder)
+{
+    const QFileInfo info(folder);
+    if (folder.isEmpty() || !info.isDir() || !info.isReadable() || !info.isExecutable())
+        return false;
+    // Every folder that can be listed holds "." and "..": an empty listing is a refusal that
+    // the permission bits did not show.
+    return !QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System).isEmpty();
+}
+
+DriveList::DriveList(QWidget *parent) : QComboBox(parent)
+{
+    setEditable(false);
+    connect(this, &QComboBox::activated, this, &DriveList::chosen);
+}
+
+void DriveList::showdriveof(const QString &folder)
+{
+    const QSignalBlocker blocker(this);
+    clear();
+    addItems(platform::drives());
+    const QString drive = platform::driveof(folder);
+    int index = findText(drive);
+    if (index < 0) {
+        addItem(drive);
+        index = count() - 1;
+    }
+    setCurrentIndex(index);
+}
+
+QString DriveList::drive() const
+{
+    return currentText();
+}
+
+FolderList::FolderList(QWidget *parent) : QListWidget(parent)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(this, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem *item) { openrow(row(item)); });
+}
+
+bool FolderList::setpath(const QString &folder)
+{
+    if (!readablefolder(folder))
+        return false;
+    // The canonical form is what the process reports as its current folder.
+    const QString absolute = QFileInfo(folder).canonicalFilePath();
+    const QStringList chain = chainof(absolute);
+    const QStringList subfolders = QDir(absolute).entryList(
+        QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
+
+    const QSignalBlocker blocker(this);
+    clear();
+    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    for (int depth = 0; depth < chain.size(); ++depth) {
+        auto *item = new QListWidgetItem(open, indent(depth) + displayname(chain[depth]), this);
+        item->setData(folderrole, chain[depth]);
+    }
+    const int opened = count() - 1;
+    for (const QString &name : subfolders) {
+        auto *item = new QListWidgetItem(closed, indent(chain.size()) + name, this);
+        item->setData(folderrole, QDir(absolute).filePath(name));
+    }
+    setCurrentRow(opened);
+
+    const bool moved = absolute != m_path;
+    m_path = absolute;
+    if (moved)
+        emit changed();
+    return true;
+}
+
+QString FolderList::folderat(int row) const
+{
+    const QListWidgetItem *entry = item(row);
+    return entry ? entry->data(folderrole).toString() : QString();
+}
+
+int FolderList::rowof(const QString &folder) const
+{
+    const QString absolute = QFileInfo(folder).canonicalFilePath();
+    for (int row = 0; row < count(); ++row) {
+        if (folderat(row) == absolute)
+            return row;
+    }
+    return -1;
+}
+
+void FolderList::openrow(int row)
+{
+    const QString folder = folderat(row);
+    if (folder.isEmpty())
+        return;
+    if (!setpath(folder))
+        emit unreadable(folder);
+}
+
+void FolderList::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        openrow(currentRow());
+        event->accept();
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+}
+
+BookList::BookList(QWidget *parent) : QListWidget(parent)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+}
+
+void BookList::setfolder(const QString &folder)
+{
+    const QSignalBlocker blocker(this);
+    clear();
+    QDir dir(folder);
+    dir.setNameFilters({QStringLiteral("*.q")});
+    // Name filters ignore letter case unless told otherwise, so "*.q" finds ".Q" books too.
+    addItems(dir.entryList(QDir::Files, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware));
+}
+
+QString BookList::selectedname() const
+{
+    const QList<QListWidgetItem *> chosen = selectedItems();
+    return chosen.isEmpty() ? QString() : chosen.first()->text();
+}
+
+bool BookList::selectname(const QString &name)
+{
+    const QList<QListWidgetItem *> found = findItems(name, Qt::MatchExactly);
+    if (found.isEmpty())
+        return false;
+    setCurrentItem(found.first());
+    found.first()->setSelected(true);
+    return true;
+}
+
+} // namespace dialogs
