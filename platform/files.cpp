@@ -33,8 +33,8 @@ QFile *lookup(FileHandle handle)
 // included: the program honours it as the user's wish not to change that book.
 bool readonlyfile(const QFileInfo &info)
 {
-    constexpr auto anywrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup |
-                              QFileDevice::WriteOther;
+    constexpr auto anywrite =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     return info.exists() && (!info.isWritable() || !(info.permissions() & anywrite));
 }
 
@@ -148,17 +148,26 @@ ReplaceResult replacefile(const QString &path, QByteArrayView bytes)
     const bool existed = old.exists();
     if (readonlyfile(old))
         return ReplaceResult::OpenFailed;
-    const QFileDevice::Permissions permissions = existed ? old.permissions() : QFileDevice::Permissions();
+    // Only the mode bits: Qt also reports what this process may do (the "User" flags), and
+    // handing those back would set owner bits the file never had, e.g. for the superuser.
+    const auto modebits = QFileDevice::Permissions::fromInt(0xF0FF);
+    const QFileDevice::Permissions permissions =
+        existed ? old.permissions() & modebits : QFileDevice::Permissions();
 
+    // Unbuffered, so that a failed write is seen here: QSaveFile ignores an error that only
+    // shows when its buffer is flushed on commit, and would put a cut file in place.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return ReplaceResult::OpenFailed;
-    if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
+    if (file.write(bytes.data(), bytes.size()) != bytes.size() ||
+        file.error() != QFileDevice::NoError) {
         file.cancelWriting();
         return ReplaceResult::WriteFailed;
     }
-    if (existed)
-        file.setPermissions(permissions);
+    if (existed && !file.setPermissions(permissions)) {
+        file.cancelWriting();
+        return ReplaceResult::WriteFailed;
+    }
     if (!file.commit())
         return ReplaceResult::WriteFailed;
     return ReplaceResult::Ok;

@@ -1,0 +1,83 @@
+// Text conversion for quiz book files: Windows-1252, every byte surviving a round trip.
+#include "ansi.h"
+
+#include <QTest>
+
+class tst_ansi : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void everyByteRoundTrips();
+    void codePageCharacters_data();
+    void codePageCharacters();
+    void outsideTheCodePage_data();
+    void outsideTheCodePage();
+};
+
+void tst_ansi::everyByteRoundTrips()
+{
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all.append(static_cast<char>(b));
+    const QString text = platform::fromansi(all);
+    QCOMPARE(text.size(), 256);
+    QCOMPARE(platform::toansi(text), all);
+    QCOMPARE(platform::ansilength(text), 256);
+    // No two bytes may share a character, or one of them would not come back.
+    for (int i = 0; i < 256; ++i) {
+        for (int j = i + 1; j < 256; ++j)
+            QVERIFY2(text[i] != text[j], qPrintable(QStringLiteral("%1 and %2").arg(i).arg(j)));
+    }
+}
+
+void tst_ansi::codePageCharacters_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("ASCII") << "Quiz 1?" << QByteArray("Quiz 1?");
+    QTest::newRow("euro sign") << QStringLiteral("\u20AC5")
+                               << QByteArray("\x80"
+                                             "5");
+    QTest::newRow("curly quotes and dash")
+        << QStringLiteral("\u201Chi\u201D \u2013") << QByteArray("\x93hi\x94 \x96");
+    QTest::newRow("Latin-1 letters")
+        << QStringLiteral("caf\u00E9 \u00DF\u00FF") << QByteArray("caf\xE9 \xDF\xFF");
+    QTest::newRow("trade mark, S caron, Y diaeresis")
+        << QStringLiteral("\u2122\u0160\u0178") << QByteArray("\x99\x8A\x9F");
+}
+
+void tst_ansi::codePageCharacters()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(platform::toansi(text), bytes);
+    QCOMPARE(platform::fromansi(bytes), text);
+    QCOMPARE(platform::ansilength(text), bytes.size());
+}
+
+void tst_ansi::outsideTheCodePage_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("Greek") << QStringLiteral("\u03B1=1") << QByteArray("?=1");
+    QTest::newRow("CJK") << QStringLiteral("\u6F22\u5B57") << QByteArray("??");
+    QTest::newRow("surrogate pair is one character")
+        << QStringLiteral("a\U0001F600b") << QByteArray("a?b");
+    QTest::newRow("two pairs") << QStringLiteral("\U0001F600\U0001D11E") << QByteArray("??");
+    QTest::newRow("lone high surrogate") << QString(QChar(0xD83D)) + "x" << QByteArray("?x");
+    QTest::newRow("lone low surrogate") << "x" + QString(QChar(0xDE00)) << QByteArray("x?");
+}
+
+void tst_ansi::outsideTheCodePage()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(platform::toansi(text), bytes);
+    QCOMPARE(platform::ansilength(text), bytes.size());
+}
+
+QTEST_GUILESS_MAIN(tst_ansi)
+#include "tst_ansi.moc"
