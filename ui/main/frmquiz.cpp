@@ -16,6 +16,13 @@
 #include <QPixmap>
 #include <QPushButton>
 
+// The pictures and texts are compiled into a static library, whose registration the linker
+// would drop as unreferenced: the window that shows them registers them itself.
+static void initresources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
 namespace {
 
 // The design's face; Linux has no such font, so every control asks for it by name and gets
@@ -72,6 +79,7 @@ QFont frmquiz::designfont(qreal points, bool bold)
 
 frmquiz::frmquiz(QWidget *parent) : QMainWindow(parent)
 {
+    initresources();
     setObjectName(QStringLiteral("frmquiz"));
     setWindowTitle(QStringLiteral("Quiz"));
     setWindowIcon(QIcon(QStringLiteral(":/quiz.png")));
