@@ -88,7 +88,7 @@ bool FolderList::setpath(const QString &folder)
     const QStringList subfolders = QDir(absolute).entryList(
         QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
 
-    const QSignalBlocker blocker(this);
+    QSignalBlocker blocker(this);
     clear();
     const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
@@ -102,6 +102,7 @@ bool FolderList::setpath(const QString &folder)
         item->setData(folderrole, QDir(absolute).filePath(name));
     }
     setCurrentRow(opened);
+    blocker.unblock();
 
     const bool moved = absolute != m_path;
     m_path = absolute;

@@ -78,12 +78,7 @@ frmeditquiz::frmeditquiz(frmquiz *main, QWidget *parent) : QDialog(parent), m_ma
     setTabOrder(cmdedit, cmdcancel);
     setTabOrder(cmdcancel, txtfname);
 
-    // The lists open on the process's current folder, which they then keep in step with
-    // what they show; file names without a folder resolve against it.
-    const QString folder = platform::currentfolder();
-    Drveditquiz->showdriveof(folder);
-    if (Direditquiz->setpath(folder))
-        fileditquiz->setfolder(Direditquiz->path());
+    syncwithcurrentfolder();
 
     connect(Drveditquiz, &dialogs::DriveList::chosen, this, &frmeditquiz::Drveditquiz_Change);
     connect(Direditquiz, &dialogs::FolderList::changed, this, &frmeditquiz::Direditquiz_Change);
@@ -99,6 +94,25 @@ frmeditquiz::frmeditquiz(frmquiz *main, QWidget *parent) : QDialog(parent), m_ma
     connect(cmdcancel, &QPushButton::clicked, this, &frmeditquiz::cmdcancel_Click);
 
     Direditquiz->setFocus();
+}
+
+void frmeditquiz::syncwithcurrentfolder()
+{
+    // The lists show the process's current folder and then keep it in step with what they
+    // show; file names without a folder resolve against it.
+    const QString folder = platform::currentfolder();
+    if (!Direditquiz->path().isEmpty() && Direditquiz->path() == folder)
+        return;
+    Drveditquiz->showdriveof(folder);
+    const QSignalBlocker blocker(Direditquiz);
+    if (Direditquiz->setpath(folder))
+        fileditquiz->setfolder(Direditquiz->path());
+}
+
+void frmeditquiz::showEvent(QShowEvent *event)
+{
+    syncwithcurrentfolder();
+    QDialog::showEvent(event);
 }
 
 bool frmeditquiz::ineditmode() const
@@ -224,6 +238,9 @@ void frmeditquiz::cmdedit_Click()
     }
     if (!modquiz::loadbook()) {
         platform::msgbox(QStringLiteral("Error: cannot read file"));
+        // The loader has already shown the edit panel; a half-read book must not be edited
+        // and then saved over the whole one.
+        m_main->cmdeditclose_Click();
         return;
     }
     if (!editmode) {

@@ -42,6 +42,10 @@ public:
     // Esc and the close box press Cancel.
     void reject() override;
 
+    // Brings the lists to the process's current folder, which another dialog may have moved
+    // since this window was built.
+    void syncwithcurrentfolder();
+
     // --- Controls -------------------------------------------------------------------------
     dialogs::FolderList *Direditquiz = nullptr;
     dialogs::DriveList *Drveditquiz = nullptr;
@@ -56,6 +60,9 @@ public:
     QLabel *labc = nullptr;
     QLabel *labcount = nullptr;
     QFrame *Shape1 = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private:
     void showpreview();
