@@ -1,0 +1,501 @@
+// The editing operations of the edit panel as a user goes through them: typing a book with
+// the Enter key, Add, Update, Delete, Undo Delete, Save and Close with its prompt.
+
+#include "frmquiz.h"
+#include "modquiz.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+bool openforedit(frmquiz &w, const QString &path)
+{
+    auto &s = modquiz::state();
+    s.qbpath = path;
+    if (!modquiz::openbook() || !modquiz::loadbook())
+        return false;
+    w.applyentrystate(s.qbheader.count);
+    w.picedit->show();
+    return true;
+}
+
+bool showactive(frmquiz &w)
+{
+    w.show();
+    w.activateWindow();
+    return QTest::qWaitForWindowActive(&w);
+}
+
+QString navstate(const frmquiz &w)
+{
+    QString out;
+    for (const QPushButton *b : {w.cmdfirst, w.cmdprev, w.cmdnext, w.cmdlast})
+        out += b->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+    return out;
+}
+
+// QTest::keyClicks knows ASCII only; other characters arrive as a key with their text.
+void typetext(QWidget *box, const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80)
+            QTest::keyClick(box, char(c.unicode()));
+        else
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+// Types a whole question into the focused box and on with Enter alone, as a user does.
+void typequestion(const QuestionRecord &q)
+{
+    QStringList texts{q.question};
+    for (const QString &answer : q.answers)
+        texts << answer;
+    texts << QString::number(q.correct);
+    for (const QString &text : texts) {
+        QWidget *box = QApplication::focusWidget();
+        typetext(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
+    }
+}
+
+void fillwith(frmquiz &w, const QuestionRecord &q)
+{
+    modquiz::state().workq = q;
+    w.fillboxes();
+}
+
+QList<QuestionRecord> bookquestions(const QString &path)
+{
+    QBookHeader header;
+    QList<QuestionRecord> questions;
+    if (!modquiz::parsebook(filebytes(path), header, questions) || questions.isEmpty())
+        return {};
+    return questions.mid(1);
+}
+
+const ExpectedMessage errorsaving{"Error saving file", Ok, "Error"};
+
+} // namespace
+
+class tst_editing : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void typeBookWithEnterKey();
+    void addOnShownQuestionOpensSlot();
+    void addWithEmptyBoxStoresNothing();
+    void update_data();
+    void update();
+    void deleteQuestion_data();
+    void deleteQuestion();
+    void deleteOnSlotDoesNothing();
+    void twoDeletesOneUndo();
+    void undoDeleteButtons_data();
+    void undoDeleteButtons();
+    void deleteSaveUndoClose();
+    void enterInCorrectBox();
+    void close_data();
+    void close();
+    void fullBook();
+};
+
+void tst_editing::typeBookWithEnterKey()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    const QString path = env.writebook("typed.Q", makeheader(0), {});
+    QVERIFY(openforedit(w, path));
+    QVERIFY(showactive(w));
+    w.txtquestion->setFocus();
+
+    typequestion({"Capital of France?", {"Paris", "Rome", "Oslo", "Bern"}, 1});
+    QCOMPARE(w.labnum1->text(), QStringLiteral("2"));
+    QCOMPARE(QApplication::focusWidget(), w.txtquestion);
+    typequestion({QStringLiteral("Caf\u00e9 or th\u00e9?"), {"3", "4", "5", "22"}, 2});
+    QCOMPARE(int(modquiz::state().curq), 3);
+    QVERIFY(modquiz::state().qbchanged);
+    QCOMPARE(navstate(w), QStringLiteral("1100"));
+
+    w.cmdsave_Click();
+    QVERIFY(!modquiz::state().qbchanged);
+    QCOMPARE(filebytes(path), filebytes(TESTDATA "/edit-typed.Q"));
+    QVERIFY2(script.done(), script.problem());
+}
+
+void tst_editing::addOnShownQuestionOpensSlot()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(5), makequestions(5))));
+    auto &s = modquiz::state();
+    w.cmdnext_Click();
+    w.cmdnext_Click();
+    w.txtans[3]->setText(QStringLiteral("changed"));
+    w.cmdadd_Click();
+    QCOMPARE(modquiz::lastquestion(), 5);
+    QCOMPARE(s.questions[3].answers[3], QStringLiteral("changed"));
+    QCOMPARE(int(s.curq), 6);
+    QCOMPARE(w.labnum1->text(), QStringLiteral("6"));
+    QCOMPARE(w.txtquestion->toPlainText(), QString());
+    QCOMPARE(navstate(w), QStringLiteral("1100"));
+    QVERIFY(s.qbchanged);
+
+    // A second Add on the slot appends.
+    fillwith(w, makequestion(6, 4));
+    w.cmdadd_Click();
+    QCOMPARE(modquiz::lastquestion(), 6);
+    QCOMPARE(s.questions[6], makequestion(6, 4));
+    QCOMPARE(int(s.curq), 7);
+    w.cmdprev_Click();
+    QCOMPARE(w.txtquestion->toPlainText(), QStringLiteral("Question 6"));
+}
+
+void tst_editing::addWithEmptyBoxStoresNothing()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(2), makequestions(2))));
+    QVERIFY(showactive(w));
+    w.txtans[2]->clear();
+    w.cmdnext->setFocus();
+    w.cmdadd_Click();
+    QCOMPARE(int(modquiz::state().curq), 1);
+    QCOMPARE(modquiz::state().questions[1], makequestion(1, 1));
+    QVERIFY(!modquiz::state().qbchanged);
+    QCOMPARE(QApplication::focusWidget(), w.txtquestion);
+}
+
+void tst_editing::update_data()
+{
+    QTest::addColumn<int>("at");
+    QTest::addColumn<int>("shown");
+    QTest::addColumn<QString>("nav");
+    QTest::newRow("middle") << 3 << 4 << "1111";
+    QTest::newRow("end") << 5 << 5 << "1100";
+}
+
+void tst_editing::update()
+{
+    QFETCH(int, at);
+    QFETCH(int, shown);
+    QFETCH(QString, nav);
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(5), makequestions(5))));
+    QVERIFY(showactive(w));
+    auto &s = modquiz::state();
+    while (s.curq < at)
+        w.cmdnext_Click();
+    w.txtquestion->setPlainText(QStringLiteral("new text"));
+    w.cmdupdate_Click();
+    QCOMPARE(s.questions[at].question, QStringLiteral("new text"));
+    QCOMPARE(int(s.curq), shown);
+    QCOMPARE(w.labnum1->text(), QString::number(shown));
+    QCOMPARE(navstate(w), nav);
+    QCOMPARE(QApplication::focusWidget(), w.cmdadd);
+    QVERIFY(s.qbchanged);
+
+    // On the new-question slot Update does nothing.
+    w.cmdadd_Click();
+    fillwith(w, makequestion(9));
+    s.qbchanged = false;
+    w.cmdupdate_Click();
+    QCOMPARE(modquiz::lastquestion(), 5);
+    QVERIFY(!s.qbchanged);
+}
+
+void tst_editing::deleteQuestion_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("at");
+    QTest::addColumn<int>("curq");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("middle") << 3 << 2 << 2 << "Question 3";
+    QTest::newRow("end") << 3 << 3 << 2 << "Question 2";
+    QTest::newRow("only") << 1 << 1 << 0 << "";
+}
+
+void tst_editing::deleteQuestion()
+{
+    QFETCH(int, count);
+    QFETCH(int, at);
+    QFETCH(int, curq);
+    QFETCH(QString, shown);
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(qint16(count)), makequestions(count))));
+    auto &s = modquiz::state();
+    while (s.curq < at)
+        w.cmdnext_Click();
+    const QString navbefore = navstate(w);
+    w.cmddelete_Click();
+    QCOMPARE(modquiz::lastquestion(), count - 1);
+    QCOMPARE(int(s.curq), curq);
+    QCOMPARE(w.txtquestion->toPlainText(), shown);
+    QCOMPARE(s.deletedq, makequestion(at, (at - 1) % 4 + 1));
+    QVERIFY(s.qbchanged && w.mnueditundodelete->isEnabled());
+    if (curq == 0) {
+        QVERIFY(s.questions.isEmpty());
+        for (const QPushButton *b :
+             {w.cmdfirst, w.cmdprev, w.cmdnext, w.cmdlast, w.cmddelete, w.cmdupdate, w.cmdsave})
+            QVERIFY(!b->isEnabled());
+        QVERIFY(w.cmdadd->isEnabled() && w.cmdeditclose->isEnabled());
+    } else {
+        QCOMPARE(w.labnum1->text(), QString::number(curq));
+        QCOMPARE(navstate(w), navbefore);
+    }
+}
+
+void tst_editing::deleteOnSlotDoesNothing()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(2), makequestions(2))));
+    auto &s = modquiz::state();
+    w.cmdadd_Click(); // stores question 1 as it is and opens slot 3
+    s.qbchanged = false;
+    fillwith(w, makequestion(7));
+    QVERIFY(w.cmddelete->isEnabled());
+    w.cmddelete_Click();
+    QCOMPARE(modquiz::lastquestion(), 2);
+    QCOMPARE(int(s.curq), 3);
+    QCOMPARE(w.txtquestion->toPlainText(), QStringLiteral("Question 7"));
+    QVERIFY(!s.qbchanged && !w.mnueditundodelete->isEnabled());
+}
+
+void tst_editing::twoDeletesOneUndo()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(4), makequestions(4))));
+    auto &s = modquiz::state();
+    w.cmdnext_Click();
+    w.cmddelete_Click(); // question 2
+    w.cmddelete_Click(); // question 3, now at 2
+    s.qbchanged = false;
+    w.mnueditundodelete_Click();
+    QCOMPARE(modquiz::lastquestion(), 3);
+    QCOMPARE(s.questions[2], makequestion(3, 3));
+    QCOMPARE(s.questions[3], makequestion(4, 4));
+    QCOMPARE(w.txtquestion->toPlainText(), QStringLiteral("Question 3"));
+    QCOMPARE(w.labnum1->text(), QStringLiteral("2"));
+    QVERIFY(!w.mnueditundodelete->isEnabled());
+    QVERIFY(!s.qbchanged);
+}
+
+void tst_editing::undoDeleteButtons_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("at");
+    QTest::addColumn<QString>("nav");
+    QTest::newRow("position 1") << 3 << 1 << "0011";
+    QTest::newRow("position = stored count") << 3 << 3 << "1100";
+    QTest::newRow("other position") << 3 << 2 << "1111";
+    QTest::newRow("the only question") << 1 << 1 << "0011";
+}
+
+void tst_editing::undoDeleteButtons()
+{
+    QFETCH(int, count);
+    QFETCH(int, at);
+    QFETCH(QString, nav);
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(qint16(count)), makequestions(count))));
+    auto &s = modquiz::state();
+    while (s.curq < at)
+        w.cmdnext_Click();
+    w.cmddelete_Click();
+    w.mnueditundodelete_Click();
+    QCOMPARE(s.questions, QList<QuestionRecord>{QuestionRecord{}} + makequestions(count));
+    QCOMPARE(int(s.curq), at);
+    QCOMPARE(w.txtquestion->toPlainText(), QStringLiteral("Question %1").arg(at));
+    QCOMPARE(navstate(w), nav);
+    for (const QPushButton *b : {w.cmddelete, w.cmdupdate, w.cmdsave})
+        QVERIFY(b->isEnabled());
+}
+
+void tst_editing::deleteSaveUndoClose()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    const QString path = env.writebook("b.Q", makeheader(3), makequestions(3));
+    QVERIFY(openforedit(w, path));
+    w.cmdnext_Click();
+    w.cmddelete_Click();
+    w.cmdsave_Click();
+    w.mnueditundodelete_Click();
+    QCOMPARE(w.txtquestion->toPlainText(), QStringLiteral("Question 2"));
+    QVERIFY(!modquiz::state().qbchanged);
+    QVERIFY(w.cmdeditclose_Click());
+    QVERIFY(w.picedit->isHidden());
+    QCOMPARE(bookquestions(path), (QList<QuestionRecord>{makequestion(1, 1), makequestion(3, 3)}));
+    QVERIFY2(script.done(), script.problem());
+}
+
+void tst_editing::enterInCorrectBox()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(5), makequestions(5))));
+    QVERIFY(showactive(w));
+    auto &s = modquiz::state();
+
+    // Before the last question Enter only moves on to Next.
+    w.cmdnext_Click();
+    w.txtans[0]->setText(QStringLiteral("typed"));
+    QTest::keyClick(w.txtcorrect, Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), w.cmdnext);
+    QCOMPARE(s.questions[2], makequestion(2, 2));
+
+    // After Undo Delete Next may be off on a question before the last: the focus goes to Add.
+    w.cmdlast_Click();
+    w.cmdadd_Click(); // question 5 stored as it is, slot 6
+    fillwith(w, makequestion(6));
+    w.cmdadd_Click(); // question 6 appended, slot 7
+    w.cmdprev_Click();
+    w.cmdprev_Click();
+    w.cmddelete_Click();
+    w.mnueditundodelete_Click(); // back at 5, the stored count: Next and Last off
+    QCOMPARE(int(s.curq), 5);
+    QVERIFY(!w.cmdnext->isEnabled());
+    QTest::keyClick(w.txtcorrect, Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), w.cmdadd);
+    QCOMPARE(modquiz::lastquestion(), 6);
+
+    // On the last question Enter stores the boxes there and opens the slot.
+    w.cmdlast_Click();
+    w.txtans[0]->setText(QStringLiteral("typed"));
+    QTest::keyClick(w.txtcorrect, Qt::Key_Return);
+    QCOMPARE(s.questions[6].answers[0], QStringLiteral("typed"));
+    QCOMPARE(int(s.curq), 7);
+    QCOMPARE(QApplication::focusWidget(), w.txtquestion);
+}
+
+void tst_editing::close_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("savefails");
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("yes") << int(Yes) << false << true << true;
+    QTest::newRow("no") << int(No) << false << true << false;
+    QTest::newRow("cancel") << int(Cancel) << false << false << false;
+    QTest::newRow("yes, save fails") << int(Yes) << true << false << false;
+}
+
+void tst_editing::close()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, savefails);
+    QFETCH(bool, closed);
+    QFETCH(bool, saved);
+    TestEnvironment env;
+    frmquiz w;
+    w.Form_Load({});
+    const QString path = env.writebook("b.Q", makeheader(3), makequestions(3));
+    QVERIFY(openforedit(w, path));
+    auto &s = modquiz::state();
+    w.cmddelete_Click();
+    if (savefails)
+        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
+    const QByteArray before = filebytes(path);
+
+    ScriptedMessages script{
+        {"Save Changes you made to " + path + "?", platform::Answer(answer), "Save", YesNoCancel}};
+    if (savefails) {
+        script.expect({"Error Opening file", Ok, "Error"});
+        script.expect(errorsaving);
+    }
+    QCOMPARE(w.cmdeditclose_Click(), closed);
+    QVERIFY2(script.done(), script.problem());
+    QCOMPARE(w.picedit->isHidden(), closed);
+    QCOMPARE(s.qbchanged, !closed);
+    QCOMPARE(modquiz::lastquestion(), closed ? 0 : 2);
+    QCOMPARE(w.mnuinfo->isEnabled(), !closed);
+    QCOMPARE(w.mnueditundodelete->isEnabled(), !closed);
+    if (saved)
+        QCOMPARE(bookquestions(path),
+                 (QList<QuestionRecord>{makequestion(2, 2), makequestion(3, 3)}));
+    else
+        QCOMPARE(filebytes(path), before);
+    if (!closed)
+        QCOMPARE(s.questions[1], makequestion(2, 2));
+}
+
+void tst_editing::fullBook()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    const QString path = env.writebook("full.Q", makeheader(32766), makequestions(32766));
+    QVERIFY(openforedit(w, path));
+    auto &s = modquiz::state();
+    w.cmdlast_Click();
+    w.cmdadd_Click(); // stores the shown question: the slot's number is 32767
+    QCOMPARE(w.labnum1->text(), QStringLiteral("32767"));
+    fillwith(w, makequestion(32767));
+    s.qbchanged = false;
+
+    const ExpectedMessage full{"This quiz book is full: it cannot hold more than 32766 questions"};
+    script.expect(full);
+    w.cmdadd_Click();
+    QVERIFY2(script.done(), script.problem());
+    QCOMPARE(modquiz::lastquestion(), 32766);
+    QCOMPARE(int(s.curq), 32767);
+    QVERIFY(!s.qbchanged);
+
+    // Undo Delete has no room either once a question has taken the deleted one's place.
+    w.cmdfirst_Click();
+    w.cmddelete_Click();
+    w.cmdlast_Click();
+    w.cmdadd_Click();
+    fillwith(w, makequestion(40000));
+    w.cmdadd_Click();
+    QCOMPARE(modquiz::lastquestion(), 32766);
+    script.expect(full);
+    w.mnueditundodelete_Click();
+    QVERIFY2(script.done(), script.problem());
+    QCOMPARE(modquiz::lastquestion(), 32766);
+    QVERIFY(w.mnueditundodelete->isEnabled());
+
+    script.expect(full);
+    fillwith(w, makequestion(40001));
+    w.cmdsave_Click();
+    QVERIFY2(script.done(), script.problem());
+    QCOMPARE(bookquestions(path).size(), 32766);
+}
+
+QTEST_MAIN(tst_editing)
+#include "tst_editing.moc"

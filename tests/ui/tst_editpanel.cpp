@@ -1,0 +1,389 @@
+// The edit panel's boxes and buttons: the key rules of each box, the transfer between the
+// boxes and the working record, the entry states and navigation.
+
+#include "frmquiz.h"
+#include "modquiz.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+// Opens a book for editing the way the program does after a successful load.
+bool openforedit(frmquiz &w, const QString &path)
+{
+    auto &s = modquiz::state();
+    s.qbpath = path;
+    if (!modquiz::openbook() || !modquiz::loadbook())
+        return false;
+    w.applyentrystate(s.qbheader.count);
+    w.picedit->show();
+    return true;
+}
+
+bool showactive(frmquiz &w)
+{
+    w.show();
+    w.activateWindow();
+    return QTest::qWaitForWindowActive(&w);
+}
+
+// "1100" for First and Previous on, Next and Last off.
+QString navstate(const frmquiz &w)
+{
+    QString out;
+    for (const QPushButton *b : {w.cmdfirst, w.cmdprev, w.cmdnext, w.cmdlast})
+        out += b->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+    return out;
+}
+
+void typeinto(QWidget *box, const QString &text)
+{
+    box->setFocus();
+    QTest::keyClicks(box, text);
+}
+
+} // namespace
+
+class tst_editpanel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void tabWalksDesignOrder();
+    void enterWalksTheBoxes();
+    void correctBoxFilter_data();
+    void correctBoxFilter();
+    void pasteIntoCorrectBox();
+    void textLimitHoldsForTypingAndPasting();
+    void readboxesCorrect_data();
+    void readboxesCorrect();
+    void boxesfilledNeedsEveryBox_data();
+    void boxesfilledNeedsEveryBox();
+    void entryStates_data();
+    void entryStates();
+    void navigationFindsEndsLazily();
+    void navigationThrowsTypingAway();
+    void undoShortcutWorksFromABox();
+};
+
+void tst_editpanel::tabWalksDesignOrder()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(3), makequestions(3))));
+    QVERIFY(showactive(w));
+    w.txtquestion->setFocus();
+    QStringList seen{QApplication::focusWidget()->objectName()};
+    for (int i = 0; i < 14; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        seen << QApplication::focusWidget()->objectName();
+    }
+    const QStringList expected = {"txtquestion",  "txtans0",  "txtans1",   "txtans2", "txtans3",
+                                  "txtcorrect",   "cmdfirst", "cmdlast",   "cmdprev", "cmdnext",
+                                  "cmdeditclose", "cmdsave",  "cmddelete", "cmdadd",  "cmdupdate"};
+    QCOMPARE(seen, expected);
+}
+
+void tst_editpanel::enterWalksTheBoxes()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(0), {})));
+    QVERIFY(showactive(w));
+    const QList<QWidget *> chain = {w.txtquestion, w.txtans[0], w.txtans[1],
+                                    w.txtans[2],   w.txtans[3], w.txtcorrect};
+    chain[0]->setFocus();
+    for (int i = 0; i + 1 < chain.size(); ++i) {
+        QCOMPARE(QApplication::focusWidget(), chain[i]);
+        QTest::keyClicks(chain[i], QStringLiteral("ab"));
+        QTest::keyClick(chain[i], Qt::Key_Return);
+    }
+    QCOMPARE(QApplication::focusWidget(), w.txtcorrect);
+    // Enter never types: the multi-line question box holds no line break.
+    QCOMPARE(w.txtquestion->toPlainText(), QStringLiteral("ab"));
+    QTest::keyClick(w.txtquestion, Qt::Key_Enter, Qt::ShiftModifier);
+    QCOMPARE(w.txtquestion->toPlainText(), QStringLiteral("ab"));
+}
+
+void tst_editpanel::correctBoxFilter_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("1 to 4 pass") << ""
+                                 << "1"
+                                 << "1";
+    QTest::newRow("4 passes") << ""
+                              << "4"
+                              << "4";
+    QTest::newRow("5") << ""
+                       << "5"
+                       << "";
+    QTest::newRow("0") << ""
+                       << "0"
+                       << "";
+    QTest::newRow("letter") << ""
+                            << "a"
+                            << "";
+    QTest::newRow("blank") << ""
+                           << " "
+                           << "";
+    QTest::newRow("one character at most") << "3"
+                                           << "4"
+                                           << "3";
+    QTest::newRow("backspace swallowed") << "3"
+                                         << "\b"
+                                         << "3";
+}
+
+void tst_editpanel::correctBoxFilter()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, typed);
+    QFETCH(QString, after);
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    w.txtcorrect->setText(before);
+    w.txtcorrect->setFocus();
+    if (typed == QLatin1String("\b"))
+        QTest::keyClick(w.txtcorrect, Qt::Key_Backspace);
+    else
+        QTest::keyClicks(w.txtcorrect, typed);
+    QCOMPARE(w.txtcorrect->text(), after);
+}
+
+void tst_editpanel::pasteIntoCorrectBox()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    for (const auto &[pasted, value] :
+         {std::pair{QStringLiteral("7x"), 7}, {QStringLiteral("x"), 0}, {QStringLiteral("2"), 2}}) {
+        w.txtcorrect->clear();
+        QApplication::clipboard()->setText(pasted);
+        w.txtcorrect->paste();
+        QCOMPARE(w.txtcorrect->text().size(), 1);
+        w.readboxes();
+        QCOMPARE(int(modquiz::state().workq.correct), value);
+    }
+}
+
+void tst_editpanel::textLimitHoldsForTypingAndPasting()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    auto *q = w.txtquestion;
+    q->setPlainText(QString(32760, QLatin1Char('x')));
+    q->moveCursor(QTextCursor::End);
+    QApplication::clipboard()->setText(QString(20, QLatin1Char('y')));
+    q->paste();
+    QCOMPARE(q->toPlainText().size(), 32767);
+    QVERIFY(q->toPlainText().endsWith(QString(7, QLatin1Char('y'))));
+    QTest::keyClicks(q, QStringLiteral("z"));
+    QCOMPARE(q->toPlainText().size(), 32767);
+
+    // Replacing a selection frees its bytes; a character outside the code page is one byte
+    // in the file and is never split in half.
+    q->moveCursor(QTextCursor::End);
+    q->moveCursor(QTextCursor::Left, QTextCursor::KeepAnchor);
+    QApplication::clipboard()->setText(QStringLiteral("\U0001F600z"));
+    q->paste();
+    QVERIFY(q->toPlainText().endsWith(QStringLiteral("y\U0001F600")));
+
+    QApplication::clipboard()->setText(QString(40000, QLatin1Char('a')));
+    w.txtans[2]->paste();
+    QCOMPARE(w.txtans[2]->text().size(), 32767);
+}
+
+void tst_editpanel::readboxesCorrect_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("correct");
+    QTest::newRow("digit") << "3" << 3;
+    QTest::newRow("outside 1 to 4") << "7" << 7;
+    QTest::newRow("letter") << "a" << 0;
+    QTest::newRow("empty") << "" << 0;
+    QTest::newRow("leading blanks") << "  2" << 2;
+    QTest::newRow("too big for a byte") << "256" << 0;
+}
+
+void tst_editpanel::readboxesCorrect()
+{
+    QFETCH(QString, text);
+    QFETCH(int, correct);
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    w.txtcorrect->setMaxLength(3);
+    w.txtcorrect->setText(text);
+    w.readboxes();
+    QCOMPARE(int(modquiz::state().workq.correct), correct);
+
+    // Whatever fillboxes shows reads back unchanged, numbers of several digits included.
+    for (int stored : {0, 4, 10, 255}) {
+        auto &workq = modquiz::state().workq;
+        workq = makequestion(1, stored);
+        w.fillboxes();
+        workq = QuestionRecord{};
+        w.readboxes();
+        QCOMPARE(workq, makequestion(1, stored));
+    }
+}
+
+void tst_editpanel::boxesfilledNeedsEveryBox_data()
+{
+    QTest::addColumn<int>("emptybox");
+    QTest::addColumn<bool>("filled");
+    QTest::newRow("all filled, blanks count") << -1 << true;
+    for (int box = 0; box < 6; ++box)
+        QTest::addRow("box %d empty", box) << box << false;
+}
+
+void tst_editpanel::boxesfilledNeedsEveryBox()
+{
+    QFETCH(int, emptybox);
+    QFETCH(bool, filled);
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    w.txtquestion->setPlainText(emptybox == 0 ? QString() : QStringLiteral(" "));
+    for (int i = 0; i < 4; ++i)
+        w.txtans[i]->setText(emptybox == i + 1 ? QString() : QStringLiteral(" "));
+    w.txtcorrect->setText(emptybox == 5 ? QString() : QStringLiteral("1"));
+    QCOMPARE(w.boxesfilled(), filled);
+}
+
+void tst_editpanel::entryStates_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("nav");
+    QTest::addColumn<bool>("editing");
+    QTest::newRow("empty") << 0 << "0000" << false;
+    QTest::newRow("one") << 1 << "0000" << true;
+    QTest::newRow("several") << 4 << "1111" << true;
+}
+
+void tst_editpanel::entryStates()
+{
+    QFETCH(int, count);
+    QFETCH(QString, nav);
+    QFETCH(bool, editing);
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(qint16(count)), makequestions(count))));
+    QCOMPARE(navstate(w), nav);
+    for (const QPushButton *b : {w.cmddelete, w.cmdupdate, w.cmdsave})
+        QCOMPARE(b->isEnabled(), editing);
+    QVERIFY(w.cmdadd->isEnabled() && w.mnuinfo->isEnabled());
+    QVERIFY(!w.mnueditundodelete->isEnabled());
+    QCOMPARE(int(modquiz::state().curq), count == 0 ? 0 : 1);
+    QCOMPARE(w.txtquestion->toPlainText(), count == 0 ? QString() : "Question 1");
+    QCOMPARE(w.txtcorrect->text(), count == 0 ? QString() : "1");
+}
+
+void tst_editpanel::navigationFindsEndsLazily()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(10), makequestions(10))));
+    QVERIFY(showactive(w));
+    auto &s = modquiz::state();
+    w.txtquestion->setFocus();
+
+    w.cmdprev_Click();
+    QCOMPARE(int(s.curq), 1);
+    QCOMPARE(navstate(w), QStringLiteral("0011"));
+    w.cmdnext_Click();
+    QCOMPARE(w.txtans[1]->text(), QStringLiteral("Answer 2.2"));
+    QCOMPARE(navstate(w), QStringLiteral("1111"));
+    QCOMPARE(QApplication::focusWidget(), w.txtquestion);
+
+    w.cmdlast_Click();
+    QCOMPARE(w.labnum1->text(), QStringLiteral("10"));
+    QCOMPARE(navstate(w), QStringLiteral("1100"));
+    QCOMPARE(QApplication::focusWidget(), w.cmdadd);
+
+    w.cmdprev_Click();
+    w.txtquestion->setFocus();
+    QCOMPARE(navstate(w), QStringLiteral("1111"));
+    w.cmdnext_Click(); // to 10, which is not yet known to be the end
+    QCOMPARE(navstate(w), QStringLiteral("1111"));
+    QCOMPARE(QApplication::focusWidget(), w.txtquestion);
+    w.cmdnext_Click();
+    QCOMPARE(int(s.curq), 10);
+    QCOMPARE(navstate(w), QStringLiteral("1100"));
+    QCOMPARE(QApplication::focusWidget(), w.cmdadd);
+
+    w.cmdfirst_Click();
+    QCOMPARE(w.labnum1->text(), QStringLiteral("1"));
+    QCOMPARE(navstate(w), QStringLiteral("0011"));
+    QVERIFY(!s.qbchanged);
+}
+
+void tst_editpanel::navigationThrowsTypingAway()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(3), makequestions(3))));
+    const auto before = modquiz::state().questions;
+    using Press = void (frmquiz::*)();
+    for (Press press : {&frmquiz::cmdnext_Click, &frmquiz::cmdprev_Click, &frmquiz::cmdlast_Click,
+                        &frmquiz::cmdfirst_Click}) {
+        typeinto(w.txtans[0], QStringLiteral(" typed"));
+        (w.*press)();
+        const int k = modquiz::state().curq;
+        QCOMPARE(w.txtans[0]->text(), QStringLiteral("Answer %1.1").arg(k));
+    }
+    QCOMPARE(modquiz::state().questions, before);
+    QVERIFY(!modquiz::state().qbchanged);
+}
+
+void tst_editpanel::undoShortcutWorksFromABox()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(3), makequestions(3))));
+    QVERIFY(showactive(w));
+    w.cmddelete_Click();
+    typeinto(w.txtquestion, QStringLiteral("x"));
+    QTest::keyClick(w.txtquestion, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(modquiz::lastquestion(), 3);
+    QCOMPARE(w.txtquestion->toPlainText(), QStringLiteral("Question 1"));
+    QVERIFY(!w.mnueditundodelete->isEnabled());
+
+    // With Undo Delete off, Ctrl+Z is the box's own undo again.
+    typeinto(w.txtans[0], QStringLiteral("x"));
+    QTest::keyClick(w.txtans[0], Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(w.txtans[0]->text(), QStringLiteral("Answer 1.1"));
+    QCOMPARE(modquiz::lastquestion(), 3);
+}
+
+QTEST_MAIN(tst_editpanel)
+#include "tst_editpanel.moc"
