@@ -1,0 +1,128 @@
+// Times the edit panel's operations on the largest book the format holds (32,766 questions):
+// each must answer well inside one frame. Prints the median and the worst of many runs.
+// Runs offscreen; not a test.
+
+#include "frmquiz.h"
+#include "modquiz.h"
+#include "qbook.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+constexpr int runs = 300;
+
+QuestionRecord question(int n)
+{
+    QuestionRecord q;
+    q.question = QStringLiteral("Question number %1: which of these answers is right?").arg(n);
+    for (int i = 0; i < 4; ++i)
+        q.answers[i] = QStringLiteral("Answer %1 of question %2").arg(i + 1).arg(n);
+    q.correct = static_cast<quint8>(n % 4 + 1);
+    return q;
+}
+
+// Runs prepare (untimed) and then op (timed) runs times; prints the figures.
+void measure(const char *name, const std::function<void()> &prepare,
+             const std::function<void()> &op)
+{
+    std::vector<double> ms;
+    ms.reserve(runs);
+    QElapsedTimer timer;
+    for (int i = 0; i < runs; ++i) {
+        prepare();
+        timer.start();
+        op();
+        ms.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    std::printf("%-34s median %8.4f ms   worst %8.4f ms\n", name, ms[ms.size() / 2], ms.back());
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath(QStringLiteral("largest.Q"));
+    QBookHeader header{QStringLiteral("Bench"), QStringLiteral("Bench"), QStringLiteral("QB"),
+                       qbook::maxquestions};
+    QByteArray bytes = qbook::encodeheader(header);
+    for (int n = 1; n <= qbook::maxquestions; ++n)
+        qbook::appendrecord(bytes, question(n));
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            return 1;
+    }
+
+    frmquiz w;
+    w.Form_Load({});
+    auto &s = modquiz::state();
+    s.qbpath = path;
+    if (!modquiz::openbook() || !modquiz::loadbook())
+        return 1;
+    w.applyentrystate(s.qbheader.count);
+    w.picedit->show();
+    w.show();
+    const int middle = qbook::maxquestions / 2;
+    auto goto_ = [&](int k) {
+        s.curq = static_cast<qint16>(k);
+        s.workq = s.questions[k];
+        w.fillboxes();
+    };
+    auto nothing = [] {};
+
+    std::printf("book of %d questions, %d runs each\n", modquiz::lastquestion(), runs);
+    measure(
+        "First", [&] { goto_(middle); }, [&] { w.cmdfirst_Click(); });
+    measure(
+        "Last", [&] { goto_(middle); }, [&] { w.cmdlast_Click(); });
+    measure(
+        "Next", [&] { goto_(middle); }, [&] { w.cmdnext_Click(); });
+    measure(
+        "Previous", [&] { goto_(middle); }, [&] { w.cmdprev_Click(); });
+    measure("fillboxes", nothing, [&] { w.fillboxes(); });
+    measure("readboxes", nothing, [&] { w.readboxes(); });
+    measure(
+        "Add on a shown question", [&] { goto_(middle); }, [&] { w.cmdadd_Click(); });
+    measure(
+        "Update in the middle", [&] { goto_(middle); }, [&] { w.cmdupdate_Click(); });
+    measure(
+        "Delete in the middle",
+        [&] {
+            if (modquiz::lastquestion() < qbook::maxquestions)
+                w.undodelete();
+            goto_(middle);
+        },
+        [&] { w.cmddelete_Click(); });
+    if (modquiz::lastquestion() < qbook::maxquestions)
+        w.undodelete();
+    measure(
+        "Undo Delete at the front",
+        [&] {
+            goto_(1);
+            w.cmddelete_Click();
+        },
+        [&] { w.undodelete(); });
+
+    if (modquiz::lastquestion() != qbook::maxquestions || s.questions[1] != question(1) ||
+        s.questions[middle] != question(middle)) {
+        std::printf("the book changed shape: %d questions\n", modquiz::lastquestion());
+        return 1;
+    }
+    return 0;
+}
