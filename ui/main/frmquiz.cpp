@@ -269,8 +269,7 @@ void frmquiz::processcommandline(const QString &commandline)
         return;
     }
 
-    // A count that promises questions the file does not hold would show an empty question.
-    if (s.qbheader.count == 0 || modquiz::lastquestion() == 0) {
+    if (s.qbheader.count == 0) {
         platform::msgbox(QStringLiteral("This file contanis 0 questions"));
         platform::closeall();
         return;
