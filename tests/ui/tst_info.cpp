@@ -1,0 +1,209 @@
+// The Info dialog: the header it shows comes from the file every time it opens, OK changes
+// the book in memory only, and the Enter key moves through its two boxes.
+
+#include "files.h"
+#include "frminfo.h"
+#include "frmquiz.h"
+#include "modquiz.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+void useinfo(frmquiz &w, const std::function<void(frminfo *)> &step)
+{
+    ScriptedModal modal({[&](QDialog *d) {
+        auto *p = qobject_cast<frminfo *>(d);
+        QVERIFY(p);
+        step(p);
+    }});
+    w.mnuinfo_Click();
+    QVERIFY(modal.done());
+}
+
+QString focusname(const QWidget *window)
+{
+    const QWidget *focus = window->focusWidget();
+    return focus ? focus->objectName() : QString();
+}
+
+} // namespace
+
+class tst_info : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void okChangesMemoryUntilSaved();
+    void secondOpeningShowsStoredValues();
+    void enterKey_data();
+    void enterKey();
+    void escAndCloseBoxChangeNothing();
+    void unreadableBook();
+};
+
+void tst_info::okChangesMemoryUntilSaved()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    const QString path = env.writebook("info.Q", makeheader(2, "History", "Hal"), makequestions(2));
+    w.processcommandline("/E info.Q");
+    QVERIFY(w.picedit->isVisibleTo(&w));
+    auto &s = modquiz::state();
+
+    useinfo(w, [&](frminfo *p) {
+        QCOMPARE(p->labname->text(), QStringLiteral("info.Q"));
+        QCOMPARE(p->txtcatagory->text(), QStringLiteral("History"));
+        QCOMPARE(p->txtauthor->text(), QStringLiteral("Hal"));
+        QCOMPARE(focusname(p), QStringLiteral("txtauthor"));
+        p->txtcatagory->setText("");
+        p->txtauthor->setText("Henrietta");
+        p->cmdok_Click();
+    });
+    QCOMPARE(s.qbheader.category, QString());
+    QCOMPARE(s.qbheader.author, QStringLiteral("Henrietta"));
+    QVERIFY(s.qbchanged);
+    // Nothing reaches the file before the next save.
+    QVERIFY(filebytes(path).startsWith(qbook::encodeheader(makeheader(2, "History", "Hal"))));
+
+    w.cmdsave_Click();
+    QVERIFY(!s.qbchanged);
+    QBookHeader header;
+    QList<QuestionRecord> questions;
+    QVERIFY(modquiz::parsebook(filebytes(path), header, questions));
+    QCOMPARE(header, makeheader(2, "", "Henrietta"));
+    QVERIFY2(script.done(), script.problem());
+}
+
+void tst_info::secondOpeningShowsStoredValues()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    env.writebook("twice.Q", makeheader(3, "Stored", "Stan"), makequestions(3));
+    w.processcommandline("/E twice.Q");
+    auto &s = modquiz::state();
+    // The book in memory has a question more than the file says.
+    w.cmdlast_Click();
+    w.cmdadd_Click();
+    s.qbheader.count = 9;
+
+    useinfo(w, [&](frminfo *p) {
+        p->txtauthor->setText("Unsaved");
+        p->cmdok_Click();
+    });
+    QCOMPARE(s.qbheader.author, QStringLiteral("Unsaved"));
+    useinfo(w, [&](frminfo *p) {
+        QCOMPARE(p->txtauthor->text(), QStringLiteral("Stan"));
+        QCOMPARE(p->txtcatagory->text(), QStringLiteral("Stored"));
+        p->cmdcancel_Click();
+    });
+    // The load put the stored header back, count included, and Cancel kept it.
+    QCOMPARE(s.qbheader, makeheader(3, "Stored", "Stan"));
+    QVERIFY(s.qbchanged);
+    QVERIFY2(script.done(), script.problem());
+}
+
+void tst_info::enterKey_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<QString>("focus");
+    QTest::newRow("empty author") << "txtauthor"
+                                  << "" << false << "txtauthor";
+    QTest::newRow("filled author") << "txtauthor"
+                                   << "Ed" << true << "";
+    QTest::newRow("empty category") << "txtcatagory"
+                                    << "" << false << "txtcatagory";
+    QTest::newRow("filled category") << "txtcatagory"
+                                     << "Art" << false << "txtauthor";
+}
+
+void tst_info::enterKey()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, text);
+    QFETCH(bool, closes);
+    QFETCH(QString, focus);
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    env.writebook("keys.Q", makeheader(1, "Old", "Olaf"), makequestions(1));
+    w.processcommandline("/E keys.Q");
+
+    useinfo(w, [&](frminfo *p) {
+        QSignalSpy finished(p, &QDialog::finished);
+        auto *edit = p->findChild<QLineEdit *>(box);
+        QVERIFY(edit);
+        edit->clear();
+        edit->setFocus();
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(edit->text(), text);
+        QCOMPARE(finished.count(), closes ? 1 : 0);
+        if (!closes) {
+            QCOMPARE(focusname(p), focus);
+            p->cmdcancel_Click();
+        }
+    });
+    QCOMPARE(modquiz::state().qbchanged, closes);
+    QCOMPARE(modquiz::state().qbheader.author, closes ? text : QStringLiteral("Olaf"));
+    QVERIFY2(script.done(), script.problem());
+}
+
+void tst_info::escAndCloseBoxChangeNothing()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    env.writebook("esc.Q", makeheader(1, "Keep", "Kim"), makequestions(1));
+    w.processcommandline("/E esc.Q");
+    useinfo(w, [&](frminfo *p) {
+        QSignalSpy finished(p, &QDialog::finished);
+        p->txtauthor->setText("Lost");
+        QTest::keyClick(p->txtauthor, Qt::Key_Escape);
+        QCOMPARE(finished.count(), 1);
+    });
+    useinfo(w, [&](frminfo *p) {
+        p->show();
+        p->txtcatagory->setText("Lost");
+        QVERIFY(p->close());
+    });
+    QCOMPARE(modquiz::state().qbheader, makeheader(1, "Keep", "Kim"));
+    QVERIFY(!modquiz::state().qbchanged);
+    QVERIFY2(script.done(), script.problem());
+}
+
+void tst_info::unreadableBook()
+{
+    TestEnvironment env;
+    ScriptedMessages script({{"Error: Cannot open file"}});
+    frmquiz w;
+    w.Form_Load({});
+    const QString path = env.writebook("vanish.Q", makeheader(1, "Mem", "Mo"), makequestions(1));
+    w.processcommandline("/E vanish.Q");
+    QVERIFY(QFile::remove(path));
+    useinfo(w, [&](frminfo *p) {
+        QVERIFY(p->txtauthor->text().isEmpty());
+        QVERIFY(p->txtcatagory->text().isEmpty());
+        p->cmdcancel_Click();
+    });
+    QCOMPARE(modquiz::state().qbheader, makeheader(1, "Mem", "Mo"));
+    QVERIFY2(script.done(), script.problem());
+}
+
+QTEST_MAIN(tst_info)
+#include "tst_info.moc"
