@@ -28,28 +28,44 @@ char encodeone(char32_t c)
 
 QString fromansi(QByteArrayView bytes)
 {
-    QString text(bytes.size(), Qt::Uninitialized);
-    auto *out = text.data();
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        out[i] = (b >= 0x80 && b < 0xA0) ? QChar(highcontrols[b - 0x80]) : QChar(b);
+    // Windows-1252 is Latin-1 but for 0x80..0x9F: convert with Qt's vectorised Latin-1 and
+    // put right the few characters of that range.
+    QString text = QString::fromLatin1(bytes);
+    char16_t *out = nullptr;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.constData()[i].unicode();
+        if (c < 0x80 || c >= 0xA0)
+            continue;
+        if (!out)
+            out = reinterpret_cast<char16_t *>(text.data());
+        out[i] = highcontrols[c - 0x80];
     }
     return text;
 }
 
 QByteArray toansi(const QString &text)
 {
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t *in = reinterpret_cast<const char16_t *>(text.constData());
+    const qsizetype size = text.size();
+    bool latin1 = true;
+    for (qsizetype i = 0; i < size; ++i)
+        latin1 &= in[i] < 0x80 || (in[i] >= 0xA0 && in[i] <= 0xFF);
+    if (latin1)
+        return text.toLatin1();
+
+    QByteArray bytes(size, Qt::Uninitialized);
+    char *out = bytes.data();
+    qsizetype n = 0;
+    for (qsizetype i = 0; i < size; ++i) {
         const QChar c = text[i];
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            bytes.append('?');
+        if (c.isHighSurrogate() && i + 1 < size && text[i + 1].isLowSurrogate()) {
+            out[n++] = '?';
             ++i;
             continue;
         }
-        bytes.append(encodeone(c.unicode()));
+        out[n++] = encodeone(c.unicode());
     }
+    bytes.truncate(n);
     return bytes;
 }
 
