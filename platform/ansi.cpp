@@ -1,5 +1,6 @@
 #include "ansi.h"
 
+#include <algorithm>
 #include <array>
 
 namespace platform {
@@ -43,29 +44,40 @@ QString fromansi(QByteArrayView bytes)
     return text;
 }
 
-QByteArray toansi(const QString &text)
+void appendansi(QByteArray &out, QStringView text, qsizetype maxbytes)
 {
-    const char16_t *in = reinterpret_cast<const char16_t *>(text.constData());
+    const char16_t *in = text.utf16();
     const qsizetype size = text.size();
+    const qsizetype start = out.size();
+    // One byte per UTF-16 unit at most; a surrogate pair gives one byte for two units.
+    out.resize(start + std::min(size, maxbytes));
+    char *dest = out.data() + start;
+
+    // Nearly every text is plain Latin-1: two simple loops the compiler can vectorise.
     bool latin1 = true;
     for (qsizetype i = 0; i < size; ++i)
         latin1 &= in[i] < 0x80 || (in[i] >= 0xA0 && in[i] <= 0xFF);
-    if (latin1)
-        return text.toLatin1();
-
-    QByteArray bytes(size, Qt::Uninitialized);
-    char *out = bytes.data();
-    qsizetype n = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        const QChar c = text[i];
-        if (c.isHighSurrogate() && i + 1 < size && text[i + 1].isLowSurrogate()) {
-            out[n++] = '?';
-            ++i;
-            continue;
-        }
-        out[n++] = encodeone(c.unicode());
+    if (latin1) {
+        const qsizetype n = std::min(size, maxbytes);
+        for (qsizetype i = 0; i < n; ++i)
+            dest[i] = static_cast<char>(in[i]);
+        return;
     }
-    bytes.truncate(n);
+
+    qsizetype n = 0;
+    for (qsizetype i = 0; i < size && n < maxbytes; ++i) {
+        const char16_t c = in[i];
+        if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(in[i + 1]))
+            ++i;
+        dest[n++] = encodeone(c);
+    }
+    out.truncate(start + n);
+}
+
+QByteArray toansi(const QString &text)
+{
+    QByteArray bytes;
+    appendansi(bytes, text, text.size());
     return bytes;
 }
 

@@ -14,6 +14,9 @@ namespace platform {
 // Text to bytes: one byte per character; a character outside the code page becomes '?'.
 [[nodiscard]] QByteArray toansi(const QString &text);
 
+// Appends toansi(text) to out, cut to at most maxbytes bytes, without a temporary array.
+void appendansi(QByteArray &out, QStringView text, qsizetype maxbytes);
+
 // How many bytes toansi() would produce, without building them.
 [[nodiscard]] qsizetype ansilength(const QString &text);
 

@@ -15,13 +15,14 @@ void appendu16(QByteArray &out, quint16 value)
 
 void appendtext(QByteArray &out, const QString &text)
 {
-    QByteArray bytes = platform::toansi(text);
+    const qsizetype countat = out.size();
+    appendu16(out, 0);
     // A reader that takes the count as a signed number would see a longer text as a negative
     // length; cutting it keeps every book readable everywhere.
-    if (bytes.size() > maxtextbytes)
-        bytes.truncate(maxtextbytes);
-    appendu16(out, static_cast<quint16>(bytes.size()));
-    out.append(bytes);
+    platform::appendansi(out, text, maxtextbytes);
+    const auto written = static_cast<quint16>(out.size() - countat - 2);
+    out[countat] = static_cast<char>(written & 0xFF);
+    out[countat + 1] = static_cast<char>(written >> 8);
 }
 
 void appendheader(QByteArray &out, const QBookHeader &header)

@@ -13,6 +13,8 @@ private slots:
     void codePageCharacters();
     void outsideTheCodePage_data();
     void outsideTheCodePage();
+    void appendCutsAtByteLimit_data();
+    void appendCutsAtByteLimit();
 };
 
 void tst_ansi::everyByteRoundTrips()
@@ -77,6 +79,36 @@ void tst_ansi::outsideTheCodePage()
     QFETCH(QByteArray, bytes);
     QCOMPARE(platform::toansi(text), bytes);
     QCOMPARE(platform::ansilength(text), bytes.size());
+}
+
+void tst_ansi::appendCutsAtByteLimit_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("maxbytes");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("fits") << "abc" << 3 << QByteArray("abc");
+    QTest::newRow("cut") << "abcdef" << 4 << QByteArray("abcd");
+    QTest::newRow("nothing") << "abc" << 0 << QByteArray();
+    QTest::newRow("cut after code page characters")
+        << QStringLiteral("\u20AC\u2122xyz") << 3 << QByteArray("\x80\x99x");
+    // A pair is one byte, so two pairs and a letter fit in three bytes.
+    QTest::newRow("pairs count one byte each")
+        << QStringLiteral("\U0001F600\U0001F600z!") << 3 << QByteArray("??z");
+    QTest::newRow("cut inside the pairs")
+        << QStringLiteral("\U0001F600\U0001F600\U0001F600") << 2 << QByteArray("??");
+}
+
+// Texts are appended to a book being built; what is already there stays.
+void tst_ansi::appendCutsAtByteLimit()
+{
+    QFETCH(QString, text);
+    QFETCH(int, maxbytes);
+    QFETCH(QByteArray, bytes);
+
+    QByteArray out("head");
+    platform::appendansi(out, text, maxbytes);
+    QCOMPARE(out, "head" + bytes);
 }
 
 QTEST_GUILESS_MAIN(tst_ansi)
