@@ -1,0 +1,271 @@
+// The main window as loaded: its completed layout, size and place, the idle state, and the
+// keyboard (Esc, access keys, menu shortcuts) reaching only what is visible and enabled.
+#include "files.h"
+#include "frmquiz.h"
+#include "modquiz.h"
+#include "settings.h"
+#include "testsupport.h"
+#include "twips.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const QString right10 = QStringLiteral("Your answer is correct 10 points added to your score");
+
+std::unique_ptr<frmquiz> loaded(const QString &commandline = {})
+{
+    auto window = std::make_unique<frmquiz>();
+    window->Form_Load(commandline);
+    window->show();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window.get()))
+        qWarning("the window did not become active");
+    return window;
+}
+
+QString onechancesetting()
+{
+    return platform::readsetting(QStringLiteral("Tarvel"), QStringLiteral("General"),
+                                 QStringLiteral("onechance"), QStringLiteral("<none>"));
+}
+
+} // namespace
+
+class tst_mainwindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void answerRowsStackUnderTheQuestion();
+    void fixedSizeAndPlace();
+    void idleStateAfterLoad();
+    void noButtonIsADefaultButton();
+    void everyButtonHasAnAccessibleName();
+    void escapePressesSkipOnlyInRunPanel();
+    void accessKeysReachTheVisiblePanelOnly();
+    void disabledShortcutDoesNothing();
+    void oneChanceSurvivesARestart();
+};
+
+void tst_mainwindow::answerRowsStackUnderTheQuestion()
+{
+    TestEnvironment env;
+    auto window = loaded();
+    const int tops[4] = {1180, 2195, 3210, 4225};
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(window->labans[i]->y(), platform::twips(tops[i]));
+        QCOMPARE(window->cmdans[i]->y(), platform::twips(tops[i]));
+        QCOMPARE(window->labans[i]->x(), platform::twips(840));
+        QCOMPARE(window->cmdans[i]->x(), platform::twips(240));
+    }
+    // The rows stay where load put them, whatever a question shows later.
+    env.writebook(QStringLiteral("b.Q"), makeheader(1), {makequestion(1)});
+    auto running = loaded(QStringLiteral("b.Q"));
+    QCOMPARE(running->labans[3]->y(), platform::twips(4225));
+}
+
+void tst_mainwindow::fixedSizeAndPlace()
+{
+    TestEnvironment env;
+    auto window = loaded();
+    QCOMPARE(window->centralWidget()->size(), QSize(635, 402));
+    QCOMPARE(window->minimumSize(), window->maximumSize());
+    QCOMPARE(window->size(), window->minimumSize());
+    const Qt::WindowFlags flags = window->windowFlags();
+    QVERIFY(flags & Qt::WindowMinimizeButtonHint);
+    QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+    QVERIFY(!window->windowIcon().isNull());
+
+    // Centred across, 600 twips (40 pixels) above the middle. The frame is not known before
+    // the window first shows, so its margins may shift the place by their size.
+    const QSize screen = platform::screensize();
+    const QRect frame = window->frameGeometry();
+    const int slack = (frame.width() - window->width()) / 2 + 1;
+    const int topslack = frame.height() - window->height() + 1;
+    QVERIFY2(qAbs(frame.x() - (screen.width() - frame.width()) / 2) <= slack,
+             qPrintable(QStringLiteral("left %1").arg(frame.x())));
+    QVERIFY2(qAbs(frame.y() - ((screen.height() - frame.height()) / 2 - 40)) <= topslack,
+             qPrintable(QStringLiteral("top %1").arg(frame.y())));
+
+    // Both panels cover the whole client area.
+    for (QWidget *panel : {window->picqb, window->picedit}) {
+        QVERIFY(panel->geometry().contains(window->centralWidget()->rect()));
+        QVERIFY(panel->width() >= window->width() && panel->height() >= window->height());
+    }
+}
+
+void tst_mainwindow::idleStateAfterLoad()
+{
+    TestEnvironment env;
+    auto window = loaded();
+    QVERIFY(!window->picqb->isVisible());
+    QVERIFY(!window->picedit->isVisible());
+    auto *picture = window->findChild<QLabel *>(QStringLiteral("picbackground"));
+    QVERIFY(picture);
+    QVERIFY(picture->isVisible());
+    QCOMPARE(picture->pixmap().size(), QSize(636, 402));
+
+    for (QPushButton *button : {window->cmdnext, window->cmdprev, window->cmdfirst, window->cmdlast,
+                                window->cmddelete, window->cmdupdate, window->cmdsave})
+        QVERIFY2(!button->isEnabled(), qPrintable(button->objectName()));
+    QVERIFY(!window->mnueditundodelete->isEnabled());
+    QVERIFY(!window->mnuinfo->isEnabled());
+    for (QAction *item :
+         {window->mnuquiznew, window->mnuquizedit, window->mnuquizrun, window->mnuquizexit,
+          window->mnuonechance, window->mnureadme, window->mnuhelpabout})
+        QVERIFY2(item->isEnabled(), qPrintable(item->objectName()));
+    QVERIFY(window->cmdadd->isEnabled());
+    QVERIFY(window->txtquestion->toPlainText().isEmpty());
+    for (QLineEdit *box : window->txtans)
+        QVERIFY(box->text().isEmpty());
+    QCOMPARE(modquiz::state().curq, qint16(0));
+    QVERIFY(!modquiz::state().qbchanged);
+    QCOMPARE(window->score, 0);
+    QVERIFY(!window->secondtry);
+    QVERIFY(!window->startedwithcommandline());
+}
+
+void tst_mainwindow::noButtonIsADefaultButton()
+{
+    TestEnvironment env;
+    auto window = loaded();
+    const auto buttons = window->findChildren<QPushButton *>();
+    QVERIFY(buttons.size() >= 15);
+    for (const QPushButton *button : buttons)
+        QVERIFY2(!button->autoDefault() && !button->isDefault(), qPrintable(button->objectName()));
+}
+
+void tst_mainwindow::everyButtonHasAnAccessibleName()
+{
+    TestEnvironment env;
+    auto window = loaded();
+    for (const QPushButton *button : window->findChildren<QPushButton *>()) {
+        const QString name = button->accessibleName();
+        QVERIFY2(!name.trimmed().isEmpty(), qPrintable(button->objectName()));
+        QVERIFY2(!name.contains(QLatin1Char('&')), qPrintable(name));
+    }
+    QCOMPARE(window->cmdans[2]->accessibleName(), QStringLiteral("Answer C"));
+    // Labels are read by their text.
+    QVERIFY(window->labquestion->accessibleName().isEmpty());
+}
+
+void tst_mainwindow::escapePressesSkipOnlyInRunPanel()
+{
+    TestEnvironment env;
+    env.writebook(QStringLiteral("b.Q"), makeheader(4), makequestions(4));
+    ScriptedMessages script;
+    auto window = loaded(QStringLiteral("b.Q"));
+    QVERIFY(window->picqb->isVisible());
+
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    QCOMPARE(window->labnum->text(), QStringLiteral("2"));
+    // From a focused answer button too.
+    window->cmdans[1]->setFocus();
+    QTest::keyClick(window->cmdans[1], Qt::Key_Escape);
+    QCOMPARE(window->labnum->text(), QStringLiteral("3"));
+
+    window->cmdskip->setEnabled(false);
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    QCOMPARE(window->labnum->text(), QStringLiteral("3"));
+    window->cmdskip->setEnabled(true);
+
+    // Nothing runs: Esc does nothing at all, not even a message.
+    window->cmdqbclose_Click();
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    QVERIFY(!window->picqb->isVisible());
+    QCOMPARE(modquiz::state().curq, qint16(0));
+
+    // The edit panel has no cancel button.
+    auto editing = loaded(QStringLiteral("/E b.Q"));
+    QVERIFY(editing->picedit->isVisible());
+    QTest::keyClick(editing.get(), Qt::Key_Escape);
+    QVERIFY(editing->picedit->isVisible());
+    QCOMPARE(modquiz::state().curq, qint16(1));
+    QVERIFY2(script.done(), script.problem());
+}
+
+void tst_mainwindow::accessKeysReachTheVisiblePanelOnly()
+{
+    TestEnvironment env;
+    env.writebook(QStringLiteral("b.Q"), makeheader(4), makequestions(4));
+    ScriptedMessages script({{right10}});
+    auto window = loaded(QStringLiteral("b.Q"));
+    // Alt+A is the answer A here, not the edit panel's Add; Alt+S is Skip, not Save. An access
+    // key clicks its button the way a mouse click does, a moment later.
+    QTest::keyClick(window.get(), Qt::Key_A, Qt::AltModifier);
+    QTRY_COMPARE(window->labnum->text(), QStringLiteral("2"));
+    QVERIFY2(script.done(), script.problem());
+    QTest::keyClick(window.get(), Qt::Key_S, Qt::AltModifier);
+    QTRY_COMPARE(window->labnum->text(), QStringLiteral("3"));
+    QTest::keyClick(window.get(), Qt::Key_L, Qt::AltModifier);
+    QTRY_VERIFY(!window->picqb->isVisible());
+    QCOMPARE(platform::openfilecount(), 0);
+
+    // In the edit panel Alt+C is its Close, not the answer C (which would show a message).
+    window.reset();
+    auto editing = loaded(QStringLiteral("/E b.Q"));
+    QTest::keyClick(editing.get(), Qt::Key_C, Qt::AltModifier);
+    QTRY_VERIFY(!editing->picedit->isVisible());
+    QCOMPARE(platform::openfilecount(), 0);
+    QVERIFY2(script.done(), script.problem());
+}
+
+void tst_mainwindow::disabledShortcutDoesNothing()
+{
+    TestEnvironment env;
+    env.writebook(QStringLiteral("b.Q"), makeheader(2), makequestions(2));
+    ScriptedMessages script;
+    {
+        ScriptedModal none;
+        auto window = loaded();
+        QTest::keyClick(window.get(), Qt::Key_I, Qt::ControlModifier);
+        QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(none.shown(), 0);
+    }
+    // Opened for editing, Info is enabled and Ctrl+I opens it.
+    ScriptedModal info({[](QDialog *dialog) { dialog->reject(); }});
+    auto window = loaded(QStringLiteral("/E b.Q"));
+    QVERIFY(window->mnuinfo->isEnabled());
+    QTest::keyClick(window.get(), Qt::Key_I, Qt::ControlModifier);
+    QCOMPARE(info.shown(), 1);
+    QVERIFY(info.done());
+    QVERIFY2(script.done(), script.problem());
+}
+
+void tst_mainwindow::oneChanceSurvivesARestart()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    auto first = loaded();
+    QVERIFY(first->mnuonechance->isChecked());
+    QCOMPARE(onechancesetting(), QStringLiteral("<none>"));
+    // Through the menu item itself: one choice flips the check mark once.
+    first->mnuonechance->trigger();
+    QVERIFY(!first->mnuonechance->isChecked());
+    QCOMPARE(onechancesetting(), QStringLiteral("False"));
+    first.reset();
+
+    auto second = loaded();
+    QVERIFY(!second->mnuonechance->isChecked());
+    QVERIFY(!second->runonechance);
+    QTest::keyClick(second.get(), Qt::Key_O, Qt::ControlModifier);
+    QVERIFY(second->mnuonechance->isChecked());
+    QCOMPARE(onechancesetting(), QStringLiteral("True"));
+    second.reset();
+
+    auto third = loaded();
+    QVERIFY(third->mnuonechance->isChecked());
+    QVERIFY2(script.done(), script.problem());
+}
+
+QTEST_MAIN(tst_mainwindow)
+#include "tst_mainwindow.moc"
