@@ -139,7 +139,6 @@ void frmquiz::buildeditpanel()
         auto *result = new QLabel(text, picedit);
         result->setObjectName(QLatin1String(name));
         result->setFont(font);
-        result->setAccessibleName(text);
         if (width > 0) {
             result->setGeometry(twipsrect(left, top, width, height));
         } else {
@@ -153,7 +152,6 @@ void frmquiz::buildeditpanel()
     // It sizes itself to numbers up to 32767, which must not be cut off.
     labnum1->setMinimumWidth(platform::twips(690));
     labnum1->adjustSize();
-    labnum1->setAccessibleName(QStringLiteral("Question number"));
     labanswer = label("labanswer", QStringLiteral("Answers"), heading, 840, 1440, 735, 255);
     lab1 = label("lab1", QStringLiteral("1"), regular, 1080, 1800, 0, 0);
     lab2 = label("lab2", QStringLiteral("2"), regular, 1080, 2280, 0, 0);
@@ -263,6 +261,10 @@ bool frmquiz::editboxkey(QObject *watched, QEvent *event)
     const auto *key = static_cast<QKeyEvent *>(event);
 
     if (shortcut) {
+        const bool chord =
+            key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+        if (!chord)
+            return false;
         // A text box claims Ctrl+Z and Ctrl+A for its own undo and select-all; the menu's
         // shortcuts win while their item is enabled, so Undo Delete works from the boxes.
         const QKeySequence pressed(key->keyCombination());
