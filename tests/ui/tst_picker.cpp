@@ -151,6 +151,7 @@ void tst_picker::confirmGoodBook()
         QCOMPARE(editbuttons(w), buttons);
         QCOMPARE(w.txtquestion->toPlainText(), QStringLiteral("Question 1"));
         QCOMPARE(w.labnum1->text(), QStringLiteral("1"));
+        QCOMPARE(w.focusWidget(), w.txtquestion);
     } else {
         QVERIFY(w.picqb->isVisibleTo(&w));
         QVERIFY(!w.picedit->isVisibleTo(&w));

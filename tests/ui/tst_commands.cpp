@@ -1,0 +1,272 @@
+// The Quiz menu's New, Edit and Exit and the closing of the main window, each with unsaved
+// changes answered Yes, No, Cancel and Yes with a save that fails, and what becomes of a
+// running quiz when New or Edit is given up.
+
+#include "files.h"
+#include "frmeditquiz.h"
+#include "frmnewquiz.h"
+#include "frmquiz.h"
+#include "modquiz.h"
+#include "testsupport.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+const QString saveprompt = QStringLiteral("Save Changes you made to book.Q?");
+
+// Opens book.Q for editing as "/E" does and changes its first question without saving.
+QString editchanged(TestEnvironment &env, frmquiz &w)
+{
+    const QString path = env.writebook("book.Q", makeheader(2), makequestions(2));
+    w.processcommandline(QStringLiteral("/E book.Q"));
+    w.txtquestion->setPlainText(QStringLiteral("Changed"));
+    w.cmdupdate_Click();
+    return path;
+}
+
+bool savedchange(const QString &path)
+{
+    QBookHeader header;
+    QList<QuestionRecord> questions;
+    return modquiz::parsebook(filebytes(path), header, questions) && questions.size() > 1 &&
+           questions[1].question == QStringLiteral("Changed");
+}
+
+// A step that gives up whichever dialog the command showed, with its own Cancel.
+void cancelany(QDialog *d)
+{
+    if (auto *picker = qobject_cast<frmeditquiz *>(d)) {
+        QVERIFY(picker->ineditmode());
+        picker->cmdcancel_Click();
+        return;
+    }
+    auto *newquiz = qobject_cast<frmnewquiz *>(d);
+    QVERIFY(newquiz);
+    newquiz->cmdcancel_Click();
+}
+
+} // namespace
+
+class tst_commands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void unsavedChanges_data();
+    void unsavedChanges();
+    void newWhileRunningKeepsQuiz();
+    void givenUpAfterEditClosesEmptiedRun_data();
+    void givenUpAfterEditClosesEmptiedRun();
+    void exitEndsWithFilesClosed();
+};
+
+void tst_commands::unsavedChanges_data()
+{
+    QTest::addColumn<QString>("command");
+    // Y, N, C answer the prompt; F a save that fails; a second letter answers Close's own
+    // prompt after the failure; "-" no unsaved changes.
+    QTest::addColumn<QString>("answers");
+    QTest::addColumn<bool>("dialog");
+    QTest::addColumn<bool>("ends");
+    QTest::addColumn<bool>("saved");
+    QTest::addColumn<bool>("stillediting");
+
+    for (const QString command : {"new", "edit"}) {
+        const QByteArray c = command.toLatin1();
+        QTest::newRow(c + " nothing to save") << command << "-" << true << false << false << false;
+        QTest::newRow(c + " yes") << command << "Y" << true << false << true << false;
+        QTest::newRow(c + " no") << command << "N" << true << false << false << false;
+        QTest::newRow(c + " cancel") << command << "C" << false << false << false << true;
+        QTest::newRow(c + " failed save, cancel")
+            << command << "FC" << false << false << false << true;
+        QTest::newRow(c + " failed save, no") << command << "FN" << true << false << false << false;
+    }
+    for (const QString command : {"exit", "close"}) {
+        const QByteArray c = command.toLatin1();
+        QTest::newRow(c + " nothing to save") << command << "-" << false << true << false << false;
+        QTest::newRow(c + " yes") << command << "Y" << false << true << true << false;
+        QTest::newRow(c + " no") << command << "N" << false << true << false << false;
+        QTest::newRow(c + " cancel") << command << "C" << false << false << false << true;
+        QTest::newRow(c + " failed save") << command << "F" << false << false << false << true;
+    }
+}
+
+void tst_commands::unsavedChanges()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, answers);
+    QFETCH(bool, dialog);
+    QFETCH(bool, ends);
+    QFETCH(bool, saved);
+    QFETCH(bool, stillediting);
+    TestEnvironment env;
+    ScriptedMessages script;
+    ScriptedModal modal;
+    ProcessEndRecorder end;
+    frmquiz w;
+    w.Form_Load({});
+    const QString path = editchanged(env, w);
+    const QByteArray before = filebytes(path);
+    auto &s = modquiz::state();
+    if (answers == "-") {
+        w.cmdsave_Click();
+        QVERIFY(!s.qbchanged);
+    }
+    QVERIFY(s.qbchanged == (answers != "-"));
+
+    for (const QChar answer : answers) {
+        if (answer == 'Y') {
+            script.expect({saveprompt, Yes, "Save", YesNoCancel});
+        } else if (answer == 'N') {
+            script.expect({saveprompt, No, "Save", YesNoCancel});
+        } else if (answer == 'C') {
+            script.expect({saveprompt, Cancel, "Save", YesNoCancel});
+        } else if (answer == 'F') {
+            // A book without its write permission cannot be replaced.
+            QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
+            script.expect({saveprompt, Yes, "Save", YesNoCancel});
+            script.expect({"Error Opening file", Ok, "Error"});
+            script.expect({"Error saving file", Ok, "Error"});
+        }
+    }
+    if (dialog)
+        modal.add(cancelany);
+
+    bool closed = false;
+    if (command == "new")
+        w.mnuquiznew_Click();
+    else if (command == "edit")
+        w.mnuquizedit_Click();
+    else if (command == "exit")
+        w.mnuquizexit_Click();
+    else
+        closed = w.Form_QueryUnload();
+
+    QVERIFY2(script.done(), script.problem());
+    QVERIFY(modal.done());
+    QCOMPARE(modal.shown(), dialog ? 1 : 0);
+    QCOMPARE(end.ended() || closed, ends);
+    if (answers != "-")
+        QCOMPARE(savedchange(path), saved);
+    if (!saved && answers != "-")
+        QCOMPARE(filebytes(path), before);
+    // A window that closes takes its panels with it.
+    if (!closed)
+        QCOMPARE(w.picedit->isVisibleTo(&w), stillediting);
+    if (stillediting) {
+        // The book and its changes are all still there.
+        QVERIFY(s.qbchanged);
+        QCOMPARE(modquiz::lastquestion(), 2);
+        QCOMPARE(s.questions[1].question, QStringLiteral("Changed"));
+    } else {
+        QCOMPARE(modquiz::lastquestion(), 0);
+    }
+    if (dialog)
+        QVERIFY(!s.dlgok);
+    if (ends)
+        QCOMPARE(platform::openfilecount(), 0);
+}
+
+void tst_commands::newWhileRunningKeepsQuiz()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    w.processcommandline(env.writebook("run.Q", makeheader(2), makequestions(2)));
+    QVERIFY(w.picqb->isVisibleTo(&w));
+    QVERIFY(!w.editstarted);
+
+    ScriptedModal modal({cancelany});
+    w.mnuquiznew_Click();
+    QVERIFY(modal.done());
+    QVERIFY(w.picqb->isVisibleTo(&w));
+    QCOMPARE(modquiz::lastquestion(), 2);
+    script.expect({"Your answer is correct 10 points added to your score"});
+    script.expect({"Quiz is over \rYour score is 10 out of 20", Ok, "Quiz Over"});
+    w.cmdans_Click(0);
+    w.cmdskip_Click();
+    QVERIFY(!w.picqb->isVisibleTo(&w));
+    QVERIFY2(script.done(), script.problem());
+}
+
+void tst_commands::givenUpAfterEditClosesEmptiedRun_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("closebox");
+    QTest::newRow("new, cancelled") << "new" << false;
+    QTest::newRow("new, close box") << "new" << true;
+    QTest::newRow("edit, cancelled") << "edit" << false;
+    QTest::newRow("edit, close box") << "edit" << true;
+}
+
+void tst_commands::givenUpAfterEditClosesEmptiedRun()
+{
+    QFETCH(QString, command);
+    QFETCH(bool, closebox);
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    env.writebook("edited.Q", makeheader(1), makequestions(1));
+    env.writebook("run.Q", makeheader(3), makequestions(3));
+    w.processcommandline("/E edited.Q");
+    QVERIFY(w.editstarted);
+    {
+        ScriptedModal modal({[](QDialog *d) {
+            auto *picker = qobject_cast<frmeditquiz *>(d);
+            QVERIFY(picker);
+            picker->txtfname->setText("run.Q");
+            picker->cmdedit_Click();
+        }});
+        w.mnuquizrun_Click();
+        QVERIFY(modal.done());
+    }
+    QVERIFY(w.picqb->isVisibleTo(&w));
+    QCOMPARE(modquiz::lastquestion(), 3);
+
+    ScriptedModal modal({[&](QDialog *d) {
+        if (!closebox) {
+            cancelany(d);
+            return;
+        }
+        d->show();
+        QVERIFY(d->close());
+    }});
+    if (command == "new")
+        w.mnuquiznew_Click();
+    else
+        w.mnuquizedit_Click();
+    QVERIFY(modal.done());
+    // The edit panel's Close emptied the question list: the run cannot go on and is closed.
+    QVERIFY(!w.picqb->isVisibleTo(&w));
+    QVERIFY(!w.picedit->isVisibleTo(&w));
+    QCOMPARE(platform::openfilecount(), 0);
+    QVERIFY2(script.done(), script.problem());
+}
+
+void tst_commands::exitEndsWithFilesClosed()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    ProcessEndRecorder end;
+    frmquiz w;
+    w.Form_Load({});
+    w.processcommandline(env.writebook("run.Q", makeheader(2), makequestions(2)));
+    QVERIFY(platform::openfilecount() > 0);
+    w.mnuquizexit_Click();
+    QVERIFY(end.ended());
+    QCOMPARE(platform::openfilecount(), 0);
+    QCOMPARE(modquiz::lastquestion(), 0);
+    QCOMPARE(int(modquiz::state().curq), 0);
+    QVERIFY2(script.done(), script.problem());
+}
+
+QTEST_MAIN(tst_commands)
+#include "tst_commands.moc"
