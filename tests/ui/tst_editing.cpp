@@ -1,9 +1,7 @@
 // The editing operations of the edit panel as a user goes through them: typing a book with
 // the Enter key, Add, Update, Delete, Undo Delete, Save and Close with its prompt.
 
-#include "frmquiz.h"
-#include "modquiz.h"
-#include "testsupport.h"
+#include "tst_editsupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -15,32 +13,6 @@
 #include <QTest>
 
 namespace {
-
-bool openforedit(frmquiz &w, const QString &path)
-{
-    auto &s = modquiz::state();
-    s.qbpath = path;
-    if (!modquiz::openbook() || !modquiz::loadbook())
-        return false;
-    w.applyentrystate(s.qbheader.count);
-    w.picedit->show();
-    return true;
-}
-
-bool showactive(frmquiz &w)
-{
-    w.show();
-    w.activateWindow();
-    return QTest::qWaitForWindowActive(&w);
-}
-
-QString navstate(const frmquiz &w)
-{
-    QString out;
-    for (const QPushButton *b : {w.cmdfirst, w.cmdprev, w.cmdnext, w.cmdlast})
-        out += b->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
-    return out;
-}
 
 // QTest::keyClicks knows ASCII only; other characters arrive as a key with their text.
 void typetext(QWidget *box, const QString &text)
@@ -65,12 +37,6 @@ void typequestion(const QuestionRecord &q)
         typetext(box, text);
         QTest::keyClick(box, Qt::Key_Return);
     }
-}
-
-void fillwith(frmquiz &w, const QuestionRecord &q)
-{
-    modquiz::state().workq = q;
-    w.fillboxes();
 }
 
 QList<QuestionRecord> bookquestions(const QString &path)
@@ -111,13 +77,10 @@ private slots:
 
 void tst_editing::typeBookWithEnterKey()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    const QString path = env.writebook("typed.Q", makeheader(0), {});
-    QVERIFY(openforedit(w, path));
-    QVERIFY(showactive(w));
+    Editor e;
+    auto &w = e.w;
+    QVERIFY(e.open(e.env.writebook("typed.Q", makeheader(0), {})));
+    QVERIFY(e.showactive());
     w.txtquestion->setFocus();
 
     typequestion({"Capital of France?", {"Paris", "Rome", "Oslo", "Bern"}, 1});
@@ -126,21 +89,19 @@ void tst_editing::typeBookWithEnterKey()
     typequestion({QStringLiteral("Caf\u00e9 or th\u00e9?"), {"3", "4", "5", "22"}, 2});
     QCOMPARE(int(modquiz::state().curq), 3);
     QVERIFY(modquiz::state().qbchanged);
-    QCOMPARE(navstate(w), QStringLiteral("1100"));
+    QCOMPARE(e.navstate(), QStringLiteral("1100"));
 
     w.cmdsave_Click();
     QVERIFY(!modquiz::state().qbchanged);
-    QCOMPARE(filebytes(path), filebytes(TESTDATA "/edit-typed.Q"));
-    QVERIFY2(script.done(), script.problem());
+    QCOMPARE(filebytes(e.path), filebytes(TESTDATA "/edit-typed.Q"));
+    QVERIFY2(e.script.done(), e.script.problem());
 }
 
 void tst_editing::addOnShownQuestionOpensSlot()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(5), makequestions(5))));
+    Editor e;
+    auto &w = e.w;
+    QVERIFY(e.open(5));
     auto &s = modquiz::state();
     w.cmdnext_Click();
     w.cmdnext_Click();
@@ -151,11 +112,11 @@ void tst_editing::addOnShownQuestionOpensSlot()
     QCOMPARE(int(s.curq), 6);
     QCOMPARE(w.labnum1->text(), QStringLiteral("6"));
     QCOMPARE(w.txtquestion->toPlainText(), QString());
-    QCOMPARE(navstate(w), QStringLiteral("1100"));
+    QCOMPARE(e.navstate(), QStringLiteral("1100"));
     QVERIFY(s.qbchanged);
 
     // A second Add on the slot appends.
-    fillwith(w, makequestion(6, 4));
+    e.fill(makequestion(6, 4));
     w.cmdadd_Click();
     QCOMPARE(modquiz::lastquestion(), 6);
     QCOMPARE(s.questions[6], makequestion(6, 4));
@@ -166,12 +127,10 @@ void tst_editing::addOnShownQuestionOpensSlot()
 
 void tst_editing::addWithEmptyBoxStoresNothing()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(2), makequestions(2))));
-    QVERIFY(showactive(w));
+    Editor e;
+    auto &w = e.w;
+    QVERIFY(e.open(2));
+    QVERIFY(e.showactive());
     w.txtans[2]->clear();
     w.cmdnext->setFocus();
     w.cmdadd_Click();
@@ -195,12 +154,10 @@ void tst_editing::update()
     QFETCH(int, at);
     QFETCH(int, shown);
     QFETCH(QString, nav);
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(5), makequestions(5))));
-    QVERIFY(showactive(w));
+    Editor e;
+    auto &w = e.w;
+    QVERIFY(e.open(5));
+    QVERIFY(e.showactive());
     auto &s = modquiz::state();
     while (s.curq < at)
         w.cmdnext_Click();
@@ -209,13 +166,13 @@ void tst_editing::update()
     QCOMPARE(s.questions[at].question, QStringLiteral("new text"));
     QCOMPARE(int(s.curq), shown);
     QCOMPARE(w.labnum1->text(), QString::number(shown));
-    QCOMPARE(navstate(w), nav);
+    QCOMPARE(e.navstate(), nav);
     QCOMPARE(QApplication::focusWidget(), w.cmdadd);
     QVERIFY(s.qbchanged);
 
     // On the new-question slot Update does nothing.
     w.cmdadd_Click();
-    fillwith(w, makequestion(9));
+    e.fill(makequestion(9));
     s.qbchanged = false;
     w.cmdupdate_Click();
     QCOMPARE(modquiz::lastquestion(), 5);
@@ -239,15 +196,13 @@ void tst_editing::deleteQuestion()
     QFETCH(int, at);
     QFETCH(int, curq);
     QFETCH(QString, shown);
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(qint16(count)), makequestions(count))));
+    Editor e;
+    auto &w = e.w;
+    QVERIFY(e.open(count));
     auto &s = modquiz::state();
     while (s.curq < at)
         w.cmdnext_Click();
-    const QString navbefore = navstate(w);
+    const QString navbefore = e.navstate();
     w.cmddelete_Click();
     QCOMPARE(modquiz::lastquestion(), count - 1);
     QCOMPARE(int(s.curq), curq);
@@ -262,21 +217,19 @@ void tst_editing::deleteQuestion()
         QVERIFY(w.cmdadd->isEnabled() && w.cmdeditclose->isEnabled());
     } else {
         QCOMPARE(w.labnum1->text(), QString::number(curq));
-        QCOMPARE(navstate(w), navbefore);
+        QCOMPARE(e.navstate(), navbefore);
     }
 }
 
 void tst_editing::deleteOnSlotDoesNothing()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(2), makequestions(2))));
+    Editor e;
+    auto &w = e.w;
+    QVERIFY(e.open(2));
     auto &s = modquiz::state();
     w.cmdadd_Click(); // stores question 1 as it is and opens slot 3
     s.qbchanged = false;
-    fillwith(w, makequestion(7));
+    e.fill(makequestion(7));
     QVERIFY(w.cmddelete->isEnabled());
     w.cmddelete_Click();
     QCOMPARE(modquiz::lastquestion(), 2);
@@ -287,11 +240,9 @@ void tst_editing::deleteOnSlotDoesNothing()
 
 void tst_editing::twoDeletesOneUndo()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(4), makequestions(4))));
+    Editor e;
+    auto &w = e.w;
+    QVERIFY(e.open(4));
     auto &s = modquiz::state();
     w.cmdnext_Click();
     w.cmddelete_Click(); // question 2
@@ -323,11 +274,9 @@ void tst_editing::undoDeleteButtons()
     QFETCH(int, count);
     QFETCH(int, at);
     QFETCH(QString, nav);
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(qint16(count)), makequestions(count))));
+    Editor e;
+    auto &w = e.w;
+    QVERIFY(e.open(count));
     auto &s = modquiz::state();
     while (s.curq < at)
         w.cmdnext_Click();
@@ -336,19 +285,17 @@ void tst_editing::undoDeleteButtons()
     QCOMPARE(s.questions, QList<QuestionRecord>{QuestionRecord{}} + makequestions(count));
     QCOMPARE(int(s.curq), at);
     QCOMPARE(w.txtquestion->toPlainText(), QStringLiteral("Question %1").arg(at));
-    QCOMPARE(navstate(w), nav);
+    QCOMPARE(e.navstate(), nav);
     for (const QPushButton *b : {w.cmddelete, w.cmdupdate, w.cmdsave})
         QVERIFY(b->isEnabled());
 }
 
 void tst_editing::deleteSaveUndoClose()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    const QString path = env.writebook("b.Q", makeheader(3), makequestions(3));
-    QVERIFY(openforedit(w, path));
+    Editor e;
+    auto &w = e.w;
+    QVERIFY(e.open(3));
+    const QString &path = e.path;
     w.cmdnext_Click();
     w.cmddelete_Click();
     w.cmdsave_Click();
@@ -358,17 +305,15 @@ void tst_editing::deleteSaveUndoClose()
     QVERIFY(w.cmdeditclose_Click());
     QVERIFY(w.picedit->isHidden());
     QCOMPARE(bookquestions(path), (QList<QuestionRecord>{makequestion(1, 1), makequestion(3, 3)}));
-    QVERIFY2(script.done(), script.problem());
+    QVERIFY2(e.script.done(), e.script.problem());
 }
 
 void tst_editing::enterInCorrectBox()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(5), makequestions(5))));
-    QVERIFY(showactive(w));
+    Editor e;
+    auto &w = e.w;
+    QVERIFY(e.open(5));
+    QVERIFY(e.showactive());
     auto &s = modquiz::state();
 
     // Before the last question Enter only moves on to Next.
@@ -381,7 +326,7 @@ void tst_editing::enterInCorrectBox()
     // After Undo Delete Next may be off on a question before the last: the focus goes to Add.
     w.cmdlast_Click();
     w.cmdadd_Click(); // question 5 stored as it is, slot 6
-    fillwith(w, makequestion(6));
+    e.fill(makequestion(6));
     w.cmdadd_Click(); // question 6 appended, slot 7
     w.cmdprev_Click();
     w.cmdprev_Click();
@@ -420,25 +365,24 @@ void tst_editing::close()
     QFETCH(bool, savefails);
     QFETCH(bool, closed);
     QFETCH(bool, saved);
-    TestEnvironment env;
-    frmquiz w;
-    w.Form_Load({});
-    const QString path = env.writebook("b.Q", makeheader(3), makequestions(3));
-    QVERIFY(openforedit(w, path));
+    Editor e;
+    auto &w = e.w;
+    QVERIFY(e.open(3));
+    const QString &path = e.path;
     auto &s = modquiz::state();
     w.cmddelete_Click();
     if (savefails)
         QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
     const QByteArray before = filebytes(path);
 
-    ScriptedMessages script{
-        {"Save Changes you made to " + path + "?", platform::Answer(answer), "Save", YesNoCancel}};
+    e.script.expect(
+        {"Save Changes you made to " + path + "?", platform::Answer(answer), "Save", YesNoCancel});
     if (savefails) {
-        script.expect({"Error Opening file", Ok, "Error"});
-        script.expect(errorsaving);
+        e.script.expect({"Error Opening file", Ok, "Error"});
+        e.script.expect(errorsaving);
     }
     QCOMPARE(w.cmdeditclose_Click(), closed);
-    QVERIFY2(script.done(), script.problem());
+    QVERIFY2(e.script.done(), e.script.problem());
     QCOMPARE(w.picedit->isHidden(), closed);
     QCOMPARE(s.qbchanged, !closed);
     QCOMPARE(modquiz::lastquestion(), closed ? 0 : 2);
@@ -455,23 +399,20 @@ void tst_editing::close()
 
 void tst_editing::fullBook()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    const QString path = env.writebook("full.Q", makeheader(32766), makequestions(32766));
-    QVERIFY(openforedit(w, path));
+    Editor e;
+    auto &w = e.w;
+    QVERIFY(e.open(32766));
     auto &s = modquiz::state();
     w.cmdlast_Click();
     w.cmdadd_Click(); // stores the shown question: the slot's number is 32767
     QCOMPARE(w.labnum1->text(), QStringLiteral("32767"));
-    fillwith(w, makequestion(32767));
+    e.fill(makequestion(32767));
     s.qbchanged = false;
 
     const ExpectedMessage full{"This quiz book is full: it cannot hold more than 32766 questions"};
-    script.expect(full);
+    e.script.expect(full);
     w.cmdadd_Click();
-    QVERIFY2(script.done(), script.problem());
+    QVERIFY2(e.script.done(), e.script.problem());
     QCOMPARE(modquiz::lastquestion(), 32766);
     QCOMPARE(int(s.curq), 32767);
     QVERIFY(!s.qbchanged);
@@ -481,20 +422,20 @@ void tst_editing::fullBook()
     w.cmddelete_Click();
     w.cmdlast_Click();
     w.cmdadd_Click();
-    fillwith(w, makequestion(40000));
+    e.fill(makequestion(40000));
     w.cmdadd_Click();
     QCOMPARE(modquiz::lastquestion(), 32766);
-    script.expect(full);
+    e.script.expect(full);
     w.mnueditundodelete_Click();
-    QVERIFY2(script.done(), script.problem());
+    QVERIFY2(e.script.done(), e.script.problem());
     QCOMPARE(modquiz::lastquestion(), 32766);
     QVERIFY(w.mnueditundodelete->isEnabled());
 
-    script.expect(full);
-    fillwith(w, makequestion(40001));
+    e.script.expect(full);
+    e.fill(makequestion(40001));
     w.cmdsave_Click();
-    QVERIFY2(script.done(), script.problem());
-    QCOMPARE(bookquestions(path).size(), 32766);
+    QVERIFY2(e.script.done(), e.script.problem());
+    QCOMPARE(bookquestions(e.path).size(), 32766);
 }
 
 QTEST_MAIN(tst_editing)

@@ -1,9 +1,7 @@
 // The edit panel's boxes and buttons: the key rules of each box, the transfer between the
 // boxes and the working record, the entry states and navigation.
 
-#include "frmquiz.h"
-#include "modquiz.h"
-#include "testsupport.h"
+#include "tst_editsupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -15,34 +13,6 @@
 #include <QTest>
 
 namespace {
-
-// Opens a book for editing the way the program does after a successful load.
-bool openforedit(frmquiz &w, const QString &path)
-{
-    auto &s = modquiz::state();
-    s.qbpath = path;
-    if (!modquiz::openbook() || !modquiz::loadbook())
-        return false;
-    w.applyentrystate(s.qbheader.count);
-    w.picedit->show();
-    return true;
-}
-
-bool showactive(frmquiz &w)
-{
-    w.show();
-    w.activateWindow();
-    return QTest::qWaitForWindowActive(&w);
-}
-
-// "1100" for First and Previous on, Next and Last off.
-QString navstate(const frmquiz &w)
-{
-    QString out;
-    for (const QPushButton *b : {w.cmdfirst, w.cmdprev, w.cmdnext, w.cmdlast})
-        out += b->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
-    return out;
-}
 
 void typeinto(QWidget *box, const QString &text)
 {
@@ -76,12 +46,10 @@ private slots:
 
 void tst_editpanel::tabWalksDesignOrder()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(3), makequestions(3))));
-    QVERIFY(showactive(w));
+    Editor e;
+    auto &w = e.w;
+    QVERIFY(e.open(3));
+    QVERIFY(e.showactive());
     w.txtquestion->setFocus();
     QStringList seen{QApplication::focusWidget()->objectName()};
     for (int i = 0; i < 14; ++i) {
@@ -96,12 +64,10 @@ void tst_editpanel::tabWalksDesignOrder()
 
 void tst_editpanel::enterWalksTheBoxes()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(0), {})));
-    QVERIFY(showactive(w));
+    Editor e;
+    auto &w = e.w;
+    QVERIFY(e.open(0));
+    QVERIFY(e.showactive());
     const QList<QWidget *> chain = {w.txtquestion, w.txtans[0], w.txtans[1],
                                     w.txtans[2],   w.txtans[3], w.txtcorrect};
     chain[0]->setFocus();
@@ -153,10 +119,8 @@ void tst_editpanel::correctBoxFilter()
     QFETCH(QString, before);
     QFETCH(QString, typed);
     QFETCH(QString, after);
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
+    Editor e;
+    auto &w = e.w;
     w.txtcorrect->setText(before);
     w.txtcorrect->setFocus();
     if (typed == QLatin1String("\b"))
@@ -168,10 +132,8 @@ void tst_editpanel::correctBoxFilter()
 
 void tst_editpanel::pasteIntoCorrectBox()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
+    Editor e;
+    auto &w = e.w;
     for (const auto &[pasted, value] :
          {std::pair{QStringLiteral("7x"), 7}, {QStringLiteral("x"), 0}, {QStringLiteral("2"), 2}}) {
         w.txtcorrect->clear();
@@ -185,10 +147,8 @@ void tst_editpanel::pasteIntoCorrectBox()
 
 void tst_editpanel::textLimitHoldsForTypingAndPasting()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
+    Editor e;
+    auto &w = e.w;
     auto *q = w.txtquestion;
     q->setPlainText(QString(32760, QLatin1Char('x')));
     q->moveCursor(QTextCursor::End);
@@ -228,10 +188,8 @@ void tst_editpanel::readboxesCorrect()
 {
     QFETCH(QString, text);
     QFETCH(int, correct);
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
+    Editor e;
+    auto &w = e.w;
     w.txtcorrect->setMaxLength(3);
     w.txtcorrect->setText(text);
     w.readboxes();
@@ -261,10 +219,8 @@ void tst_editpanel::boxesfilledNeedsEveryBox()
 {
     QFETCH(int, emptybox);
     QFETCH(bool, filled);
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
+    Editor e;
+    auto &w = e.w;
     w.txtquestion->setPlainText(emptybox == 0 ? QString() : QStringLiteral(" "));
     for (int i = 0; i < 4; ++i)
         w.txtans[i]->setText(emptybox == i + 1 ? QString() : QStringLiteral(" "));
@@ -287,12 +243,10 @@ void tst_editpanel::entryStates()
     QFETCH(int, count);
     QFETCH(QString, nav);
     QFETCH(bool, editing);
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(qint16(count)), makequestions(count))));
-    QCOMPARE(navstate(w), nav);
+    Editor e;
+    auto &w = e.w;
+    QVERIFY(e.open(count));
+    QCOMPARE(e.navstate(), nav);
     for (const QPushButton *b : {w.cmddelete, w.cmdupdate, w.cmdsave})
         QCOMPARE(b->isEnabled(), editing);
     QVERIFY(w.cmdadd->isEnabled() && w.mnuinfo->isEnabled());
@@ -304,52 +258,48 @@ void tst_editpanel::entryStates()
 
 void tst_editpanel::navigationFindsEndsLazily()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(10), makequestions(10))));
-    QVERIFY(showactive(w));
+    Editor e;
+    auto &w = e.w;
+    QVERIFY(e.open(10));
+    QVERIFY(e.showactive());
     auto &s = modquiz::state();
     w.txtquestion->setFocus();
 
     w.cmdprev_Click();
     QCOMPARE(int(s.curq), 1);
-    QCOMPARE(navstate(w), QStringLiteral("0011"));
+    QCOMPARE(e.navstate(), QStringLiteral("0011"));
     w.cmdnext_Click();
     QCOMPARE(w.txtans[1]->text(), QStringLiteral("Answer 2.2"));
-    QCOMPARE(navstate(w), QStringLiteral("1111"));
+    QCOMPARE(e.navstate(), QStringLiteral("1111"));
     QCOMPARE(QApplication::focusWidget(), w.txtquestion);
 
     w.cmdlast_Click();
     QCOMPARE(w.labnum1->text(), QStringLiteral("10"));
-    QCOMPARE(navstate(w), QStringLiteral("1100"));
+    QCOMPARE(e.navstate(), QStringLiteral("1100"));
     QCOMPARE(QApplication::focusWidget(), w.cmdadd);
 
     w.cmdprev_Click();
     w.txtquestion->setFocus();
-    QCOMPARE(navstate(w), QStringLiteral("1111"));
+    QCOMPARE(e.navstate(), QStringLiteral("1111"));
     w.cmdnext_Click(); // to 10, which is not yet known to be the end
-    QCOMPARE(navstate(w), QStringLiteral("1111"));
+    QCOMPARE(e.navstate(), QStringLiteral("1111"));
     QCOMPARE(QApplication::focusWidget(), w.txtquestion);
     w.cmdnext_Click();
     QCOMPARE(int(s.curq), 10);
-    QCOMPARE(navstate(w), QStringLiteral("1100"));
+    QCOMPARE(e.navstate(), QStringLiteral("1100"));
     QCOMPARE(QApplication::focusWidget(), w.cmdadd);
 
     w.cmdfirst_Click();
     QCOMPARE(w.labnum1->text(), QStringLiteral("1"));
-    QCOMPARE(navstate(w), QStringLiteral("0011"));
+    QCOMPARE(e.navstate(), QStringLiteral("0011"));
     QVERIFY(!s.qbchanged);
 }
 
 void tst_editpanel::navigationThrowsTypingAway()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(3), makequestions(3))));
+    Editor e;
+    auto &w = e.w;
+    QVERIFY(e.open(3));
     const auto before = modquiz::state().questions;
     using Press = void (frmquiz::*)();
     for (Press press : {&frmquiz::cmdnext_Click, &frmquiz::cmdprev_Click, &frmquiz::cmdlast_Click,
@@ -365,12 +315,10 @@ void tst_editpanel::navigationThrowsTypingAway()
 
 void tst_editpanel::undoShortcutWorksFromABox()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    QVERIFY(openforedit(w, env.writebook("b.Q", makeheader(3), makequestions(3))));
-    QVERIFY(showactive(w));
+    Editor e;
+    auto &w = e.w;
+    QVERIFY(e.open(3));
+    QVERIFY(e.showactive());
     w.cmddelete_Click();
     typeinto(w.txtquestion, QStringLiteral("x"));
     QTest::keyClick(w.txtquestion, Qt::Key_Z, Qt::ControlModifier);
