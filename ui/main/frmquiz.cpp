@@ -101,7 +101,6 @@ frmquiz::frmquiz(QWidget *parent) : QMainWindow(parent)
     m_background->setObjectName(QStringLiteral("picbackground"));
     m_background->setPixmap(QPixmap(QStringLiteral(":/background.png")));
     m_background->setGeometry(0, 0, 636, 402);
-    m_background->setAccessibleName(QStringLiteral("Quiz"));
 
     picqb = new QWidget(central);
     picqb->setObjectName(QStringLiteral("picqb"));
