@@ -39,9 +39,9 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quiz"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/quiz.png")));
     frmquiz window;
-    window.Form_Load(cmdline::commandline(args));
+    // QApplication has taken its own options (-platform, -style...) out of the arguments.
+    window.Form_Load(cmdline::commandline(QCoreApplication::arguments().mid(1)));
     window.show();
     return app.exec();
 }
