@@ -54,6 +54,7 @@ private slots:
     void accessKeysReachTheVisiblePanelOnly();
     void disabledShortcutDoesNothing();
     void oneChanceSurvivesARestart();
+    void closeBoxAsksAboutUnsavedChanges();
 };
 
 void tst_mainwindow::answerRowsStackUnderTheQuestion()
@@ -264,6 +265,26 @@ void tst_mainwindow::oneChanceSurvivesARestart()
 
     auto third = loaded();
     QVERIFY(third->mnuonechance->isChecked());
+    QVERIFY2(script.done(), script.problem());
+}
+
+void tst_mainwindow::closeBoxAsksAboutUnsavedChanges()
+{
+    TestEnvironment env;
+    env.writebook(QStringLiteral("b.Q"), makeheader(2), makequestions(2));
+    auto window = loaded(QStringLiteral("/E b.Q"));
+    auto &s = modquiz::state();
+    s.qbchanged = true;
+    const QString prompt = QStringLiteral("Save Changes you made to b.Q?");
+    ScriptedMessages script({{prompt, Cancel, QStringLiteral("Save"), YesNoCancel}});
+    QVERIFY(!window->close());
+    QVERIFY(window->isVisible());
+    QVERIFY(s.qbchanged);
+    QVERIFY2(script.done(), script.problem());
+
+    script.expect({prompt, No, QStringLiteral("Save"), YesNoCancel});
+    QVERIFY(window->close());
+    QVERIFY(!window->isVisible());
     QVERIFY2(script.done(), script.problem());
 }
 
