@@ -25,8 +25,8 @@ static void initresources()
 
 namespace {
 
-// The design's face; Linux has no such font, so every control asks for it by name and gets
-// the metric-compatible Liberation Sans.
+// The design's face. Linux has no such font: every control asks for it by name and gets
+// Liberation Sans, a sans-serif face that is always installed with the program.
 const QString designface = QStringLiteral("MS Sans Serif");
 
 void substitutefonts()
