@@ -26,7 +26,7 @@ static void initresources()
 namespace {
 
 // The design's face. Linux has no such font: every control asks for it by name and gets
-// Liberation Sans, a sans-serif face that is always installed with the program.
+// Liberation Sans in its place.
 const QString designface = QStringLiteral("MS Sans Serif");
 
 void substitutefonts()
