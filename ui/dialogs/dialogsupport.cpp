@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QEvent>
+#include <QFont>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -54,6 +55,16 @@ void setupwindow(QDialog *dialog, const QString &title, int widthtwips, int heig
     dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     dialog->setFixedSize(platform::twips(widthtwips), platform::twips(heighttwips));
+    // Windows do not inherit their owner's font, and the design's positions only leave room
+    // for captions in the design's narrow face: "MS Sans Serif" at 8.25 points, which Linux
+    // lacks and replaces with the metric-compatible Liberation Sans.
+    const QString designface = QStringLiteral("MS Sans Serif");
+    if (!QFont::substitutes(designface).contains(QStringLiteral("Liberation Sans")))
+        QFont::insertSubstitution(designface, QStringLiteral("Liberation Sans"));
+    QFont font(designface);
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(8.25);
+    dialog->setFont(font);
     dialog->setSizeGripEnabled(false);
 }
 
@@ -73,6 +84,14 @@ QPushButton *button(QWidget *parent, const char *name, const QString &caption, i
     control->setAutoDefault(false);
     control->setDefault(false);
     control->setAccessibleName(plaincaption(caption));
+    // No button is the default, yet Enter on the focused button presses it, as the space bar
+    // does; Qt leaves Enter to default buttons only.
+    new KeyPressFilter(control, [control](int &key) {
+        if (key != 13)
+            return;
+        key = 0;
+        control->click();
+    });
     return control;
 }
 

@@ -42,8 +42,8 @@ private:
 void setupwindow(QDialog *dialog, const QString &title, int widthtwips, int heighttwips);
 
 // A push button at a twips rectangle that a dialog never presses on its own: neither default
-// nor auto-default, so Enter reaches the focused control. Its accessible name is its caption
-// without the access-key mark.
+// nor auto-default, so Enter reaches the focused control, and presses the button itself when
+// that is the one focused. Its accessible name is its caption without the access-key mark.
 QPushButton *button(QWidget *parent, const char *name, const QString &caption, int left, int top,
                     int width, int height);
 

@@ -17,9 +17,8 @@ namespace {
 QFont displayfont(const QStringList &faces, QFont::StyleHint hint, qreal points)
 {
     QFont font;
-    const QStringList installed = QFontDatabase::families();
     for (const QString &face : faces) {
-        if (installed.contains(face, Qt::CaseInsensitive)) {
+        if (QFontDatabase::hasFamily(face)) {
             font.setFamily(face);
             break;
         }
@@ -44,6 +43,8 @@ frmabout::frmabout(frmquiz *main, QWidget *parent) : QDialog(parent), m_main(mai
         displayfont({QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Nimbus Sans Narrow"),
                      QStringLiteral("Arial Narrow"), QStringLiteral("DejaVu Sans Condensed")},
                     QFont::SansSerif, 48));
+    // A stand-in face may be wider than the design's condensed one: the title must not be cut.
+    Label1->resize(qMax(Label1->width(), Label1->sizeHint().width()), Label1->height());
 
     Frame1 = new QGroupBox(QStringLiteral("Programmed by"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
