@@ -29,8 +29,8 @@ QFont displayfont(const QStringList &faces, QFont::StyleHint hint, qreal points)
     return font;
 }
 
-// The design top of the client area.
-constexpr int designtop = 2835;
+// Where the window's inside starts, from the top of the screen.
+constexpr int windowtop = 2835;
 
 } // namespace
 
@@ -43,7 +43,7 @@ frmabout::frmabout(frmquiz *main, QWidget *parent) : QDialog(parent), m_main(mai
         displayfont({QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Nimbus Sans Narrow"),
                      QStringLiteral("Arial Narrow"), QStringLiteral("DejaVu Sans Condensed")},
                     QFont::SansSerif, 48));
-    // A stand-in face may be wider than the design's condensed one: the title must not be cut.
+    // A stand-in face may be wider than a condensed one: the title must not be cut.
     Label1->resize(qMax(Label1->width(), Label1->sizeHint().width()), Label1->height());
 
     Frame1 = new QGroupBox(QStringLiteral("Programmed by"), this);
@@ -68,7 +68,7 @@ frmabout::frmabout(frmquiz *main, QWidget *parent) : QDialog(parent), m_main(mai
 void frmabout::Form_Load()
 {
     const int left = (platform::screensize().width() - width()) / 2;
-    move(left, platform::twips(designtop));
+    move(left, platform::twips(windowtop));
 }
 
 void frmabout::Command1_Click()

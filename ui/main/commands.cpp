@@ -18,8 +18,8 @@
 
 namespace {
 
-// Every window of these commands starts from its design state, so it is built for each
-// opening and discarded when it closes.
+// Every window of these commands starts afresh, with nothing left from its last use: it is
+// built for each opening and discarded when it closes.
 template <typename Window> void showfresh(frmquiz *main)
 {
     const auto window = std::make_unique<Window>(main, main);
