@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace platform {
 namespace {
@@ -25,6 +26,52 @@ char encodeone(char32_t c)
     return '?';
 }
 
+// Word-at-a-time tests, since the plain loops are not vectorised at our optimisation level.
+// A byte of 0x80..0x9F is the one that differs between Windows-1252 and Latin-1.
+bool hashighcontrol(QByteArrayView bytes)
+{
+    constexpr quint64 ones = 0x0101010101010101ULL;
+    constexpr quint64 highs = 0x8080808080808080ULL;
+    const char *p = bytes.data();
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    for (; i + 8 <= n; i += 8) {
+        quint64 word;
+        std::memcpy(&word, p + i, 8);
+        // A byte of this range becomes zero here; then find a zero byte.
+        const quint64 v = (word & 0xE0E0E0E0E0E0E0E0ULL) ^ highs;
+        if ((v - ones) & ~v & highs)
+            return true;
+    }
+    for (; i < n; ++i) {
+        if ((static_cast<unsigned char>(p[i]) & 0xE0) == 0x80)
+            return true;
+    }
+    return false;
+}
+
+// Every unit is a character that Windows-1252 and Latin-1 write as the same byte.
+bool plainlatin1(const char16_t *in, qsizetype size)
+{
+    constexpr quint64 ones = 0x0001000100010001ULL;
+    constexpr quint64 highs = 0x8000800080008000ULL;
+    qsizetype i = 0;
+    for (; i + 4 <= size; i += 4) {
+        quint64 word;
+        std::memcpy(&word, in + i, 8);
+        if (word & 0xFF00FF00FF00FF00ULL)
+            return false;
+        const quint64 v = (word & 0x00E000E000E000E0ULL) ^ 0x0080008000800080ULL;
+        if ((v - ones) & ~v & highs)
+            return false;
+    }
+    for (; i < size; ++i) {
+        if (in[i] > 0xFF || (in[i] & 0xE0) == 0x80)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 QString fromansi(QByteArrayView bytes)
@@ -32,14 +79,13 @@ QString fromansi(QByteArrayView bytes)
     // Windows-1252 is Latin-1 but for 0x80..0x9F: convert with Qt's vectorised Latin-1 and
     // put right the few characters of that range.
     QString text = QString::fromLatin1(bytes);
-    char16_t *out = nullptr;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text.constData()[i].unicode();
-        if (c < 0x80 || c >= 0xA0)
-            continue;
-        if (!out)
-            out = reinterpret_cast<char16_t *>(text.data());
-        out[i] = highcontrols[c - 0x80];
+    if (!hashighcontrol(bytes))
+        return text;
+    auto *out = reinterpret_cast<char16_t *>(text.data());
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        if (out[i] >= 0x80 && out[i] < 0xA0)
+            out[i] = highcontrols[out[i] - 0x80];
     }
     return text;
 }
@@ -53,11 +99,8 @@ void appendansi(QByteArray &out, QStringView text, qsizetype maxbytes)
     out.resize(start + std::min(size, maxbytes));
     char *dest = out.data() + start;
 
-    // Nearly every text is plain Latin-1: two simple loops the compiler can vectorise.
-    bool latin1 = true;
-    for (qsizetype i = 0; i < size; ++i)
-        latin1 &= in[i] < 0x80 || (in[i] >= 0xA0 && in[i] <= 0xFF);
-    if (latin1) {
+    // Nearly every text is plain Latin-1.
+    if (plainlatin1(in, size)) {
         const qsizetype n = std::min(size, maxbytes);
         for (qsizetype i = 0; i < n; ++i)
             dest[i] = static_cast<char>(in[i]);

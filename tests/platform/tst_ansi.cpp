@@ -9,6 +9,7 @@ class tst_ansi : public QObject
 
 private slots:
     void everyByteRoundTrips();
+    void everyByteAtEveryPlace();
     void codePageCharacters_data();
     void codePageCharacters();
     void outsideTheCodePage_data();
@@ -30,6 +31,32 @@ void tst_ansi::everyByteRoundTrips()
     for (int i = 0; i < 256; ++i) {
         for (int j = i + 1; j < 256; ++j)
             QVERIFY2(text[i] != text[j], qPrintable(QStringLiteral("%1 and %2").arg(i).arg(j)));
+    }
+}
+
+// Long texts are tested several bytes at a time and short ones byte by byte: each byte must
+// convert the same at every place in a text, whichever way it is looked at.
+void tst_ansi::everyByteAtEveryPlace()
+{
+    for (int b = 0; b < 256; ++b) {
+        const QString alone = platform::fromansi(QByteArray(1, static_cast<char>(b)));
+        QCOMPARE(alone.size(), 1);
+        // Only 0x80..0x9F differ from Latin-1, less the five the code page leaves undefined.
+        const bool undefined = b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
+        const bool differs = b >= 0x80 && b < 0xA0 && !undefined;
+        QCOMPARE(alone[0] != QChar(b), differs);
+        for (int place = 0; place < 19; ++place) {
+            QByteArray bytes(19, 'a');
+            bytes[place] = static_cast<char>(b);
+            const QString text = platform::fromansi(bytes);
+            QVERIFY2(text[place] == alone[0] &&
+                         text.count(QLatin1Char('a')) == (b == 'a' ? 19 : 18),
+                     qPrintable(QStringLiteral("byte %1 at %2").arg(b).arg(place)));
+            QCOMPARE(platform::toansi(text), bytes);
+            QByteArray appended("x");
+            platform::appendansi(appended, text, 100);
+            QCOMPARE(appended, "x" + bytes);
+        }
     }
 }
 
@@ -71,6 +98,12 @@ void tst_ansi::outsideTheCodePage_data()
     QTest::newRow("two pairs") << QStringLiteral("\U0001F600\U0001D11E") << QByteArray("??");
     QTest::newRow("lone high surrogate") << QString(QChar(0xD83D)) + "x" << QByteArray("?x");
     QTest::newRow("lone low surrogate") << "x" + QString(QChar(0xDE00)) << QByteArray("x?");
+    QTest::newRow("in a long text")
+        << QStringLiteral("abcdefgh\u0101ijklmnop") << QByteArray("abcdefgh?ijklmnop");
+    QTest::newRow("high byte 0x80")
+        << QStringLiteral("abcdefgh\u8041ijk") << QByteArray("abcdefgh?ijk");
+    QTest::newRow("C1 control without a place in the code page")
+        << QStringLiteral("ab\u0085cdefgh") << QByteArray("ab?cdefgh");
 }
 
 void tst_ansi::outsideTheCodePage()
