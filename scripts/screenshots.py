@@ -1,0 +1,61 @@
+#!/usr/bin/env python3
+"""Makes the README's screenshots: the real program in a private X server (Xvfb).
+
+Usage: scripts/screenshots.py [QUIZ_EXECUTABLE]   (default build/app/quiz)
+Writes docs/idle.png, docs/run.png, docs/edit.png and docs/picker.png."""
+
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(root, "tests", "e2e"))
+from xsession import XSession, private_home  # noqa: E402
+
+quiz = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "build/app/quiz"))
+sample = os.path.join(root, "examples", "general-knowledge.Q")
+docs = os.path.join(root, "docs")
+os.makedirs(docs, exist_ok=True)
+
+
+def shoot(x, window, name):
+    time.sleep(0.5)
+    subprocess.run(["import", "-display", x.display, "-window", str(window),
+                    os.path.join(docs, name)], check=True, timeout=30)
+    print(f"docs/{name}")
+
+
+x = XSession(1024, 768)
+home, env = private_home()
+try:
+    shutil.copy(sample, home)
+    book = os.path.join(home, os.path.basename(sample))
+
+    p = x.start([quiz], cwd=home, extra_env=env)
+    main = x.wait_window("Quiz")
+    shoot(x, main, "idle.png")
+    x.key(main, "ctrl+r")
+    picker = x.wait_window("Open")
+    x.key(picker, "Tab", "Tab", "space")
+    # The picker over the main window: the whole screen, its empty border trimmed away.
+    time.sleep(0.5)
+    subprocess.run(["import", "-display", x.display, "-window", "root", "-trim", "+repage",
+                    os.path.join(docs, "picker.png")], check=True, timeout=30)
+    print("docs/picker.png")
+    x.key(picker, "Escape")
+    p.kill()
+
+    p = x.start([quiz, book], cwd=home, extra_env=env)
+    main = x.wait_window("Quiz")
+    shoot(x, main, "run.png")
+    p.kill()
+
+    p = x.start([quiz, "/E", book], cwd=home, extra_env=env)
+    main = x.wait_window("Quiz")
+    shoot(x, main, "edit.png")
+    p.kill()
+finally:
+    x.close()
+    shutil.rmtree(home, ignore_errors=True)
