@@ -8,9 +8,6 @@
 #include <QFile>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
-
 namespace {
 
 // Records every call of the loader and the one message of a save, in order.
@@ -57,32 +54,6 @@ public:
 private:
     bool m_commandline;
     bool m_editmode;
-};
-
-// Limits the size of any file this process writes while it lives, with SIGXFSZ ignored so
-// that a write past the limit fails instead of ending the process: a full disk.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldhandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = m_old;
-        limited.rlim_cur = bytes;
-        m_ok = setrlimit(RLIMIT_FSIZE, &limited) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldhandler);
-    }
-    [[nodiscard]] bool ok() const { return m_ok; }
-
-private:
-    rlimit m_old{};
-    void (*m_oldhandler)(int) = nullptr;
-    bool m_ok = false;
 };
 
 QList<QuestionRecord> withslot(const QList<QuestionRecord> &records)

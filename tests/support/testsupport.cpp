@@ -9,6 +9,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
+#include <QWidget>
+
+#include <csignal>
 
 namespace {
 
@@ -78,16 +81,15 @@ platform::Answer ScriptedMessages::answer(const QString &text, platform::Buttons
     if (m_expected.empty()) {
         if (m_problem.isEmpty())
             m_problem = QStringLiteral("unexpected message: ") + got;
-        QTest::qFail(qPrintable(QStringLiteral("unexpected message: ") + got), __FILE__,
-                     __LINE__);
+        QTest::qFail(qPrintable(QStringLiteral("unexpected message: ") + got), __FILE__, __LINE__);
         return platform::Answer::Cancel;
     }
     const ExpectedMessage next = m_expected.front();
     m_expected.pop_front();
     if (next.text != text || next.title != title || next.buttons != buttons) {
-        const QString want = QStringLiteral("\"%1\" [%2] %3")
-                                 .arg(visible(next.text), next.title,
-                                      QLatin1String(buttonsname(next.buttons)));
+        const QString want =
+            QStringLiteral("\"%1\" [%2] %3")
+                .arg(visible(next.text), next.title, QLatin1String(buttonsname(next.buttons)));
         const QString message = QStringLiteral("message %1 differs: got %2, expected %3")
                                     .arg(m_shown.size())
                                     .arg(got, want);
@@ -104,9 +106,10 @@ ScriptedModal::ScriptedModal(std::initializer_list<Step> steps) : m_steps(steps)
         ++m_shown;
         if (m_steps.empty()) {
             ++m_unexpected;
-            QTest::qFail(qPrintable(QStringLiteral("unexpected modal window \"%1\"")
-                                        .arg(dialog->windowTitle())),
-                         __FILE__, __LINE__);
+            QTest::qFail(
+                qPrintable(
+                    QStringLiteral("unexpected modal window \"%1\"").arg(dialog->windowTitle())),
+                __FILE__, __LINE__);
             dialog->close();
             return;
         }
@@ -222,4 +225,25 @@ QByteArray filebytes(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString focusname(const QWidget *window)
+{
+    const QWidget *focus = window->focusWidget();
+    return focus ? focus->objectName() : QString();
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes)
+{
+    getrlimit(RLIMIT_FSIZE, &m_old);
+    m_oldhandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = m_old;
+    limited.rlim_cur = bytes;
+    m_ok = setrlimit(RLIMIT_FSIZE, &limited) == 0;
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    setrlimit(RLIMIT_FSIZE, &m_old);
+    std::signal(SIGXFSZ, m_oldhandler);
 }

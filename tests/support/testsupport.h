@@ -11,8 +11,10 @@
 #include <deque>
 #include <functional>
 #include <initializer_list>
+#include <sys/resource.h>
 
 class QDialog;
+class QWidget;
 
 // Short names for scripts: {"text", Ok}, {"text", Cancel, "Save", YesNoCancel}.
 inline constexpr auto Ok = platform::Answer::Ok;
@@ -125,3 +127,23 @@ private:
 
 // Reads a whole file, or an empty array.
 [[nodiscard]] QByteArray filebytes(const QString &path);
+
+// The objectName of the widget that has the focus in window, or an empty text.
+[[nodiscard]] QString focusname(const QWidget *window);
+
+// Limits the size of any file this process writes while it lives, with SIGXFSZ ignored so
+// that a write past the limit fails instead of ending the process: a full disk.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+    [[nodiscard]] bool ok() const { return m_ok; }
+
+private:
+    rlimit m_old{};
+    void (*m_oldhandler)(int) = nullptr;
+    bool m_ok = false;
+};

@@ -28,12 +28,6 @@ void useinfo(frmquiz &w, const std::function<void(frminfo *)> &step)
     QVERIFY(modal.done());
 }
 
-QString focusname(const QWidget *window)
-{
-    const QWidget *focus = window->focusWidget();
-    return focus ? focus->objectName() : QString();
-}
-
 } // namespace
 
 class tst_info : public QObject

@@ -9,6 +9,7 @@
 #include "frmquiz.h"
 #include "modquiz.h"
 #include "testsupport.h"
+#include "windowsupport.h"
 
 #include <QAction>
 #include <QDir>
@@ -19,9 +20,6 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -37,53 +35,12 @@ void usenewquiz(frmquiz &w, const std::function<void(frmnewquiz *)> &step)
     QVERIFY(modal.done());
 }
 
-QString editbuttons(const frmquiz &w)
-{
-    QString out;
-    for (const QPushButton *b : {w.cmdfirst, w.cmdprev, w.cmdnext, w.cmdlast, w.cmddelete,
-                                 w.cmdupdate, w.cmdsave, w.cmdadd})
-        out += b->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
-    return out;
-}
-
 QByteArray headeronly(const QString &category, const QString &author)
 {
     return qbook::encodeheader(QBookHeader{category, author, QStringLiteral("QB"), 0});
 }
 
-QString focusname(const QWidget *window)
-{
-    const QWidget *focus = window->focusWidget();
-    return focus ? focus->objectName() : QString();
-}
-
 const ExpectedMessage erroropening{"Error Opening file", Ok, "Error"};
-
-// Lowers the largest file this process may write; writes past it fail instead of raising a
-// signal.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldhandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = m_old;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldhandler);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-private:
-    rlimit m_old{};
-    void (*m_oldhandler)(int) = nullptr;
-};
 
 } // namespace
 
@@ -351,6 +308,7 @@ void tst_newquiz::headerWriteFails()
         p->txtauthor->setText("Author");
         {
             const FileSizeLimit disk(4);
+            QVERIFY(disk.ok());
             p->cmdcreate_Click();
         }
         QCOMPARE(finished.count(), 0);

@@ -8,6 +8,7 @@
 #include "frmquiz.h"
 #include "modquiz.h"
 #include "testsupport.h"
+#include "windowsupport.h"
 
 #include <QAction>
 #include <QDir>
@@ -43,16 +44,6 @@ void usepicker(frmquiz &w, Mode mode, const std::function<void(frmeditquiz *)> &
     else
         w.mnuquizrun_Click();
     QVERIFY(modal.done());
-}
-
-// The edit panel's buttons First, Prev, Next, Last, Delete, Update, Save, Add as 0/1.
-QString editbuttons(const frmquiz &w)
-{
-    QString out;
-    for (const QPushButton *b : {w.cmdfirst, w.cmdprev, w.cmdnext, w.cmdlast, w.cmddelete,
-                                 w.cmdupdate, w.cmdsave, w.cmdadd})
-        out += b->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
-    return out;
 }
 
 QString canonical(const QString &folder)

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "frmquiz.h"
+
+#include <QPushButton>
+#include <QString>
+
+// The edit panel's buttons First, Prev, Next, Last, Delete, Update, Save, Add as 0/1.
+inline QString editbuttons(const frmquiz &w)
+{
+    QString out;
+    for (const QPushButton *b : {w.cmdfirst, w.cmdprev, w.cmdnext, w.cmdlast, w.cmddelete,
+                                 w.cmdupdate, w.cmdsave, w.cmdadd})
+        out += b->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+    return out;
+}
