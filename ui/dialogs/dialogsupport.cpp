@@ -1,11 +1,11 @@
 #include "dialogsupport.h"
 
+#include "fonts.h"
 #include "twips.h"
 
 #include <QDialog>
 #include <QDir>
 #include <QEvent>
-#include <QFont>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -55,16 +55,8 @@ void setupwindow(QDialog *dialog, const QString &title, int widthtwips, int heig
     dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     dialog->setFixedSize(platform::twips(widthtwips), platform::twips(heighttwips));
-    // Windows do not inherit their owner's font, and the twips positions only leave room for
-    // captions in a narrow face: "MS Sans Serif" at 8.25 points, which Linux lacks and
-    // replaces with the metric-compatible Liberation Sans.
-    const QString face = QStringLiteral("MS Sans Serif");
-    if (!QFont::substitutes(face).contains(QStringLiteral("Liberation Sans")))
-        QFont::insertSubstitution(face, QStringLiteral("Liberation Sans"));
-    QFont font(face);
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(8.25);
-    dialog->setFont(font);
+    // Windows do not inherit their owner's font.
+    dialog->setFont(platform::designfont(8.25));
     dialog->setSizeGripEnabled(false);
 }
 

@@ -1,5 +1,6 @@
 #include "frmquiz.h"
 
+#include "fonts.h"
 #include "frmeditquiz.h"
 #include "msgbox.h"
 #include "settings.h"
@@ -7,7 +8,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QFont>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -24,19 +24,6 @@ static void initresources()
 }
 
 namespace {
-
-// The design's face. Linux has no such font: every control asks for it by name and gets
-// Liberation Sans in its place.
-const QString designface = QStringLiteral("MS Sans Serif");
-
-void substitutefonts()
-{
-    static const bool done = [] {
-        QFont::insertSubstitution(designface, QStringLiteral("Liberation Sans"));
-        return true;
-    }();
-    Q_UNUSED(done);
-}
 
 // The usual text-to-boolean rule of the settings store: true and false in any letter case,
 // or a number where 0 is false. Anything else keeps the option on, as a missing key does.
@@ -68,15 +55,6 @@ QString trimspaces(const QString &text)
 
 } // namespace
 
-QFont frmquiz::designfont(qreal points, bool bold)
-{
-    substitutefonts();
-    QFont font(designface);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
 frmquiz::frmquiz(QWidget *parent) : QMainWindow(parent)
 {
     initresources();
@@ -87,7 +65,7 @@ frmquiz::frmquiz(QWidget *parent) : QMainWindow(parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFont(designfont(8.25, false));
+    setFont(platform::designfont(8.25));
 
     buildmenus();
 

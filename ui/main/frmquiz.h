@@ -9,7 +9,6 @@
 
 class QAction;
 class QCloseEvent;
-class QFont;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -161,9 +160,9 @@ protected:
 
 private:
     void buildmenus();
-    void buildrunpanel();   // ui/main/run
-    void buildeditpanel();  // ui/main/edit
-    void layoutrunpanel();  // stacks the answer rows under the question
+    void buildrunpanel();  // ui/main/run
+    void buildeditpanel(); // ui/main/edit
+    void layoutrunpanel(); // stacks the answer rows under the question
     void placewindow();
     void endofquiz(bool onechancewrong);
     // Filters keys of the edit boxes into the KeyPress handlers.
@@ -173,8 +172,6 @@ private:
     bool m_commandline = false;
 
     // Private members of the run panel and start-up (frmquiz.cpp, run/).
-    // The design face "MS Sans Serif" at a size, bold or regular.
-    static QFont designfont(qreal points, bool bold);
     // Sets labnum's caption; the label sizes itself to its text.
     void setlabnum(const QString &caption);
     // Judging ends the question: the advance, and the end of the quiz after the last one.

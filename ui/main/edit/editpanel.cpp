@@ -1,6 +1,7 @@
 #include "frmquiz.h"
 
 #include "ansi.h"
+#include "fonts.h"
 #include "qbook.h"
 #include "twips.h"
 
@@ -122,9 +123,9 @@ int charactercode(const QKeyEvent *key)
 void frmquiz::buildeditpanel()
 {
     using platform::twipsrect;
-    const QFont regular = designfont(8.25, false);
-    const QFont heading = designfont(8.25, true);
-    const QFont boxfont = designfont(9.75, false);
+    const QFont regular = platform::designfont(8.25);
+    const QFont heading = platform::designfont(8.25, true);
+    const QFont boxfont = platform::designfont(9.75);
 
     // The outline lies under the button row, so it is made first and lets clicks through.
     Shape2 = new QFrame(picedit);
@@ -184,7 +185,7 @@ void frmquiz::buildeditpanel()
 
     txtcorrect = new QLineEdit(picedit);
     txtcorrect->setObjectName(QStringLiteral("txtcorrect"));
-    txtcorrect->setFont(designfont(9.75, true));
+    txtcorrect->setFont(platform::designfont(9.75, true));
     txtcorrect->setGeometry(twipsrect(2040, 3810, 375, 405));
     txtcorrect->setMaxLength(1);
     txtcorrect->setAccessibleName(QStringLiteral("Correct answer"));

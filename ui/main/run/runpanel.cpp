@@ -2,6 +2,7 @@
 // Run and One Chance commands that start a run.
 #include "frmquiz.h"
 
+#include "fonts.h"
 #include "frmeditquiz.h"
 #include "msgbox.h"
 #include "settings.h"
@@ -61,15 +62,15 @@ void frmquiz::buildrunpanel()
     labnum = new QLabel(QStringLiteral("1"), picqb);
     labnum->setObjectName(QStringLiteral("labnum"));
     labnum->setTextFormat(Qt::PlainText);
-    labnum->setFont(designfont(9.75, true));
+    labnum->setFont(platform::designfont(9.75, true));
     labnum->move(platform::twips(240), platform::twips(120));
     labnum->adjustSize();
 
-    const QFont textfont = designfont(12, true);
+    const QFont textfont = platform::designfont(12, true);
     labquestion = textlabel(picqb, "labquestion", QStringLiteral("Q1"),
                             twipsrect(600, 120, 8640, 900), textfont);
 
-    const QFont letterfont = designfont(13.5, true);
+    const QFont letterfont = platform::designfont(13.5, true);
     const int designtops[4] = {1200, 2280, 3360, 4440};
     static const char *const labnames[4] = {"labans0", "labans1", "labans2", "labans3"};
     static const char *const cmdnames[4] = {"cmdans0", "cmdans1", "cmdans2", "cmdans3"};
