@@ -1,5 +1,8 @@
 // Load and save speed of the largest book (32,766 questions) against plain reads and writes of
-// the same bytes, and the peak memory of the run. Usage: bench_storage [folder] [repeats].
+// the same bytes, and the peak memory of the run.
+// Usage: bench_storage [folder] [repeats] [cold]
+// With "cold" (root only) the reads are measured once more from the disk: the page cache is
+// dropped before each of them.
 #include "files.h"
 #include "modquiz.h"
 
@@ -104,13 +107,11 @@ int main(int argc, char *argv[])
         repeats, [&] { return rawwrite(false); }, "raw write");
     const double writesync = best(
         repeats, [&] { return rawwrite(true); }, "raw write + fsync");
-    const double read = best(
-        repeats,
-        [&] {
-            QFile file(rawpath);
-            return file.open(QIODevice::ReadOnly) && file.readAll().size() == size;
-        },
-        "raw read");
+    const auto rawread = [&] {
+        QFile file(rawpath);
+        return file.open(QIODevice::ReadOnly) && file.readAll().size() == size;
+    };
+    const double read = best(repeats, rawread, "raw read");
 
     st.qbpath = bookpath;
     const double save = best(
@@ -119,14 +120,31 @@ int main(int argc, char *argv[])
         repeats, [&] { return modquiz::serializebook(st.qbheader, st.questions).has_value(); },
         "serializebook");
 
-    const double load = best(
-        repeats,
-        [&] {
-            const bool ok = modquiz::openbook() && modquiz::loadbook();
-            modquiz::closebook();
-            return ok && modquiz::lastquestion() == qbook::maxquestions;
-        },
-        "openbook + loadbook", [&] { st.questions.clear(); });
+    const auto load = [&] {
+        const bool ok = modquiz::openbook() && modquiz::loadbook();
+        modquiz::closebook();
+        return ok && modquiz::lastquestion() == qbook::maxquestions;
+    };
+    const double warmload =
+        best(repeats, load, "openbook + loadbook", [&] { st.questions.clear(); });
+
+    double coldread = 0;
+    double coldload = 0;
+    if (arguments.size() > 3 && arguments.at(3) == QLatin1String("cold")) {
+        const auto dropcache = [] {
+            ::sync();
+            QFile control(QStringLiteral("/proc/sys/vm/drop_caches"));
+            if (!control.open(QIODevice::WriteOnly) || control.write("3\n") != 2) {
+                std::fprintf(stderr, "cannot drop the page cache (needs root)\n");
+                std::exit(1);
+            }
+        };
+        coldread = best(repeats, rawread, "cold raw read", dropcache);
+        coldload = best(repeats, load, "cold openbook + loadbook", [&] {
+            st.questions.clear();
+            dropcache();
+        });
+    }
     if (st.questions != book) {
         std::fprintf(stderr, "the loaded book differs from the saved one\n");
         return 1;
@@ -134,7 +152,8 @@ int main(int argc, char *argv[])
     QBookHeader header;
     QList<QuestionRecord> parsed;
     const double parse = best(
-        repeats, [&] { return modquiz::parsebook(bytes, header, parsed); }, "parsebook");
+        repeats, [&] { return modquiz::parsebook(bytes, header, parsed); }, "parsebook",
+        [&] { parsed.clear(); });
 
     // Peak memory of saving and loading, before the comparison below adds its own strings.
     rusage usage{};
@@ -167,9 +186,13 @@ int main(int argc, char *argv[])
     report("savebook (build + replace + fsync)", size, save);
     report("  of which serializebook", size, encode);
     report("raw read (QFile, one call)", size, read);
-    report("openbook + loadbook", size, load);
+    report("openbook + loadbook", size, warmload);
     report("  of which parsebook", size, parse);
     report("one string per text, nothing else", size, floor);
+    if (coldread > 0) {
+        report("cold raw read (from the disk)", size, coldread);
+        report("cold openbook + loadbook", size, coldload);
+    }
 
     std::printf("peak memory of the run up to the loads (ru_maxrss): %.1f MB\n",
                 usage.ru_maxrss / 1024.0);
