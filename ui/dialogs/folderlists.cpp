@@ -1,6 +1,8 @@
 #include "folderlists.h"
 
+#include "dialogsupport.h"
 #include "folders.h"
+#include "msgbox.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -174,6 +176,32 @@ bool BookList::selectname(const QString &name)
         return false;
     setCurrentItem(found.first());
     found.first()->setSelected(true);
+    return true;
+}
+
+void choosedrive(DriveList *drives, FolderList *folders)
+{
+    const QString drive = drives->drive();
+    if (!folders->setpath(platform::drivefolder(drive))) {
+        platform::msgbox(unreadabledrive(drive));
+        drives->showdriveof(folders->path());
+        return;
+    }
+    // The folder change has made the folder current unless it reported that it could not.
+    if (platform::currentfolder() != folders->path() || !platform::setcurrentdrive(drive))
+        drives->showdriveof(platform::currentfolder());
+}
+
+bool enterfolder(DriveList *drives, FolderList *folders)
+{
+    const QString folder = folders->path();
+    if (!platform::setcurrentfolder(folder)) {
+        platform::msgbox(unreadablefolder(folder));
+        // Back to the folder that is current, which was readable a moment ago.
+        folders->setpath(platform::currentfolder());
+        return false;
+    }
+    drives->showdriveof(folder);
     return true;
 }
 

@@ -79,4 +79,12 @@ public:
 // A folder the program can enter and list.
 [[nodiscard]] bool readablefolder(const QString &folder);
 
+// A drive chosen in drives: folders opens the folder last used on it, which becomes current.
+// A drive that cannot be read is reported and drives goes back to the open folder's drive.
+void choosedrive(DriveList *drives, FolderList *folders);
+
+// A folder opened in folders becomes the current folder and drives shows its drive; true.
+// A folder that cannot be entered is reported and folders goes back to the current folder.
+bool enterfolder(DriveList *drives, FolderList *folders);
+
 } // namespace dialogs

@@ -129,29 +129,13 @@ void frmeditquiz::setopenmode()
 
 void frmeditquiz::Drveditquiz_Change()
 {
-    const QString drive = Drveditquiz->drive();
-    const QString folder = platform::drivefolder(drive);
-    if (!Direditquiz->setpath(folder)) {
-        platform::msgbox(dialogs::unreadabledrive(drive));
-        Drveditquiz->showdriveof(Direditquiz->path());
-        return;
-    }
-    // The folder change has made the folder current unless it reported that it could not.
-    if (platform::currentfolder() != Direditquiz->path() || !platform::setcurrentdrive(drive))
-        Drveditquiz->showdriveof(platform::currentfolder());
+    dialogs::choosedrive(Drveditquiz, Direditquiz);
 }
 
 void frmeditquiz::Direditquiz_Change()
 {
-    const QString folder = Direditquiz->path();
-    if (!platform::setcurrentfolder(folder)) {
-        platform::msgbox(dialogs::unreadablefolder(folder));
-        // Back to the folder that is current, which was readable a moment ago.
-        Direditquiz->setpath(platform::currentfolder());
-        return;
-    }
-    fileditquiz->setfolder(folder);
-    Drveditquiz->showdriveof(folder);
+    if (dialogs::enterfolder(Drveditquiz, Direditquiz))
+        fileditquiz->setfolder(Direditquiz->path());
 }
 
 void frmeditquiz::folderunreadable(const QString &folder)

@@ -223,27 +223,12 @@ void frmnewquiz::txtauthor_KeyPress(int &keyascii)
 
 void frmnewquiz::Drvnewquiz_Change()
 {
-    const QString drive = Drvnewquiz->drive();
-    if (!dirnewquiz->setpath(platform::drivefolder(drive))) {
-        platform::msgbox(dialogs::unreadabledrive(drive));
-        Drvnewquiz->showdriveof(dirnewquiz->path());
-        return;
-    }
-    // The folder change has made the folder current unless it reported that it could not.
-    if (platform::currentfolder() != dirnewquiz->path() || !platform::setcurrentdrive(drive))
-        Drvnewquiz->showdriveof(platform::currentfolder());
+    dialogs::choosedrive(Drvnewquiz, dirnewquiz);
 }
 
 void frmnewquiz::dirnewquiz_Change()
 {
-    const QString folder = dirnewquiz->path();
-    if (!platform::setcurrentfolder(folder)) {
-        platform::msgbox(dialogs::unreadablefolder(folder));
-        // Back to the folder that is current, which was readable a moment ago.
-        dirnewquiz->setpath(platform::currentfolder());
-        return;
-    }
-    Drvnewquiz->showdriveof(folder);
+    dialogs::enterfolder(Drvnewquiz, dirnewquiz);
 }
 
 void frmnewquiz::folderunreadable(const QString &folder)
