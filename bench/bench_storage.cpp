@@ -128,9 +128,10 @@ int main(int argc, char *argv[])
     const double warmload =
         best(repeats, load, "openbook + loadbook", [&] { st.questions.clear(); });
 
+    const bool cold = arguments.size() > 3 && arguments.at(3) == QLatin1String("cold");
     double coldread = 0;
     double coldload = 0;
-    if (arguments.size() > 3 && arguments.at(3) == QLatin1String("cold")) {
+    if (cold) {
         const auto dropcache = [] {
             ::sync();
             QFile control(QStringLiteral("/proc/sys/vm/drop_caches"));
@@ -189,7 +190,7 @@ int main(int argc, char *argv[])
     report("openbook + loadbook", size, warmload);
     report("  of which parsebook", size, parse);
     report("one string per text, nothing else", size, floor);
-    if (coldread > 0) {
+    if (cold) {
         report("cold raw read (from the disk)", size, coldread);
         report("cold openbook + loadbook", size, coldload);
     }

@@ -4,6 +4,7 @@
 #include "files.h"
 #include "folderlists.h"
 #include "folders.h"
+#include "fonts.h"
 #include "frmquiz.h"
 #include "modquiz.h"
 #include "msgbox.h"
@@ -21,9 +22,7 @@ const QString opencaption = QStringLiteral("&Open");
 QLabel *valuelabel(QWidget *parent, const char *name, int left, int top)
 {
     QLabel *value = dialogs::label(parent, name, QString(), left, top);
-    QFont bold = value->font();
-    bold.setBold(true);
-    value->setFont(bold);
+    value->setFont(platform::designfont(8.25, true));
     return value;
 }
 

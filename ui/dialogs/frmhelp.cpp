@@ -1,6 +1,7 @@
 #include "frmhelp.h"
 
 #include "dialogsupport.h"
+#include "fonts.h"
 #include "twips.h"
 
 #include <QFile>
@@ -16,9 +17,7 @@ frmhelp::frmhelp(frmquiz *main, QWidget *parent) : QDialog(parent), m_main(main)
     txthelp->setObjectName(QStringLiteral("txthelp"));
     txthelp->setGeometry(platform::twipsrect(120, 120, 7215, 5535));
     txthelp->setAccessibleName(QStringLiteral("Help text"));
-    QFont font = txthelp->font();
-    font.setPointSizeF(9.75);
-    txthelp->setFont(font);
+    txthelp->setFont(platform::designfont(9.75));
     txthelp->setReadOnly(true);
     // Read-only still lets the user select and copy, with the mouse and the keyboard.
     txthelp->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
