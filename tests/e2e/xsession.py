@@ -21,13 +21,15 @@ def need(*tools):
 
 
 class XSession:
+    # -noreset: by default the server resets each time its last client leaves (every xdotool
+    # call, or a program the test ended), and a program connecting during that reset is refused.
     def __init__(self, width=1280, height=1024):
         need("Xvfb", "xdotool")
         self.processes = []
         read, write = os.pipe()
         self.xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write), "-screen", "0", f"{width}x{height}x24",
-             "-nolisten", "tcp"],
+             "-nolisten", "tcp", "-noreset"],
             pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write)
         number = b""
@@ -72,7 +74,22 @@ class XSession:
                 time.sleep(0.3)  # let the window finish mapping and take its first paint
                 return found[-1]
             time.sleep(0.1)
-        raise AssertionError(f"no window titled {name!r} within {timeout} s")
+        raise AssertionError(f"no window titled {name!r} within {timeout} s\n{self.report()}")
+
+    def report(self):
+        """The windows on the screen and what every program started here is doing."""
+        lines = []
+        for window in self.xdotool("search", "--onlyvisible", "--name", ".").split():
+            lines.append(f"  window {window}: {self.xdotool('getwindowname', window)!r}")
+        for process in self.processes:
+            state = "running" if process.poll() is None else f"ended with {process.returncode}"
+            output = b""
+            if process.stdout is not None:
+                os.set_blocking(process.stdout.fileno(), False)
+                output = process.stdout.read() or b""
+            lines.append(f"  {' '.join(map(str, process.args))}: {state}")
+            lines += [f"    | {line}" for line in output.decode(errors="replace").splitlines()[-30:]]
+        return "\n".join(lines)
 
     def wait_gone(self, window, timeout=10):
         deadline = time.monotonic() + timeout
