@@ -6,7 +6,6 @@ Writes docs/idle.png, docs/run.png, docs/edit.png and docs/picker.png."""
 
 import os
 import shutil
-import subprocess
 import sys
 import time
 
@@ -20,10 +19,9 @@ docs = os.path.join(root, "docs")
 os.makedirs(docs, exist_ok=True)
 
 
-def shoot(x, window, name):
+def shoot(x, window, name, trim=False):
     time.sleep(0.5)
-    subprocess.run(["import", "-display", x.display, "-window", str(window),
-                    os.path.join(docs, name)], check=True, timeout=30)
+    x.screenshot(os.path.join(docs, name), window, trim)
     print(f"docs/{name}")
 
 
@@ -40,10 +38,7 @@ try:
     picker = x.wait_window("Open")
     x.key(picker, "Tab", "Tab", "space")
     # The picker over the main window: the whole screen, its empty border trimmed away.
-    time.sleep(0.5)
-    subprocess.run(["import", "-display", x.display, "-window", "root", "-trim", "+repage",
-                    os.path.join(docs, "picker.png")], check=True, timeout=30)
-    print("docs/picker.png")
+    shoot(x, "root", "picker.png", trim=True)
     x.key(picker, "Escape")
     p.kill()
 

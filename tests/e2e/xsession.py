@@ -116,8 +116,10 @@ class XSession:
         self.xdotool("type", "--delay", "15", text, timeout=60)
         time.sleep(0.1)
 
-    def screenshot(self, path):
-        subprocess.run(["import", "-display", self.display, "-window", "root", path],
+    def screenshot(self, path, window="root", trim=False):
+        """One window, or the whole screen with its empty border trimmed away when trim."""
+        crop = ["-trim", "+repage"] if trim else []
+        subprocess.run(["import", "-display", self.display, "-window", str(window), *crop, path],
                        timeout=30, check=True)
 
     def close(self):

@@ -135,7 +135,7 @@ void FolderList::openrow(int row)
     if (folder.isEmpty())
         return;
     if (!setpath(folder))
-        emit unreadable(folder);
+        platform::msgbox(unreadablefolder(folder));
 }
 
 void FolderList::keyPressEvent(QKeyEvent *event)

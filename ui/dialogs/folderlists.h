@@ -45,12 +45,11 @@ public:
     [[nodiscard]] QString folderat(int row) const;
     // The row of folder, or -1.
     [[nodiscard]] int rowof(const QString &folder) const;
-    // What a double click or Enter on a row does; unreadable raised when it cannot be listed.
+    // What a double click or Enter on a row does; a folder that cannot be listed is reported.
     void openrow(int row);
 
 signals:
     void changed();
-    void unreadable(const QString &folder);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

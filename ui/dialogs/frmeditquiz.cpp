@@ -81,7 +81,6 @@ frmeditquiz::frmeditquiz(frmquiz *main, QWidget *parent) : QDialog(parent), m_ma
 
     connect(Drveditquiz, &dialogs::DriveList::chosen, this, &frmeditquiz::Drveditquiz_Change);
     connect(Direditquiz, &dialogs::FolderList::changed, this, &frmeditquiz::Direditquiz_Change);
-    connect(Direditquiz, &dialogs::FolderList::unreadable, this, &frmeditquiz::folderunreadable);
     connect(fileditquiz, &QListWidget::itemSelectionChanged, this, [this] {
         if (!fileditquiz->selectedname().isEmpty())
             fileditquiz_Click();
@@ -135,11 +134,6 @@ void frmeditquiz::Direditquiz_Change()
 {
     if (dialogs::enterfolder(Drveditquiz, Direditquiz))
         fileditquiz->setfolder(Direditquiz->path());
-}
-
-void frmeditquiz::folderunreadable(const QString &folder)
-{
-    platform::msgbox(dialogs::unreadablefolder(folder));
 }
 
 void frmeditquiz::fileditquiz_Click()

@@ -66,7 +66,6 @@ protected:
 
 private:
     void showpreview();
-    void folderunreadable(const QString &folder);
 
     frmquiz *m_main;
 };

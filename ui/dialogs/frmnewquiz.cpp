@@ -81,7 +81,6 @@ frmnewquiz::frmnewquiz(frmquiz *main, QWidget *parent) : QDialog(parent), m_main
 
     connect(Drvnewquiz, &dialogs::DriveList::chosen, this, &frmnewquiz::Drvnewquiz_Change);
     connect(dirnewquiz, &dialogs::FolderList::changed, this, &frmnewquiz::dirnewquiz_Change);
-    connect(dirnewquiz, &dialogs::FolderList::unreadable, this, &frmnewquiz::folderunreadable);
     new dialogs::KeyPressFilter(txtname, [this](int &key) { txtname_KeyPress(key); });
     new dialogs::KeyPressFilter(txtcatagory, [this](int &key) { txtcatagory_KeyPress(key); });
     new dialogs::KeyPressFilter(txtauthor, [this](int &key) { txtauthor_KeyPress(key); });
@@ -229,9 +228,4 @@ void frmnewquiz::Drvnewquiz_Change()
 void frmnewquiz::dirnewquiz_Change()
 {
     dialogs::enterfolder(Drvnewquiz, dirnewquiz);
-}
-
-void frmnewquiz::folderunreadable(const QString &folder)
-{
-    platform::msgbox(dialogs::unreadablefolder(folder));
 }

@@ -55,7 +55,6 @@ private:
     // Creates the book file at qbpath holding the header alone; false after its message.
     [[nodiscard]] bool createfile(bool replacing);
     void handover();
-    void folderunreadable(const QString &folder);
 
     frmquiz *m_main;
 };
