@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks what a desktop needs from it.
-# Usage: check-install.sh BUILD_DIR VERSION
+# Usage: check-install.sh BUILD_DIR VERSION APP_ID
 set -euo pipefail
 build=$1
 version_number=$2
+id=$3
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 failures=0
@@ -11,7 +12,6 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-id=io.github.quizteam.Quiz
 for f in bin/quiz share/applications/$id.desktop share/mime/packages/quiz.xml \
          share/metainfo/$id.metainfo.xml share/icons/hicolor/scalable/apps/$id.svg \
          share/man/man1/quiz.1.gz share/quiz/examples/general-knowledge.Q share/doc/quiz/copyright; do
