@@ -77,7 +77,13 @@ grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" |
     fail "the metainfo does not launch $id.desktop"
 grep -q "<release version=\"$version\" date=\"[0-9-]*\"" "$metainfo" ||
     fail "the metainfo's release is not $version"
-desktop-file-validate "$root/usr/share/applications/$id.desktop" || fail "desktop-file-validate"
+desktop=$root/usr/share/applications/$id.desktop
+desktop-file-validate "$desktop" || fail "desktop-file-validate"
+# The software centre and the file manager must agree on the file type the program opens.
+mediatype=$(sed -n 's:.*<mediatype>\(.*\)</mediatype>.*:\1:p' "$metainfo")
+grep -q "^MimeType=$mediatype;\$" "$desktop" || fail "metainfo mediatype '$mediatype' is not the desktop file's"
+grep -q "<mime-type type=\"$mediatype\">" "$root/usr/share/mime/packages/quiz.xml" ||
+    fail "metainfo mediatype '$mediatype' is not the one defined"
 file "$root/usr/bin/quiz" | grep -q ', stripped' || fail "usr/bin/quiz is not stripped"
 zcat "$root/usr/share/man/man1/quiz.1.gz" | grep -q "^\.TH QUIZ 1 \"[0-9-]*\" \"quiz $version\"" ||
     fail "the manual's version is not $version"
