@@ -51,12 +51,18 @@ if command -v update-mime-database >/dev/null; then
         fail "the *.q pattern is not registered"
 fi
 
-man="$prefix/share/man/man1/quiz.1.gz"
-zcat "$man" | grep -q "^\.TH QUIZ 1 \"[0-9-]*\" \"quiz $version_number\"" || fail "man page header"
-if command -v groff >/dev/null; then
-    warnings=$(zcat "$man" | groff -man -Tutf8 -ww -z 2>&1)
-    [ -z "$warnings" ] || fail "man page warnings: $warnings"
-fi
+# Every manual (quiz's and any other program's) is compressed, carries the project's version
+# and formats without a warning.
+for page in "$prefix"/share/man/man1/*; do
+    name=$(basename "$page")
+    case "$name" in *.1.gz) ;; *) fail "manual $name is not compressed"; continue ;; esac
+    zcat "$page" | grep -q "^\.TH [A-Z]* 1 \"[0-9-]*\" \"[a-z]* $version_number\"" ||
+        fail "$name: header without version $version_number"
+    if command -v groff >/dev/null; then
+        warnings=$(zcat "$page" | groff -man -Tutf8 -ww -z 2>&1)
+        [ -z "$warnings" ] || fail "$name warnings: $warnings"
+    fi
+done
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures installation check(s) failed"
