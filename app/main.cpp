@@ -39,6 +39,8 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quiz"));
+    // Lets the desktop tie the window to the installed launcher and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUIZ_APP_ID));
     frmquiz window;
     // QApplication has taken its own options (-platform, -style...) out of the arguments.
     window.Form_Load(cmdline::commandline(QCoreApplication::arguments().mid(1)));

@@ -2,13 +2,24 @@
 # Installs the Debian packages the program needs, only those that are missing.
 #   scripts/deps.sh          what building and running needs
 #   scripts/deps.sh test     also what the whole test suite needs
+#   scripts/deps.sh package  also what building the Debian package needs
+#   scripts/deps.sh artwork  what scripts/make-artwork.sh needs to draw the pictures
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config qt6-base-dev qt6-qpa-plugins fonts-liberation2)
+if [ "${1:-}" = artwork ]; then
+    # The glyph is taken from the font as outlines (fontTools) and drawn with librsvg.
+    packages=(imagemagick librsvg2-bin python3-fonttools fonts-liberation2)
+fi
+if [ "${1:-}" = package ]; then
+    packages+=(dpkg-dev)
+fi
 if [ "${1:-}" = test ]; then
-    # End-to-end tests in a real X window, the installed files, the accessibility tree.
+    # End-to-end tests in a real X window, the installed files, the accessibility tree, the
+    # Debian package (built with dpkg-dev's tools, checked by lintian and appstreamcli).
     packages+=(xvfb xauth xdotool x11-utils imagemagick desktop-file-utils shared-mime-info
-               dbus at-spi2-core python3 python3-gi gir1.2-atspi-2.0 libasan8 libubsan1)
+               dbus at-spi2-core python3 python3-gi gir1.2-atspi-2.0 libasan8 libubsan1
+               lintian appstream dpkg-dev file)
 fi
 
 missing=()

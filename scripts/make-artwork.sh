@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Draws the program's pictures with ImageMagick: the background of the main window
-# (636 x 402, four colours) and the application icon (32 x 32 PNG and SVG).
+# Draws the program's pictures: the background of the main window (636 x 402, four colours)
+# and the application icon (PNGs of 16 to 256 pixels and an SVG whose text is outlines).
+# The results are committed, so that building needs none of these tools.
 # Usage: scripts/make-artwork.sh [RESOURCES_DIR]   (default: resources/ beside this script)
 set -euo pipefail
-out=${1:-"$(cd "$(dirname "$0")/.." && pwd)/resources"}
+here=$(cd "$(dirname "$0")" && pwd)
+out=${1:-"$here/../resources"}
+"$here/deps.sh" artwork
 serif=/usr/share/fonts/truetype/liberation2/LiberationSerif-Bold.ttf
 field='#BFDDF5'   # light blue
 ink='#12307A'     # dark blue
@@ -12,8 +15,9 @@ ink='#12307A'     # dark blue
 # soft shadow. Antialiased edges are mapped onto a fixed four-colour palette.
 shadow='#8FB7E2'  # the letters' shadow
 edge='#4E72B0'    # antialiased edges
-palette=$(mktemp --suffix=.png)
-trap 'rm -f "$palette"' EXIT
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+palette=$work/palette.png
 convert -size 4x1 xc:none -fill "$field" -draw 'point 0,0' -fill "$shadow" -draw 'point 1,0' \
     -fill "$edge" -draw 'point 2,0' -fill "$ink" -draw 'point 3,0' "PNG24:$palette"
 convert -size 636x402 "xc:$field" -font "$serif" \
@@ -24,18 +28,12 @@ convert -size 636x402 "xc:$field" -font "$serif" \
     -dither None -remap "$palette" -define png:exclude-chunks=date,time -strip \
     "PNG8:$out/background.png"
 
-# The icon: a dark blue question mark on a light blue tile with a dark blue rim.
-convert -size 32x32 xc:none -fill "$field" -stroke "$ink" -strokewidth 2 \
-    -draw 'roundrectangle 1,1 30,30 6,6' -stroke none -fill "$ink" -font "$serif" \
-    -pointsize 28 -gravity center -annotate +0+1 '?' \
-    -define png:exclude-chunks=date,time -strip "PNG32:$out/quiz.png"
-
-cat >"$out/quiz.svg" <<SVG
-<?xml version="1.0" encoding="UTF-8"?>
-<svg xmlns="http://www.w3.org/2000/svg" width="32" height="32" viewBox="0 0 32 32">
-  <title>Quiz</title>
-  <rect x="1" y="1" width="30" height="30" rx="6" ry="6" fill="$field" stroke="$ink" stroke-width="2"/>
-  <text x="16" y="26" text-anchor="middle" fill="$ink"
-        font-family="Liberation Serif, serif" font-weight="bold" font-size="28">?</text>
-</svg>
-SVG
+# The icon, from one drawing (scripts/icon.py): a PNG for each size of the icon theme, each
+# drawn on its own pixel grid so that rim and glyph stay sharp, and the SVG for any other size.
+mkdir -p "$out/icons"
+for size in 16 24 32 48 64 128 256; do
+    /usr/bin/python3 "$here/icon.py" "$serif" "$field" "$ink" "$size" >"$work/icon.svg"
+    rsvg-convert --format=png "$work/icon.svg" >"$work/icon.png"
+    convert "$work/icon.png" -define png:exclude-chunks=date,time -strip "PNG32:$out/icons/quiz-$size.png"
+done
+/usr/bin/python3 "$here/icon.py" "$serif" "$field" "$ink" scalable >"$out/icons/quiz.svg"
