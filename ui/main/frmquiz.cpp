@@ -288,7 +288,9 @@ bool frmquiz::startedwithcommandline() const
 
 bool frmquiz::pickerineditmode()
 {
-    return picker()->ineditmode();
+    // A picker is built only to be shown: one built here, at start-up, would list its folder
+    // long before it is seen.
+    return !m_picker || m_picker->ineditmode();
 }
 
 void frmquiz::showeditpanel()
