@@ -21,7 +21,8 @@ public:
 
     // True when the program was started with a command line.
     [[nodiscard]] virtual bool startedwithcommandline() const = 0;
-    // The picker's mode; reading it when no picker exists creates a hidden one in Edit mode.
+    // The picker's mode; with no picker built, its design mode, Edit. Reading it never builds
+    // a window or lists a folder.
     [[nodiscard]] virtual bool pickerineditmode() = 0;
     virtual void showeditpanel() = 0;
     // Empties the six edit boxes.

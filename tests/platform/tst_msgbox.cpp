@@ -4,10 +4,12 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 class tst_msgbox : public QObject
 {
@@ -22,6 +24,7 @@ private Q_SLOTS:
     void escapeAndCloseAnswerCancel();
     void titleDefaultsToQuiz();
     void scriptAnswersInOrderAndChecksEverything();
+    void realPromptsShowOnEveryPlatform();
 };
 
 void tst_msgbox::loneCarriageReturnShowsAsLineBreak_data()
@@ -126,6 +129,24 @@ void tst_msgbox::scriptAnswersInOrderAndChecksEverything()
              platform::Answer::Ok);
     QVERIFY2(script.done(), script.problem());
     QCOMPARE(script.shown().size(), 2);
+}
+
+// The program shows its prompts whatever the platform, offscreen included; only the tests
+// refuse a prompt that no script expects.
+void tst_msgbox::realPromptsShowOnEveryPlatform()
+{
+    platform::setmsgboxhandler({});
+    platform::setmodalhandler({});
+    QTimer::singleShot(0,
+                       [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
+    const platform::Answer answer = platform::msgbox("File not found");
+
+    QDialog dialog;
+    QTimer::singleShot(0, &dialog, &QDialog::accept);
+    platform::showmodal(&dialog);
+    guardprompts();
+    QCOMPARE(answer, platform::Answer::Ok);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
 }
 
 QTEST_MAIN(tst_msgbox)

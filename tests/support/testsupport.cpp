@@ -35,7 +35,44 @@ QString visible(QString text)
     return text;
 }
 
+// Installed before any test function runs.
+[[maybe_unused]] const bool guarded = [] {
+    guardprompts();
+    return true;
+}();
+
 } // namespace
+
+namespace {
+
+void guardmessages()
+{
+    platform::setmsgboxhandler([](const QString &text, platform::Buttons, const QString &title) {
+        QTest::qFail(
+            qPrintable(
+                QStringLiteral("unscripted message box: \"%1\" [%2]").arg(visible(text), title)),
+            __FILE__, __LINE__);
+        return platform::Answer::Cancel;
+    });
+}
+
+void guardmodals()
+{
+    platform::setmodalhandler([](QDialog *dialog) {
+        QTest::qFail(
+            qPrintable(QStringLiteral("unscripted modal window \"%1\"").arg(dialog->windowTitle())),
+            __FILE__, __LINE__);
+        dialog->close();
+    });
+}
+
+} // namespace
+
+void guardprompts()
+{
+    guardmessages();
+    guardmodals();
+}
 
 ScriptedMessages::ScriptedMessages(std::initializer_list<ExpectedMessage> expected)
     : m_expected(expected)
@@ -48,7 +85,7 @@ ScriptedMessages::ScriptedMessages(std::initializer_list<ExpectedMessage> expect
 
 ScriptedMessages::~ScriptedMessages()
 {
-    platform::setmsgboxhandler({});
+    guardmessages();
 }
 
 void ScriptedMessages::expect(const ExpectedMessage &message)
@@ -121,7 +158,7 @@ ScriptedModal::ScriptedModal(std::initializer_list<Step> steps) : m_steps(steps)
 
 ScriptedModal::~ScriptedModal()
 {
-    platform::setmodalhandler({});
+    guardmodals();
 }
 
 void ScriptedModal::add(Step step)
@@ -154,8 +191,7 @@ TestEnvironment::~TestEnvironment()
     platform::closeall();
     modquiz::resetstate();
     modquiz::sethost(nullptr);
-    platform::setmsgboxhandler({});
-    platform::setmodalhandler({});
+    guardprompts();
     QDir::setCurrent(m_oldfolder);
 }
 

@@ -34,6 +34,11 @@ struct ExpectedMessage
     platform::Buttons buttons = platform::Buttons::Ok;
 };
 
+// Makes a message box or modal window that no script expects fail the running test at once
+// instead of waiting for a user who is not there. In force from the start of every test
+// program that links this support, and again whenever a script ends.
+void guardprompts();
+
 // Replaces every message box while it lives. Each message must match the next expected one
 // exactly (text, title, buttons); anything else fails the running test at once.
 class ScriptedMessages

@@ -3,8 +3,11 @@
 
 #include "tst_editsupport.h"
 
+#include "ansi.h"
+
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -73,6 +76,9 @@ private slots:
     void close_data();
     void close();
     void fullBook();
+    void untouchedTextsSaveByteForByte_data();
+    void untouchedTextsSaveByteForByte();
+    void pastedLineBreakStoresCrLf();
 };
 
 void tst_editing::typeBookWithEnterKey()
@@ -436,6 +442,58 @@ void tst_editing::fullBook()
     w.cmdsave_Click();
     QVERIFY2(e.script.done(), e.script.problem());
     QCOMPARE(bookquestions(e.path).size(), 32766);
+}
+
+void tst_editing::untouchedTextsSaveByteForByte_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QByteArray every;
+    for (int b = 1; b <= 255; ++b)
+        every.append(char(b));
+    QTest::newRow("every byte value") << every;
+    QTest::newRow("each kind of line break") << QByteArray("a\r\nb\rc\nd");
+    QTest::newRow("breaks at both ends") << QByteArray("\r\nx\r");
+    QTest::newRow("runs of breaks") << QByteArray("\n\r\r\n\n\n\r\r");
+    QTest::newRow("no-break space") << QByteArray("Capitale\xA0?\r\nline2");
+}
+
+// What passes through the boxes untouched is stored untouched: opening a book in the editor
+// and saving it with nothing typed rewrites the same bytes, and each stored line break shows
+// as a line of the question box.
+void tst_editing::untouchedTextsSaveByteForByte()
+{
+    QFETCH(QByteArray, text);
+    Editor e;
+    QuestionRecord q{platform::fromansi(text + "Q"), {}, 2};
+    for (int i = 0; i < 4; ++i)
+        q.answers[i] = platform::fromansi(QByteArray::number(i) + text);
+    const QString path = e.env.writebook("bytes.Q", makeheader(2), {q, makequestion(2)});
+    const QByteArray before = filebytes(path);
+    QVERIFY(e.open(path));
+
+    QByteArray lines = text;
+    lines.replace("\r\n", "\n").replace('\r', '\n');
+    QCOMPARE(e.w.txtquestion->document()->blockCount(), lines.count('\n') + 1);
+    e.w.cmdsave_Click();
+    QCOMPARE(filebytes(path), before);
+    QVERIFY2(e.script.done(), e.script.problem());
+}
+
+// A line break the user puts into the question box is stored as CR LF; the stored breaks
+// around it keep their kind.
+void tst_editing::pastedLineBreakStoresCrLf()
+{
+    Editor e;
+    QuestionRecord q = makequestion(1);
+    q.question = QStringLiteral("a\rb\nc");
+    QVERIFY(e.open(e.env.writebook("breaks.Q", makeheader(1), {q})));
+    auto *box = e.w.txtquestion;
+    box->moveCursor(QTextCursor::Start);
+    box->moveCursor(QTextCursor::NextCharacter);
+    QApplication::clipboard()->setText(QStringLiteral("1\n2"));
+    box->paste();
+    e.w.cmdupdate_Click();
+    QCOMPARE(modquiz::state().questions[1].question, QStringLiteral("a1\r\n2\rb\nc"));
 }
 
 QTEST_MAIN(tst_editing)

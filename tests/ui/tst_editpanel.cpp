@@ -6,8 +6,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDropEvent>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -130,19 +133,51 @@ void tst_editpanel::correctBoxFilter()
     QCOMPARE(w.txtcorrect->text(), after);
 }
 
+// Only one character 1 to 4 ever reaches the Correct box, whether typed, pasted (Ctrl+V or
+// the menu), dropped or committed by an input method.
 void tst_editpanel::pasteIntoCorrectBox()
 {
     Editor e;
     auto &w = e.w;
-    for (const auto &[pasted, value] :
-         {std::pair{QStringLiteral("7x"), 7}, {QStringLiteral("x"), 0}, {QStringLiteral("2"), 2}}) {
-        w.txtcorrect->clear();
-        QApplication::clipboard()->setText(pasted);
-        w.txtcorrect->paste();
-        QCOMPARE(w.txtcorrect->text().size(), 1);
-        w.readboxes();
-        QCOMPARE(int(modquiz::state().workq.correct), value);
+    QVERIFY(e.showactive());
+    QLineEdit *box = w.txtcorrect;
+    box->setFocus();
+    const std::function<void(const QString &)> ways[] = {
+        [box](const QString &text) {
+            QApplication::clipboard()->setText(text);
+            QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        },
+        [box](const QString &text) {
+            QApplication::clipboard()->setText(text);
+            box->paste();
+        },
+        [box](const QString &text) {
+            QMimeData data;
+            data.setText(text);
+            QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &data, Qt::LeftButton,
+                                  Qt::NoModifier);
+            QApplication::sendEvent(box, &enter);
+            QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(box, &drop);
+        },
+        [box](const QString &text) {
+            QInputMethodEvent commit;
+            commit.setCommitString(text);
+            QApplication::sendEvent(box, &commit);
+        },
+    };
+    for (const auto &put : ways) {
+        for (const char *text : {"9", "0", "7x", "x", " 3"}) {
+            box->clear();
+            put(text);
+            QVERIFY2(box->text().isEmpty(), text);
+        }
+        box->clear();
+        put("2");
+        QCOMPARE(box->text(), QStringLiteral("2"));
     }
+    w.readboxes();
+    QCOMPARE(int(modquiz::state().workq.correct), 2);
 }
 
 void tst_editpanel::textLimitHoldsForTypingAndPasting()

@@ -51,6 +51,7 @@ private slots:
     void noButtonIsADefaultButton();
     void everyButtonHasAnAccessibleName();
     void escapePressesSkipOnlyInRunPanel();
+    void enterPressesTheFocusedButton();
     void accessKeysReachTheVisiblePanelOnly();
     void disabledShortcutDoesNothing();
     void oneChanceSurvivesARestart();
@@ -191,6 +192,35 @@ void tst_mainwindow::escapePressesSkipOnlyInRunPanel()
     QTest::keyClick(editing.get(), Qt::Key_Escape);
     QVERIFY(editing->picedit->isVisible());
     QCOMPARE(modquiz::state().curq, qint16(1));
+    QVERIFY2(script.done(), script.problem());
+}
+
+// No button is a default one, so Enter (either key) reaches the focused button and presses it,
+// as the space bar does.
+void tst_mainwindow::enterPressesTheFocusedButton()
+{
+    TestEnvironment env;
+    env.writebook(QStringLiteral("b.Q"), makeheader(4), makequestions(4));
+    ScriptedMessages script({{right10}});
+    auto window = loaded(QStringLiteral("b.Q"));
+    window->cmdans[0]->setFocus();
+    QTest::keyClick(window->cmdans[0], Qt::Key_Return);
+    QCOMPARE(window->labnum->text(), QStringLiteral("2"));
+    // After the answer the focus is on Skip.
+    QTest::keyClick(window->cmdskip, Qt::Key_Return);
+    QCOMPARE(window->labnum->text(), QStringLiteral("3"));
+    QTest::keyClick(window->cmdskip, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(window->labnum->text(), QStringLiteral("4"));
+    window->cmdqbclose_Click();
+
+    // The Enter flow of the edit panel ends on Next, which the next Enter presses.
+    auto editing = loaded(QStringLiteral("/E b.Q"));
+    editing->txtcorrect->setFocus();
+    QTest::keyClick(editing->txtcorrect, Qt::Key_Return);
+    QCOMPARE(editing->focusWidget(), editing->cmdnext);
+    QTest::keyClick(editing->cmdnext, Qt::Key_Return);
+    QCOMPARE(modquiz::state().curq, qint16(2));
+    QCOMPARE(editing->txtquestion->toPlainText(), QStringLiteral("Question 2"));
     QVERIFY2(script.done(), script.problem());
 }
 

@@ -5,12 +5,14 @@
 #include "folderlists.h"
 #include "folders.h"
 #include "frmeditquiz.h"
+#include "frminfo.h"
 #include "frmquiz.h"
 #include "modquiz.h"
 #include "testsupport.h"
 #include "windowsupport.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -81,6 +83,9 @@ private slots:
     void closeBoxActsLikeCancel();
     void folderListMovesCurrentFolder();
     void unreadableFolderAndDrive();
+    void bookTextsShowAsPlainText();
+    void listIsTheFolderAtEveryShowing();
+    void fileListByKeyboard();
 };
 
 void tst_picker::confirmGoodBook_data()
@@ -518,6 +523,93 @@ void tst_picker::unreadableFolderAndDrive()
         p->cmdedit_Click();
     });
     QVERIFY(modquiz::state().dlgok);
+    QVERIFY2(script.done(), script.problem());
+}
+
+// Texts from a book are never read as markup, wherever they are shown.
+void tst_picker::bookTextsShowAsPlainText()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    const QString category = QStringLiteral("<i>History</i> &amp; Art");
+    const QString author = QStringLiteral("<b>Ann</b>");
+    const QString name = QStringLiteral("<u>a<br>.Q");
+    QuestionRecord q{QStringLiteral("What does <br> do?"), {"<hr>", "&lt;", "<b>x", "y"}, 1};
+    env.writebook(name, makeheader(1, category, author), {q});
+    const auto shows = [](const QLabel *label, const QString &text) {
+        return label->text() == text && label->textFormat() == Qt::PlainText;
+    };
+
+    usepicker(w, Mode::Edit, [&](frmeditquiz *p) {
+        QVERIFY(p->fileditquiz->selectname(name));
+        QVERIFY(shows(p->labcatagory, category));
+        QVERIFY(shows(p->labauthor, author));
+        p->cmdedit_Click();
+    });
+    ScriptedModal info({[&](QDialog *d) {
+        QVERIFY(shows(qobject_cast<frminfo *>(d)->labname, name));
+        d->reject();
+    }});
+    w.mnuinfo_Click();
+    QVERIFY(info.done());
+
+    usepicker(w, Mode::Open, [&](frmeditquiz *p) {
+        p->txtfname->setText(name);
+        p->cmdedit_Click();
+    });
+    QVERIFY(shows(w.labquestion, q.question));
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(shows(w.labans[i], q.answers[i]));
+    QVERIFY2(script.done(), script.problem());
+}
+
+// Started with a book on the command line, the program builds no picker and lists no folder;
+// a book made afterwards is in the list when the picker shows.
+void tst_picker::listIsTheFolderAtEveryShowing()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    env.writebook("first.Q", makeheader(1), makequestions(1));
+    frmquiz w;
+    w.Form_Load(QStringLiteral("first.Q"));
+    QVERIFY(w.picqb->isVisibleTo(&w));
+    QVERIFY(!w.findChild<frmeditquiz *>());
+
+    env.writebook("made later.Q", makeheader(1), makequestions(1));
+    usepicker(w, Mode::Edit, [&](frmeditquiz *p) {
+        QCOMPARE(listed(p->fileditquiz), QStringList({"first.Q", "made later.Q"}));
+        p->cmdcancel_Click();
+    });
+    QVERIFY2(script.done(), script.problem());
+}
+
+// Tabbing into the file list makes its first file current and previews it; arrows move the
+// selection and the preview, typed letters find a file, and Enter opens the one selected.
+void tst_picker::fileListByKeyboard()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    env.writebook("alpha.Q", makeheader(1, "A"), makequestions(1));
+    env.writebook("beta.Q", makeheader(2, "B"), makequestions(2));
+
+    usepicker(w, Mode::Edit, [&](frmeditquiz *p) {
+        p->show();
+        QVERIFY(QTest::qWaitForWindowActive(p));
+        QTest::keyClick(p->Direditquiz, Qt::Key_Tab);
+        QTest::keyClick(p->Drveditquiz, Qt::Key_Tab);
+        QCOMPARE(p->txtfname->text(), QStringLiteral("alpha.Q"));
+        QCOMPARE(p->labcatagory->text(), QStringLiteral("A"));
+        QTest::keyClick(p->fileditquiz, Qt::Key_Down);
+        QCOMPARE(p->labcount->text(), QStringLiteral("2"));
+        QTest::keyClicks(p->fileditquiz, "a");
+        QTest::keyClick(p->fileditquiz, Qt::Key_Return);
+    });
+    QCOMPARE(modquiz::state().qbpath, QStringLiteral("alpha.Q"));
+    QVERIFY(w.picedit->isVisibleTo(&w));
     QVERIFY2(script.done(), script.problem());
 }
 

@@ -92,6 +92,8 @@ QLabel *label(QWidget *parent, const char *name, const QString &caption, int lef
 {
     auto *control = new QLabel(caption, parent);
     control->setObjectName(QLatin1String(name));
+    // Labels show book data (a category, an author, a path) as it is, never as markup.
+    control->setTextFormat(Qt::PlainText);
     control->move(platform::twips(left), platform::twips(top));
     if (width > 0 && height > 0)
         control->resize(platform::twips(width), platform::twips(height));

@@ -47,7 +47,8 @@ void setupwindow(QDialog *dialog, const QString &title, int widthtwips, int heig
 QPushButton *button(QWidget *parent, const char *name, const QString &caption, int left, int top,
                     int width, int height);
 
-// A label at a twips position; sizes itself to its text unless width and height are given.
+// A plain-text label at a twips position; sizes itself to its text unless width and height
+// are given.
 QLabel *label(QWidget *parent, const char *name, const QString &caption, int left, int top,
               int width = 0, int height = 0);
 

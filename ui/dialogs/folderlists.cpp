@@ -6,8 +6,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QStyle>
+
+#include <algorithm>
 
 namespace dialogs {
 namespace {
@@ -177,6 +180,20 @@ bool BookList::selectname(const QString &name)
     setCurrentItem(found.first());
     found.first()->setSelected(true);
     return true;
+}
+
+void BookList::focusInEvent(QFocusEvent *event)
+{
+    QListWidget::focusInEvent(event);
+    // Reached from the keyboard with no file chosen, the list chooses its current file (the
+    // first one) as a click would, so that the arrows, Enter and the preview work at once. A
+    // click chooses its own file.
+    const Qt::FocusReason reason = event->reason();
+    const bool bykeyboard = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+                            reason == Qt::ShortcutFocusReason || reason == Qt::OtherFocusReason;
+    if (!bykeyboard || count() == 0 || !selectedItems().isEmpty())
+        return;
+    setCurrentRow(std::max(currentRow(), 0), QItemSelectionModel::ClearAndSelect);
 }
 
 void choosedrive(DriveList *drives, FolderList *folders)

@@ -73,6 +73,9 @@ public:
     [[nodiscard]] QString selectedname() const;
     // Selects a file by name; false when the list does not hold it.
     bool selectname(const QString &name);
+
+protected:
+    void focusInEvent(QFocusEvent *event) override;
 };
 
 // A folder the program can enter and list.

@@ -98,6 +98,10 @@ frmquiz::frmquiz(QWidget *parent) : QMainWindow(parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     installEventFilter(this);
+    // Neither panel has a default button, so Enter reaches the focused control; Qt leaves
+    // Enter to default buttons, so the window presses a focused button itself.
+    for (QPushButton *button : central->findChildren<QPushButton *>())
+        button->installEventFilter(this);
     modquiz::sethost(this);
 }
 
@@ -288,7 +292,9 @@ bool frmquiz::startedwithcommandline() const
 
 bool frmquiz::pickerineditmode()
 {
-    return picker()->ineditmode();
+    // A picker is built only to be shown: one built here, at start-up, would list its folder
+    // long before it is seen.
+    return !m_picker || m_picker->ineditmode();
 }
 
 void frmquiz::showeditpanel()
@@ -329,6 +335,17 @@ bool frmquiz::eventFilter(QObject *watched, QEvent *event)
 {
     if (editboxkey(watched, event))
         return true;
+    if (event->type() == QEvent::KeyPress) {
+        auto *button = qobject_cast<QPushButton *>(watched);
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool enter = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+                           (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        // Pressed as the space bar presses it: a click by the user.
+        if (button && enter && button->isEnabled()) {
+            button->click();
+            return true;
+        }
+    }
     // Skip is the window's cancel button: Esc presses it wherever the focus is, but only
     // while the run panel shows.
     if (event->type() == QEvent::KeyPress && watched == this) {

@@ -180,6 +180,8 @@ private:
     QLabel *m_background = nullptr;
 
     // Private members of the edit panel (edit/).
+    // The question text fillboxes last put into txtquestion, with its line breaks as stored.
+    QString m_storedquestion;
 
     // Private members of the menu commands (commands.cpp).
     // After New or Edit was given up: a run whose questions the edit panel's Close has

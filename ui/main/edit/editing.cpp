@@ -10,6 +10,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTextBlock>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <initializer_list>
@@ -39,6 +41,83 @@ quint8 leadingnumber(const QString &text)
     return static_cast<quint8>(value);
 }
 
+// A stored text split at its line breaks (CR LF, a lone CR, a lone LF): the text as the
+// question box shows it, one '\n' per break, and each break as it was stored.
+struct SplitText
+{
+    QString shown;
+    QStringList breaks;
+};
+
+SplitText splitbreaks(const QString &stored)
+{
+    SplitText out;
+    out.shown.reserve(stored.size());
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        const QChar c = stored[i];
+        if (c == QLatin1Char('\r') && i + 1 < stored.size() && stored[i + 1] == QLatin1Char('\n')) {
+            out.breaks.append(QStringLiteral("\r\n"));
+            ++i;
+        } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            out.breaks.append(QString(c));
+        } else {
+            out.shown.append(c);
+            continue;
+        }
+        out.shown.append(QLatin1Char('\n'));
+    }
+    return out;
+}
+
+// The question box's text exactly as it holds it, a '\n' between lines. toPlainText() would
+// turn the no-break space into a blank.
+QString boxtext(const QPlainTextEdit *box)
+{
+    QString text;
+    for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next()) {
+        if (block != box->document()->begin())
+            text.append(QLatin1Char('\n'));
+        text.append(block.text());
+    }
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+// The question box's text to store, given the text last put into it. Where the box still
+// shows the stored text, its line breaks go back as they were stored (the common start and
+// end of the two texts); every other line break is one the user made and is stored as CR LF,
+// the convention of the books' code page.
+QString storedtext(const QString &typed, const QString &stored)
+{
+    const SplitText before = splitbreaks(stored);
+    const QString &shown = before.shown;
+    const qsizetype shorter = std::min(typed.size(), shown.size());
+    qsizetype head = 0;
+    while (head < shorter && typed[head] == shown[head])
+        ++head;
+    qsizetype tail = 0;
+    while (tail < shorter - head &&
+           typed[typed.size() - 1 - tail] == shown[shown.size() - 1 - tail])
+        ++tail;
+    const qsizetype tailstart = typed.size() - tail;
+    qsizetype tailbreak = before.breaks.size() - typed.mid(tailstart).count(QLatin1Char('\n'));
+
+    QString out;
+    out.reserve(typed.size() + before.breaks.size());
+    qsizetype headbreak = 0;
+    for (qsizetype i = 0; i < typed.size(); ++i) {
+        if (typed[i] != QLatin1Char('\n'))
+            out.append(typed[i]);
+        else if (i < head)
+            out.append(before.breaks[headbreak++]);
+        else if (i >= tailstart)
+            out.append(before.breaks[tailbreak++]);
+        else
+            out.append(QLatin1String("\r\n"));
+    }
+    return out;
+}
+
 const QString fullmessage =
     QStringLiteral("This quiz book is full: it cannot hold more than %1 questions")
         .arg(qbook::maxquestions);
@@ -50,7 +129,8 @@ void frmquiz::fillboxes()
     const QuestionRecord &q = modquiz::state().workq;
     {
         const QSignalBlocker block(txtquestion);
-        txtquestion->setPlainText(q.question);
+        m_storedquestion = q.question;
+        txtquestion->setPlainText(splitbreaks(q.question).shown);
     }
     for (int i = 0; i < 4; ++i) {
         const QSignalBlocker block(txtans[i]);
@@ -67,7 +147,7 @@ void frmquiz::fillboxes()
 void frmquiz::readboxes()
 {
     QuestionRecord &q = modquiz::state().workq;
-    q.question = txtquestion->toPlainText();
+    q.question = storedtext(boxtext(txtquestion), m_storedquestion);
     for (int i = 0; i < 4; ++i)
         q.answers[i] = txtans[i]->text();
     q.correct = leadingnumber(txtcorrect->text());
@@ -78,6 +158,7 @@ void frmquiz::clearboxes()
     {
         const QSignalBlocker block(txtquestion);
         txtquestion->clear();
+        m_storedquestion.clear();
     }
     for (QLineEdit *box : txtans) {
         const QSignalBlocker block(box);

@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QTextCursor>
 
 #include <algorithm>
@@ -189,6 +190,11 @@ void frmquiz::buildeditpanel()
     txtcorrect->setGeometry(twipsrect(2040, 3810, 375, 405));
     txtcorrect->setMaxLength(1);
     txtcorrect->setAccessibleName(QStringLiteral("Correct answer"));
+    // The key handler filters typed characters; pasting, dropping and input methods go
+    // around it, but not around a validator: only one character 1 to 4 ever gets in. What
+    // fillboxes puts there is shown whatever it is.
+    txtcorrect->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[1-4]?")), txtcorrect));
     // fillboxes may widen the box's limit to show a stored number of several digits; once the
     // user has edited it down to one character, typing is held to one again.
     connect(txtcorrect, &QLineEdit::textEdited, this, [this](const QString &text) {
