@@ -46,7 +46,7 @@ struct ExportResult
 // The format of a file by its extension (.gift/.txt for GIFT is ambiguous: .gift only;
 // .aiken and .txt read as Aiken; .xml, .csv, .json).
 [[nodiscard]] std::optional<Format> formatfrompath(const QString &path);
-// Name, file extension and file-dialog filter of each format.
+// Name, file extension (without the dot) and file-dialog filter of each format.
 [[nodiscard]] QString formatname(Format format);
 [[nodiscard]] QString formatextension(Format format);
 [[nodiscard]] QString formatfilter(Format format);
