@@ -49,7 +49,7 @@ QString withsuffix(const QString &path, const QString &suffix)
 {
     if (!QFileInfo(path).suffix().isEmpty())
         return path;
-    return path + QLatin1Char('.') + (suffix.startsWith(QLatin1Char('.')) ? suffix.mid(1) : suffix);
+    return path + QLatin1Char('.') + suffix;
 }
 
 // A quiz book's name ends in ".Q"; the file lists match it in any letter case.
