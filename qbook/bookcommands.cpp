@@ -87,6 +87,22 @@ std::optional<Book> readbook(const QString &path)
     return book;
 }
 
+// "1 question", "2 questions".
+QString counted(qsizetype n, const QString &singular, const QString &plural)
+{
+    return QString::number(n) + QLatin1Char(' ') + (n == 1 ? singular : plural);
+}
+
+QString nquestions(qsizetype n)
+{
+    return counted(n, QStringLiteral("question"), QStringLiteral("questions"));
+}
+
+QString nitems(qsizetype n)
+{
+    return counted(n, QStringLiteral("item"), QStringLiteral("items"));
+}
+
 int questioncount(const QList<QuestionRecord> &questions)
 {
     return questions.isEmpty() ? 0 : static_cast<int>(questions.size() - 1);
@@ -285,9 +301,8 @@ int exportbook(const QStringList &arguments)
     if (!written)
         return exitfailed;
     if (!result.problems.isEmpty())
-        complain(QStringLiteral("%1 questions exported; %2 items changed or left out")
-                     .arg(questions.size())
-                     .arg(result.problems.size()));
+        complain(QStringLiteral("%1 exported; %2 changed or left out")
+                     .arg(nquestions(questions.size()), nitems(result.problems.size())));
     return exitok;
 }
 
@@ -334,10 +349,8 @@ int importbook(const QStringList &arguments)
     }
     if (!writeout(out, *book))
         return exitfailed;
-    complain(QStringLiteral("wrote %1 questions to %2; %3 items skipped or changed")
-                 .arg(result.questions.size())
-                 .arg(out)
-                 .arg(result.problems.size()));
+    complain(QStringLiteral("wrote %1 to %2; %3 skipped or changed")
+                 .arg(nquestions(result.questions.size()), out, nitems(result.problems.size())));
     return exitok;
 }
 

@@ -10,9 +10,9 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-for f in bin/quiz share/applications/quiz.desktop share/mime/packages/quiz.xml \
+for f in bin/quiz bin/qbook share/applications/quiz.desktop share/mime/packages/quiz.xml \
          share/icons/hicolor/32x32/apps/quiz.png share/icons/hicolor/scalable/apps/quiz.svg \
-         share/man/man1/quiz.1 share/quiz/examples/general-knowledge.Q; do
+         share/man/man1/quiz.1 share/man/man1/qbook.1 share/quiz/examples/general-knowledge.Q; do
     [ -s "$prefix/$f" ] || fail "missing $f"
 done
 
@@ -20,6 +20,10 @@ done
 version=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$prefix/bin/quiz" --version) ||
     fail "quiz --version failed"
 case "$version" in *1.0.0*) ;; *) fail "quiz --version printed '$version'" ;; esac
+
+version=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$prefix/bin/qbook" --version) ||
+    fail "qbook --version failed"
+case "$version" in "qbook (quiz) 1.0.0") ;; *) fail "qbook --version printed '$version'" ;; esac
 
 desktop="$prefix/share/applications/quiz.desktop"
 if command -v desktop-file-validate >/dev/null; then
@@ -42,9 +46,13 @@ if command -v update-mime-database >/dev/null; then
 fi
 
 grep -q '^\.TH QUIZ 1' "$prefix/share/man/man1/quiz.1" || fail "man page header"
+grep -q '^\.TH QBOOK 1 "2026-12-07" "qbook 1\.0\.0"' "$prefix/share/man/man1/qbook.1" ||
+    fail "qbook man page header"
 if command -v groff >/dev/null; then
-    warnings=$(groff -man -Tutf8 -ww -z "$prefix/share/man/man1/quiz.1" 2>&1)
-    [ -z "$warnings" ] || fail "man page warnings: $warnings"
+    for page in quiz qbook; do
+        warnings=$(groff -man -Tutf8 -ww -z "$prefix/share/man/man1/$page.1" 2>&1)
+        [ -z "$warnings" ] || fail "$page man page warnings: $warnings"
+    done
 fi
 
 if [ "$failures" -ne 0 ]; then

@@ -91,6 +91,22 @@ std::optional<QByteArray> readfile(const QString &path)
     return bytes;
 }
 
+// "1 question", "2 questions".
+QString counted(qsizetype n, const QString &singular, const QString &plural)
+{
+    return QString::number(n) + QLatin1Char(' ') + (n == 1 ? singular : plural);
+}
+
+QString nquestions(qsizetype n)
+{
+    return counted(n, QStringLiteral("question"), QStringLiteral("questions"));
+}
+
+QString nitemswere(qsizetype n)
+{
+    return counted(n, QStringLiteral("item was"), QStringLiteral("items were"));
+}
+
 // The first lines of the report and how many more there are; a message box cannot scroll.
 // place names what Problem::line counts: "line" in a source file, "question" in a book.
 QString problemlist(const QList<interchange::Problem> &problems, const QString &place)
@@ -177,11 +193,9 @@ void frmquiz::mnuquizimport_Click()
     }
 
     if (!imported.problems.isEmpty())
-        platform::msgbox(QStringLiteral("Imported %1 questions from %2.\n\n"
-                                        "%3 items were skipped or changed:\n")
-                                 .arg(imported.questions.size())
-                                 .arg(sourcename)
-                                 .arg(imported.problems.size()) +
+        platform::msgbox(QStringLiteral("Imported %1 from %2.\n\n%3 skipped or changed:\n")
+                                 .arg(nquestions(imported.questions.size()), sourcename,
+                                      nitemswere(imported.problems.size())) +
                              problems,
                          platform::Buttons::Ok, title);
 }
@@ -243,11 +257,9 @@ void frmquiz::mnuquizexport_Click()
     if (!writefile(path, exported.data))
         return;
     if (!exported.problems.isEmpty())
-        platform::msgbox(QStringLiteral("Exported %1 questions to %2.\n\n"
-                                        "%3 items were changed or left out:\n")
-                                 .arg(questions.size())
-                                 .arg(QFileInfo(path).fileName())
-                                 .arg(exported.problems.size()) +
+        platform::msgbox(QStringLiteral("Exported %1 to %2.\n\n%3 changed or left out:\n")
+                                 .arg(nquestions(questions.size()), QFileInfo(path).fileName(),
+                                      nitemswere(exported.problems.size())) +
                              problemlist(exported.problems, QStringLiteral("question")),
                          platform::Buttons::Ok, title);
 }
