@@ -69,6 +69,8 @@ public:
 
 } // namespace
 
+Q_DECLARE_METATYPE(interchange::Format)
+
 class tst_importexport : public QObject
 {
     Q_OBJECT
@@ -85,6 +87,8 @@ private slots:
     void importReportsFirstTwentyProblems();
     void importWithNothingUsableAsksNoName();
     void exportWritesBookAsInMemory();
+    void exportFormatByTypeOrExtension_data();
+    void exportFormatByTypeOrExtension();
     void exportNeverReplacesOpenBook();
 };
 
@@ -260,11 +264,15 @@ void tst_importexport::importReportsFirstTwentyProblems()
     frmquiz w;
     w.Form_Load({});
     const QString source = writetext(env, QStringLiteral("essays.gift"), giftwithessays(23));
-    ScriptedFiles files({{FileMode::Open, choice(source, Format::Gift)},
+    // The first type offered shows every format's files and goes by the extension.
+    const QString anyformat =
+        QStringLiteral("Question files (*.gift *.txt *.aiken *.xml *.csv *.json)");
+    ScriptedFiles files({{FileMode::Open, {source, anyformat}},
                          {FileMode::Save, {env.path(QStringLiteral("essays.Q")), bookfilter}}});
     CapturedMessages messages;
     w.mnuquizimport_Click();
     QVERIFY(files.done());
+    QCOMPARE(files.requests().constFirst().filters.constFirst(), anyformat);
     QCOMPARE(messages.texts.size(), 1);
     const QStringList lines = messages.texts.constFirst().split(QLatin1Char('\n'));
     QCOMPARE(lines.mid(0, 3), QStringList({"Imported 2 questions from essays.gift.", "",
@@ -324,6 +332,40 @@ void tst_importexport::exportWritesBookAsInMemory()
     // Exporting is not saving.
     QVERIFY(modquiz::state().qbchanged);
     QCOMPARE(filebytes(path), before);
+}
+
+void tst_importexport::exportFormatByTypeOrExtension_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<Format>("type");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<Format>("format");
+    QTest::newRow("type adds its extension") << "out" << Format::Csv << "out.csv" << Format::Csv;
+    QTest::newRow("an extension of the type")
+        << "out.aiken" << Format::Aiken << "out.aiken" << Format::Aiken;
+    QTest::newRow("another format's extension")
+        << "out.xml" << Format::Gift << "out.xml" << Format::MoodleXml;
+    QTest::newRow("an unknown extension") << "out.v2" << Format::Json << "out.v2" << Format::Json;
+}
+
+void tst_importexport::exportFormatByTypeOrExtension()
+{
+    QFETCH(QString, typed);
+    QFETCH(Format, type);
+    QFETCH(QString, written);
+    QFETCH(Format, format);
+    TestEnvironment env;
+    frmquiz w;
+    w.Form_Load({});
+    env.writebook(QStringLiteral("book.Q"), makeheader(3), makequestions(3));
+    CapturedMessages messages;
+    w.processcommandline(QStringLiteral("/E book.Q"));
+    ScriptedFiles files({{FileMode::Save, choice(env.path(typed), type)}});
+    w.mnuquizexport_Click();
+    QVERIFY(files.done());
+    QCOMPARE(files.requests().constFirst().start, env.path(QStringLiteral("book")));
+    const auto read = interchange::importbook(filebytes(env.path(written)), format);
+    QCOMPARE(read.questions, makequestions(3));
 }
 
 void tst_importexport::exportNeverReplacesOpenBook()

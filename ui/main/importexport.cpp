@@ -35,14 +35,37 @@ QStringList formatfilters()
     return filters;
 }
 
-// The format of the filter the user chose; for "All files", the one the name's extension says.
+// One filter that shows the files of every format, whose format then follows the extension.
+QString anyformatfilter()
+{
+    QStringList patterns;
+    for (const Format format : formats) {
+        const QString filter = interchange::formatfilter(format);
+        const qsizetype open = filter.lastIndexOf(QLatin1Char('('));
+        patterns.append(filter.mid(open + 1, filter.size() - open - 2));
+    }
+    return QStringLiteral("Question files (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+}
+
+// The chosen format's filter decides for a name without an extension and for the extensions it
+// lists; a name the user ended in another format's extension, or chosen under a filter that
+// names no format, goes by that extension.
 std::optional<Format> chosenformat(const platform::FileChoice &choice)
 {
+    std::optional<Format> byfilter;
     for (const Format format : formats) {
         if (choice.filter == interchange::formatfilter(format))
-            return format;
+            byfilter = format;
     }
-    return interchange::formatfrompath(choice.path);
+    const QString suffix = QFileInfo(choice.path).suffix();
+    const bool filterlistssuffix =
+        !suffix.isEmpty() &&
+        choice.filter.contains(QStringLiteral("*.") + suffix, Qt::CaseInsensitive);
+    if (byfilter && (suffix.isEmpty() || filterlistssuffix))
+        return byfilter;
+    if (const auto byname = interchange::formatfrompath(choice.path))
+        return byname;
+    return byfilter;
 }
 
 QString withsuffix(const QString &path, const QString &suffix)
@@ -136,7 +159,8 @@ void frmquiz::mnuquizimport_Click()
 
     const QString title = QStringLiteral("Import");
     const platform::FileChoice source = platform::askfile(
-        {platform::FileMode::Open, title, QString(), formatfilters() << allfiles, QString()});
+        {platform::FileMode::Open, title, QString(),
+         QStringList{anyformatfilter()} << formatfilters() << allfiles, QString()});
     if (source.path.isEmpty()) {
         closeorphanedrun();
         return;
