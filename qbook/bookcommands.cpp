@@ -70,21 +70,9 @@ std::optional<QByteArray> readinput(const QString &path)
     return bytes;
 }
 
-struct Book
+int questioncount(const QList<QuestionRecord> &questions)
 {
-    QBookHeader header;
-    QList<QuestionRecord> questions; // as the working state holds them: index 0 unused
-    bool complete = true;            // false past the most questions a book can hold
-};
-
-std::optional<Book> readbook(const QString &path)
-{
-    const std::optional<QByteArray> bytes = readinput(path);
-    if (!bytes)
-        return std::nullopt;
-    Book book;
-    book.complete = modquiz::parsebook(*bytes, book.header, book.questions);
-    return book;
+    return questions.isEmpty() ? 0 : static_cast<int>(questions.size() - 1);
 }
 
 // "1 question", "2 questions".
@@ -103,9 +91,33 @@ QString nitems(qsizetype n)
     return counted(n, QStringLiteral("item"), QStringLiteral("items"));
 }
 
-int questioncount(const QList<QuestionRecord> &questions)
+struct Book
 {
-    return questions.isEmpty() ? 0 : static_cast<int>(questions.size() - 1);
+    QBookHeader header;
+    QList<QuestionRecord> questions; // as the working state holds them: index 0 unused
+    bool complete = true;            // false past the most questions a book can hold
+    int unread = 0;                  // records that a stored count of 0 hides from the loader
+};
+
+std::optional<Book> readbook(const QString &path)
+{
+    const std::optional<QByteArray> bytes = readinput(path);
+    if (!bytes)
+        return std::nullopt;
+    Book book;
+    book.complete = modquiz::parsebook(*bytes, book.header, book.questions);
+    // The loader reads no records when the count is 0; what follows the header is counted as
+    // if the count said otherwise.
+    const QByteArray header = qbook::encodeheader(book.header);
+    if (book.header.count == 0 && bytes->size() > header.size() + 1 && bytes->startsWith(header)) {
+        QByteArray withcount = *bytes;
+        withcount[header.size() - 2] = 1;
+        QBookHeader ignored;
+        QList<QuestionRecord> records;
+        (void)modquiz::parsebook(withcount, ignored, records);
+        book.unread = questioncount(records);
+    }
+    return book;
 }
 
 // What keeps a book from being the sound book the editor writes.
@@ -119,10 +131,14 @@ QList<Problem> bookproblems(const Book &book)
     if (book.header.magic != QLatin1String(qbook::magicmark))
         problems.append({0, QStringLiteral("type mark is \"%1\", not \"%2\"")
                                 .arg(book.header.magic, QLatin1String(qbook::magicmark))});
+    if (book.unread > 0)
+        problems.append(
+            {0,
+             QStringLiteral("stored count is 0 but the file holds %1: the program opens it empty")
+                 .arg(nquestions(book.unread))});
     if (book.header.count != read)
-        problems.append({0, QStringLiteral("stored count is %1 but %2 questions were read")
-                                .arg(book.header.count)
-                                .arg(read)});
+        problems.append({0, QStringLiteral("stored count is %1 but %2 were read")
+                                .arg(QString::number(book.header.count), nquestions(read))});
     for (int k = 1; k <= read; ++k) {
         const QuestionRecord &question = book.questions[k];
         if (question.question.isEmpty())
