@@ -68,6 +68,7 @@ std::optional<Format> chosenformat(const platform::FileChoice &choice)
     return byfilter;
 }
 
+// A name typed without an extension gets the one of the chosen format.
 QString withsuffix(const QString &path, const QString &suffix)
 {
     if (!QFileInfo(path).suffix().isEmpty())
