@@ -249,6 +249,11 @@ QString categorypart(const QString &category)
     return part;
 }
 
+bool categoryreadsback(const QString &category)
+{
+    return categoryname(categorypart(category)) == category;
+}
+
 int slotsused(const QuestionRecord &record)
 {
     int used = 2;

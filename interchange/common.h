@@ -47,6 +47,9 @@ enum OnceKey { OnceEncoding = 1, OnceFeedback = 2, OnceColumns = 4, OnceTitles =
 // A category as one part of a path ("/" doubled).
 [[nodiscard]] QString categorypart(const QString &category);
 
+// Whether a category written as one part of a path reads back the same.
+[[nodiscard]] bool categoryreadsback(const QString &category);
+
 // The answer slots a writer puts out: up to the last filled one, but at least two and at
 // least up to the right one, so that reading them back gives the same four slots.
 [[nodiscard]] int slotsused(const QuestionRecord &record);

@@ -50,7 +50,7 @@ QString plaintext(const Text &text, const QString &fallback)
         QString html = text.text;
         return htmltotext(html.replace(u'\n', QStringLiteral("<br>")));
     }
-    return text.text.trimmed();
+    return text.text;
 }
 
 QString typename_(const QString &type)
@@ -223,11 +223,25 @@ QString xmltext(const QString &text, bool &dropped)
     return out;
 }
 
+// A <text> element. A reader turns a carriage return written as it is into a line feed, so it
+// goes out as a character reference.
+void writetextelement(QXmlStreamWriter &xml, const QString &text)
+{
+    xml.writeStartElement(QStringLiteral("text"));
+    const QStringList parts = text.split(u'\r');
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            xml.writeEntityReference(QStringLiteral("#13"));
+        xml.writeCharacters(parts[i]);
+    }
+    xml.writeEndElement();
+}
+
 void writetext(QXmlStreamWriter &xml, const QString &element, const QString &text)
 {
     xml.writeStartElement(element);
     xml.writeAttribute(QStringLiteral("format"), QStringLiteral("plain_text"));
-    xml.writeTextElement(QStringLiteral("text"), text);
+    writetextelement(xml, text);
     xml.writeEndElement();
 }
 
@@ -267,14 +281,13 @@ ExportResult writemoodlexml(const QBookHeader &header, const QList<QuestionRecor
         xml.writeStartElement(QStringLiteral("question"));
         xml.writeAttribute(QStringLiteral("type"), QStringLiteral("category"));
         xml.writeStartElement(QStringLiteral("category"));
-        xml.writeTextElement(QStringLiteral("text"),
-                             QStringLiteral("$course$/top/") +
-                                 xmltext(categorypart(header.category), dropped));
+        writetextelement(xml, QStringLiteral("$course$/top/") +
+                                  xmltext(categorypart(header.category), dropped));
         xml.writeEndElement();
         xml.writeEndElement();
-        if (dropped)
+        if (dropped || !categoryreadsback(header.category))
             result.problems.append(
-                Problem{0, QStringLiteral("category: control characters left out")});
+                Problem{0, QStringLiteral("the category does not read back as it is")});
     }
     if (!header.author.isEmpty())
         result.problems.append(
@@ -305,7 +318,7 @@ ExportResult writemoodlexml(const QBookHeader &header, const QList<QuestionRecor
                                                                ? QStringLiteral("100")
                                                                : QStringLiteral("0"));
             xml.writeAttribute(QStringLiteral("format"), QStringLiteral("plain_text"));
-            xml.writeTextElement(QStringLiteral("text"), xmltext(record.answers[i], dropped));
+            writetextelement(xml, xmltext(record.answers[i], dropped));
             xml.writeEndElement();
         }
         xml.writeEndElement();
