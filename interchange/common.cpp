@@ -65,8 +65,11 @@ const QHash<QString, char32_t> &entities()
 // not one.
 qsizetype decodeentity(QStringView html, qsizetype at, QString &out)
 {
-    const qsizetype end = html.indexOf(u';', at + 1);
-    if (end < 0 || end - at > 12 || end == at + 1)
+    // Entity names are short: looking further would make a text of many '&' slow to read.
+    const qsizetype window =
+        html.sliced(at + 1).first(std::min<qsizetype>(12, html.size() - at - 1)).indexOf(u';');
+    const qsizetype end = window < 0 ? -1 : at + 1 + window;
+    if (end < 0 || end == at + 1)
         return 0;
     const QStringView name = html.sliced(at + 1, end - at - 1);
     char32_t c = 0;
@@ -164,6 +167,7 @@ QString htmltotext(QStringView html)
         space = false;
     };
     const qsizetype n = html.size();
+    qsizetype nextclose = 0;
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = html[i];
         if (c == u'<') {
@@ -172,7 +176,11 @@ QString htmltotext(QStringView html)
                 i = end < 0 ? n : end + 2;
                 continue;
             }
-            const qsizetype end = html.indexOf(u'>', i + 1);
+            // Once no '>' follows, none follows a later '<' either: searching again for each
+            // would make a text of many '<' slow to read.
+            if (nextclose >= 0 && nextclose <= i)
+                nextclose = html.indexOf(u'>', i + 1);
+            const qsizetype end = nextclose;
             const bool tagstart = i + 1 < n && (html[i + 1].isLetter() || html[i + 1] == u'/' ||
                                                 html[i + 1] == u'!' || html[i + 1] == u'?');
             if (end >= 0 && tagstart) {
