@@ -132,6 +132,18 @@ bool BookBuilder::add(int line, const QString &question, const QStringList &answ
     return true;
 }
 
+void BookBuilder::setcategory(int line, const QString &name)
+{
+    if (name.isEmpty() || name == m_result.category)
+        return;
+    if (m_result.category.isEmpty()) {
+        m_result.category = name;
+        return;
+    }
+    report(line, QStringLiteral("another category \"%1\": the book keeps \"%2\"")
+                     .arg(name, m_result.category));
+}
+
 void BookBuilder::report(int line, const QString &reason)
 {
     m_result.problems.append(Problem{line, reason});
@@ -241,10 +253,14 @@ QString categoryname(QStringView path)
             parts.append(QString());
         }
     }
-    for (auto part = parts.crbegin(); part != parts.crend(); ++part) {
-        const QString name = part->trimmed();
-        const bool placeholder = name.size() >= 2 && name.startsWith(u'$') && name.endsWith(u'$');
-        if (!name.isEmpty() && !placeholder)
+    const auto placeholder = [&parts](qsizetype i) {
+        const QString name = parts[i].trimmed();
+        return name.size() >= 2 && name.startsWith(u'$') && name.endsWith(u'$');
+    };
+    for (qsizetype i = parts.size() - 1; i >= 0; --i) {
+        const QString name = parts[i].trimmed();
+        const bool top = name == u"top" && i > 0 && placeholder(i - 1);
+        if (!name.isEmpty() && !placeholder(i) && !top)
             return name;
     }
     return {};

@@ -20,6 +20,10 @@ public:
     bool add(int line, const QString &question, const QStringList &answers, int correct);
     [[nodiscard]] bool full() const { return m_full; }
 
+    // A category found at line. A book has one: the first that names one is kept and any
+    // other is reported.
+    void setcategory(int line, const QString &name);
+
     void report(int line, const QString &reason);
     // Reports reason only the first time it is given with this key.
     void reportonce(int key, int line, const QString &reason);
@@ -42,7 +46,7 @@ enum OnceKey { OnceEncoding = 1, OnceFeedback = 2, OnceColumns = 4, OnceTitles =
 [[nodiscard]] QString htmltotext(QStringView html);
 
 // The last part of a category path such as "$course$/top/Maths": "//" stands for a "/" inside
-// a part, and "$name$" parts are dropped.
+// a part, and "$name$" parts are dropped with the "top" that follows one.
 [[nodiscard]] QString categoryname(QStringView path);
 // A category as one part of a path ("/" doubled).
 [[nodiscard]] QString categorypart(const QString &category);

@@ -74,7 +74,7 @@ TextFormat takeformat(QStringView &text)
 class GiftReader
 {
 public:
-    GiftReader(ImportResult &result, BookBuilder &builder) : m_result(result), m_builder(builder) {}
+    explicit GiftReader(BookBuilder &builder) : m_builder(builder) {}
 
     void read(const QString &text)
     {
@@ -121,7 +121,8 @@ private:
         QStringView rest = QStringView(block).trimmed();
         if (rest.startsWith(u"$CATEGORY:", Qt::CaseInsensitive)) {
             const qsizetype end = rest.indexOf(u'\n');
-            m_result.category = categoryname(rest.first(end < 0 ? rest.size() : end).sliced(10));
+            m_builder.setcategory(line,
+                                  categoryname(rest.first(end < 0 ? rest.size() : end).sliced(10)));
             if (end < 0)
                 return;
             rest = rest.sliced(end + 1).trimmed();
@@ -239,7 +240,6 @@ private:
         m_builder.reportonce(OnceFeedback, line, QStringLiteral("feedback left out"));
     }
 
-    ImportResult &m_result;
     BookBuilder &m_builder;
 };
 
@@ -282,7 +282,7 @@ ImportResult readgift(QByteArrayView data)
 {
     ImportResult result;
     BookBuilder builder(result);
-    GiftReader(result, builder).read(decodefile(data, builder));
+    GiftReader(builder).read(decodefile(data, builder));
     return result;
 }
 

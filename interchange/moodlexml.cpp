@@ -72,13 +72,24 @@ bool isfraction(double value, double of)
 class XmlReader
 {
 public:
-    XmlReader(ImportResult &result, BookBuilder &builder) : m_result(result), m_builder(builder) {}
+    explicit XmlReader(BookBuilder &builder) : m_builder(builder) {}
 
     void read(QXmlStreamReader &xml)
     {
+        bool root = true;
         while (!xml.atEnd() && !m_builder.full()) {
             xml.readNext();
-            if (xml.isStartElement() && xml.name() == u"question")
+            if (!xml.isStartElement())
+                continue;
+            if (root && xml.name() != u"quiz") {
+                m_builder.report(static_cast<int>(xml.lineNumber()),
+                                 QStringLiteral("not a Moodle XML quiz: <%1> instead of <quiz>: "
+                                                "nothing read")
+                                     .arg(xml.name()));
+                return;
+            }
+            root = false;
+            if (xml.name() == u"question")
                 readquestion(xml);
         }
         if (xml.hasError() && !m_builder.full()) {
@@ -118,7 +129,7 @@ private:
         if (xml.hasError())
             return;
         if (type == u"category") {
-            m_result.category = categoryname(category.text);
+            m_builder.setcategory(line, categoryname(category.text));
             return;
         }
         if (feedback)
@@ -177,7 +188,6 @@ private:
         m_builder.report(line, reason + QStringLiteral(": skipped"));
     }
 
-    ImportResult &m_result;
     BookBuilder &m_builder;
 };
 
@@ -263,7 +273,7 @@ ImportResult readmoodlexml(QByteArrayView data)
     } else {
         xml.addData(data.toByteArray());
     }
-    XmlReader(result, builder).read(xml);
+    XmlReader(builder).read(xml);
     return result;
 }
 

@@ -45,6 +45,7 @@ private slots:
     void giftCategoryPath_data();
     void giftCategoryPath();
     void giftSkipsWhatIsNotSingleChoice();
+    void severalCategoriesKeepTheFirst();
     void aikenMarksAndLineEnds();
     void aikenMalformedQuestionReportedAndReadingGoesOn();
     void moodleXmlCdataEntitiesCategoryAndTrueFalse();
@@ -107,6 +108,8 @@ void tst_formats::giftCategoryPath_data()
     QTest::newRow("last part") << QByteArray("$CATEGORY: a/b/Algebra  ") << "Algebra";
     QTest::newRow("doubled slash") << QByteArray("$CATEGORY: a/This//That") << "This/That";
     QTest::newRow("prefix alone") << QByteArray("$CATEGORY: $course$") << "";
+    QTest::newRow("top of a course") << QByteArray("$CATEGORY: $course$/top") << "";
+    QTest::newRow("a category named top") << QByteArray("$CATEGORY: top") << "top";
 }
 
 void tst_formats::giftCategoryPath()
@@ -139,6 +142,17 @@ void tst_formats::giftSkipsWhatIsNotSingleChoice()
                           "11: several right answers or partial credit: skipped",
                           "13: more than four choices: skipped", "15: no right answer: skipped",
                           "17: no answers in braces: skipped"}));
+}
+
+void tst_formats::severalCategoriesKeepTheFirst()
+{
+    const QByteArray gift = "$CATEGORY: $course$/top\n\n$CATEGORY: a/Maths\n\nQ {=a ~b}\n\n"
+                            "$CATEGORY: Maths\n\n$CATEGORY: Art\nR {=a ~b}\n";
+    const ImportResult result = read(gift, Format::Gift);
+    QCOMPARE(result.category, QStringLiteral("Maths"));
+    QCOMPARE(result.questions.size(), 2);
+    QCOMPARE(problems(result.problems),
+             QStringList{"9: another category \"Art\": the book keeps \"Maths\""});
 }
 
 void tst_formats::aikenMarksAndLineEnds()
@@ -224,6 +238,11 @@ void tst_formats::moodleXmlSkipsAndStopsAtBrokenXml()
                           "6: several right answers or partial credit: skipped"}));
     QVERIFY2(got[4].startsWith("11: not well-formed XML") && got[4].endsWith("reading stopped"),
              qPrintable(got[4]));
+
+    const ImportResult other =
+        read("<?xml version=\"1.0\"?>\n<html><quiz/></html>", Format::MoodleXml);
+    QCOMPARE(problems(other.problems),
+             QStringList{"2: not a Moodle XML quiz: <html> instead of <quiz>: nothing read"});
 }
 
 void tst_formats::csvQuotedFieldsAndLineNumbers()
