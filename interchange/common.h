@@ -35,7 +35,7 @@ private:
 };
 
 // Keys for BookBuilder::reportonce.
-enum OnceKey { OnceEncoding = 1, OnceFeedback = 2, OnceColumns = 4, OnceTitles = 8 };
+enum OnceKey { OnceEncoding = 1, OnceFeedback = 2 };
 
 // The text of a file: a UTF-8 byte-order mark dropped; text that is not UTF-8 read as
 // Windows-1252, which is reported.
