@@ -65,8 +65,11 @@ const QHash<QString, char32_t> &entities()
 // not one.
 qsizetype decodeentity(QStringView html, qsizetype at, QString &out)
 {
-    const qsizetype end = html.indexOf(u';', at + 1);
-    if (end < 0 || end - at > 12 || end == at + 1)
+    // Entity names are short: looking further would make a text of many '&' slow to read.
+    const qsizetype window =
+        html.sliced(at + 1).first(std::min<qsizetype>(12, html.size() - at - 1)).indexOf(u';');
+    const qsizetype end = window < 0 ? -1 : at + 1 + window;
+    if (end < 0 || end == at + 1)
         return 0;
     const QStringView name = html.sliced(at + 1, end - at - 1);
     char32_t c = 0;
@@ -129,6 +132,18 @@ bool BookBuilder::add(int line, const QString &question, const QStringList &answ
     return true;
 }
 
+void BookBuilder::setcategory(int line, const QString &name)
+{
+    if (name.isEmpty() || name == m_result.category)
+        return;
+    if (m_result.category.isEmpty()) {
+        m_result.category = name;
+        return;
+    }
+    report(line, QStringLiteral("another category \"%1\": the book keeps \"%2\"")
+                     .arg(name, m_result.category));
+}
+
 void BookBuilder::report(int line, const QString &reason)
 {
     m_result.problems.append(Problem{line, reason});
@@ -164,6 +179,7 @@ QString htmltotext(QStringView html)
         space = false;
     };
     const qsizetype n = html.size();
+    qsizetype nextclose = 0;
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = html[i];
         if (c == u'<') {
@@ -172,7 +188,11 @@ QString htmltotext(QStringView html)
                 i = end < 0 ? n : end + 2;
                 continue;
             }
-            const qsizetype end = html.indexOf(u'>', i + 1);
+            // Once no '>' follows, none follows a later '<' either: searching again for each
+            // would make a text of many '<' slow to read.
+            if (nextclose >= 0 && nextclose <= i)
+                nextclose = html.indexOf(u'>', i + 1);
+            const qsizetype end = nextclose;
             const bool tagstart = i + 1 < n && (html[i + 1].isLetter() || html[i + 1] == u'/' ||
                                                 html[i + 1] == u'!' || html[i + 1] == u'?');
             if (end >= 0 && tagstart) {
@@ -233,10 +253,14 @@ QString categoryname(QStringView path)
             parts.append(QString());
         }
     }
-    for (auto part = parts.crbegin(); part != parts.crend(); ++part) {
-        const QString name = part->trimmed();
-        const bool placeholder = name.size() >= 2 && name.startsWith(u'$') && name.endsWith(u'$');
-        if (!name.isEmpty() && !placeholder)
+    const auto placeholder = [&parts](qsizetype i) {
+        const QString name = parts[i].trimmed();
+        return name.size() >= 2 && name.startsWith(u'$') && name.endsWith(u'$');
+    };
+    for (qsizetype i = parts.size() - 1; i >= 0; --i) {
+        const QString name = parts[i].trimmed();
+        const bool top = name == u"top" && i > 0 && placeholder(i - 1);
+        if (!name.isEmpty() && !placeholder(i) && !top)
             return name;
     }
     return {};
@@ -247,6 +271,11 @@ QString categorypart(const QString &category)
     QString part = category;
     part.replace(u'/', QStringLiteral("//"));
     return part;
+}
+
+bool categoryreadsback(const QString &category)
+{
+    return categoryname(categorypart(category)) == category;
 }
 
 int slotsused(const QuestionRecord &record)

@@ -20,6 +20,10 @@ public:
     bool add(int line, const QString &question, const QStringList &answers, int correct);
     [[nodiscard]] bool full() const { return m_full; }
 
+    // A category found at line. A book has one: the first that names one is kept and any
+    // other is reported.
+    void setcategory(int line, const QString &name);
+
     void report(int line, const QString &reason);
     // Reports reason only the first time it is given with this key.
     void reportonce(int key, int line, const QString &reason);
@@ -31,7 +35,7 @@ private:
 };
 
 // Keys for BookBuilder::reportonce.
-enum OnceKey { OnceEncoding = 1, OnceFeedback = 2, OnceColumns = 4, OnceTitles = 8 };
+enum OnceKey { OnceEncoding = 1, OnceFeedback = 2 };
 
 // The text of a file: a UTF-8 byte-order mark dropped; text that is not UTF-8 read as
 // Windows-1252, which is reported.
@@ -42,10 +46,13 @@ enum OnceKey { OnceEncoding = 1, OnceFeedback = 2, OnceColumns = 4, OnceTitles =
 [[nodiscard]] QString htmltotext(QStringView html);
 
 // The last part of a category path such as "$course$/top/Maths": "//" stands for a "/" inside
-// a part, and "$name$" parts are dropped.
+// a part, and "$name$" parts are dropped with the "top" that follows one.
 [[nodiscard]] QString categoryname(QStringView path);
 // A category as one part of a path ("/" doubled).
 [[nodiscard]] QString categorypart(const QString &category);
+
+// Whether a category written as one part of a path reads back the same.
+[[nodiscard]] bool categoryreadsback(const QString &category);
 
 // The answer slots a writer puts out: up to the last filled one, but at least two and at
 // least up to the right one, so that reading them back gives the same four slots.

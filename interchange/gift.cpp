@@ -74,7 +74,7 @@ TextFormat takeformat(QStringView &text)
 class GiftReader
 {
 public:
-    GiftReader(ImportResult &result, BookBuilder &builder) : m_result(result), m_builder(builder) {}
+    explicit GiftReader(BookBuilder &builder) : m_builder(builder) {}
 
     void read(const QString &text)
     {
@@ -121,7 +121,8 @@ private:
         QStringView rest = QStringView(block).trimmed();
         if (rest.startsWith(u"$CATEGORY:", Qt::CaseInsensitive)) {
             const qsizetype end = rest.indexOf(u'\n');
-            m_result.category = categoryname(rest.first(end < 0 ? rest.size() : end).sliced(10));
+            m_builder.setcategory(line,
+                                  categoryname(rest.first(end < 0 ? rest.size() : end).sliced(10)));
             if (end < 0)
                 return;
             rest = rest.sliced(end + 1).trimmed();
@@ -239,9 +240,20 @@ private:
         m_builder.reportonce(OnceFeedback, line, QStringLiteral("feedback left out"));
     }
 
-    ImportResult &m_result;
     BookBuilder &m_builder;
 };
+
+// Whether an answer starts with what reads as a "%50%"-style weight.
+bool looksweighted(const QString &answer)
+{
+    if (!answer.startsWith(u'%'))
+        return false;
+    const qsizetype end = answer.indexOf(u'%', 1);
+    bool ok = false;
+    if (end > 0)
+        (void)answer.sliced(1, end - 1).toDouble(&ok);
+    return ok;
+}
 
 // A text as GIFT writes it: special characters escaped, line breaks as \n, all on one line.
 QString escaped(const QString &text, bool &spaces, bool &returns)
@@ -270,7 +282,7 @@ ImportResult readgift(QByteArrayView data)
 {
     ImportResult result;
     BookBuilder builder(result);
-    GiftReader(result, builder).read(decodefile(data, builder));
+    GiftReader(builder).read(decodefile(data, builder));
     return result;
 }
 
@@ -280,11 +292,10 @@ ExportResult writegift(const QBookHeader &header, const QList<QuestionRecord> &q
     QString out;
     if (!header.category.isEmpty()) {
         QString category = categorypart(header.category);
-        if (category.contains(u'\n') || category.contains(u'\r')) {
-            category.replace(u'\r', u' ').replace(u'\n', u' ');
+        category.replace(u'\r', u' ').replace(u'\n', u' ');
+        if (!categoryreadsback(header.category) || category != categorypart(header.category))
             result.problems.append(
-                Problem{0, QStringLiteral("line breaks in the category written as spaces")});
-        }
+                Problem{0, QStringLiteral("the category does not read back as it is")});
         out += QStringLiteral("$CATEGORY: ") + category + QStringLiteral("\n\n");
     }
     if (!header.author.isEmpty())
@@ -306,9 +317,12 @@ ExportResult writegift(const QBookHeader &header, const QList<QuestionRecord> &q
             question.prepend(QStringLiteral("[moodle]"));
         out += question + QStringLiteral(" {");
         const int used = slotsused(record);
+        bool weighted = false;
         for (int i = 0; i < used; ++i) {
             out += i + 1 == record.correct ? u'=' : u'~';
-            out += escaped(record.answers[i], spaces, returns) + u' ';
+            const QString answer = escaped(record.answers[i], spaces, returns);
+            weighted |= looksweighted(answer);
+            out += answer + u' ';
         }
         out += QStringLiteral("}\n\n");
         if (spaces)
@@ -316,6 +330,9 @@ ExportResult writegift(const QBookHeader &header, const QList<QuestionRecord> &q
                 Problem{number, QStringLiteral("spaces at the start or end of a text left out")});
         if (returns)
             result.problems.append(Problem{number, QStringLiteral("carriage returns left out")});
+        if (weighted)
+            result.problems.append(Problem{number, QStringLiteral("an answer starting with \"%n%\" "
+                                                                  "reads back as a weight")});
     }
     result.data = out.toUtf8();
     return result;

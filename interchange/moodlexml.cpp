@@ -50,7 +50,7 @@ QString plaintext(const Text &text, const QString &fallback)
         QString html = text.text;
         return htmltotext(html.replace(u'\n', QStringLiteral("<br>")));
     }
-    return text.text.trimmed();
+    return text.text;
 }
 
 QString typename_(const QString &type)
@@ -72,13 +72,24 @@ bool isfraction(double value, double of)
 class XmlReader
 {
 public:
-    XmlReader(ImportResult &result, BookBuilder &builder) : m_result(result), m_builder(builder) {}
+    explicit XmlReader(BookBuilder &builder) : m_builder(builder) {}
 
     void read(QXmlStreamReader &xml)
     {
+        bool root = true;
         while (!xml.atEnd() && !m_builder.full()) {
             xml.readNext();
-            if (xml.isStartElement() && xml.name() == u"question")
+            if (!xml.isStartElement())
+                continue;
+            if (root && xml.name() != u"quiz") {
+                m_builder.report(static_cast<int>(xml.lineNumber()),
+                                 QStringLiteral("not a Moodle XML quiz: <%1> instead of <quiz>: "
+                                                "nothing read")
+                                     .arg(xml.name()));
+                return;
+            }
+            root = false;
+            if (xml.name() == u"question")
                 readquestion(xml);
         }
         if (xml.hasError() && !m_builder.full()) {
@@ -118,7 +129,7 @@ private:
         if (xml.hasError())
             return;
         if (type == u"category") {
-            m_result.category = categoryname(category.text);
+            m_builder.setcategory(line, categoryname(category.text));
             return;
         }
         if (feedback)
@@ -177,7 +188,6 @@ private:
         m_builder.report(line, reason + QStringLiteral(": skipped"));
     }
 
-    ImportResult &m_result;
     BookBuilder &m_builder;
 };
 
@@ -223,11 +233,25 @@ QString xmltext(const QString &text, bool &dropped)
     return out;
 }
 
+// A <text> element. A reader turns a carriage return written as it is into a line feed, so it
+// goes out as a character reference.
+void writetextelement(QXmlStreamWriter &xml, const QString &text)
+{
+    xml.writeStartElement(QStringLiteral("text"));
+    const QStringList parts = text.split(u'\r');
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            xml.writeEntityReference(QStringLiteral("#13"));
+        xml.writeCharacters(parts[i]);
+    }
+    xml.writeEndElement();
+}
+
 void writetext(QXmlStreamWriter &xml, const QString &element, const QString &text)
 {
     xml.writeStartElement(element);
     xml.writeAttribute(QStringLiteral("format"), QStringLiteral("plain_text"));
-    xml.writeTextElement(QStringLiteral("text"), text);
+    writetextelement(xml, text);
     xml.writeEndElement();
 }
 
@@ -249,7 +273,7 @@ ImportResult readmoodlexml(QByteArrayView data)
     } else {
         xml.addData(data.toByteArray());
     }
-    XmlReader(result, builder).read(xml);
+    XmlReader(builder).read(xml);
     return result;
 }
 
@@ -258,23 +282,25 @@ ExportResult writemoodlexml(const QBookHeader &header, const QList<QuestionRecor
     ExportResult result;
     QByteArray out;
     QXmlStreamWriter xml(&out);
-    xml.setAutoFormatting(true);
-    xml.setAutoFormattingIndent(2);
+    // One line a question: indenting every element would make the file a third bigger and
+    // slower to read, for no reader's benefit.
     xml.writeStartDocument();
+    xml.writeCharacters(QStringLiteral("\n"));
     xml.writeStartElement(QStringLiteral("quiz"));
+    xml.writeCharacters(QStringLiteral("\n"));
     bool dropped = false;
     if (!header.category.isEmpty()) {
         xml.writeStartElement(QStringLiteral("question"));
         xml.writeAttribute(QStringLiteral("type"), QStringLiteral("category"));
         xml.writeStartElement(QStringLiteral("category"));
-        xml.writeTextElement(QStringLiteral("text"),
-                             QStringLiteral("$course$/top/") +
-                                 xmltext(categorypart(header.category), dropped));
+        writetextelement(xml, QStringLiteral("$course$/top/") +
+                                  xmltext(categorypart(header.category), dropped));
         xml.writeEndElement();
         xml.writeEndElement();
-        if (dropped)
+        xml.writeCharacters(QStringLiteral("\n"));
+        if (dropped || !categoryreadsback(header.category))
             result.problems.append(
-                Problem{0, QStringLiteral("category: control characters left out")});
+                Problem{0, QStringLiteral("the category does not read back as it is")});
     }
     if (!header.author.isEmpty())
         result.problems.append(
@@ -294,7 +320,6 @@ ExportResult writemoodlexml(const QBookHeader &header, const QList<QuestionRecor
         xml.writeTextElement(QStringLiteral("text"), QStringLiteral("Question %1").arg(number));
         xml.writeEndElement();
         writetext(xml, QStringLiteral("questiontext"), xmltext(record.question, dropped));
-        xml.writeTextElement(QStringLiteral("defaultgrade"), QStringLiteral("1"));
         xml.writeTextElement(QStringLiteral("single"), QStringLiteral("true"));
         xml.writeTextElement(QStringLiteral("shuffleanswers"), QStringLiteral("false"));
         xml.writeTextElement(QStringLiteral("answernumbering"), QStringLiteral("ABCD"));
@@ -305,10 +330,11 @@ ExportResult writemoodlexml(const QBookHeader &header, const QList<QuestionRecor
                                                                ? QStringLiteral("100")
                                                                : QStringLiteral("0"));
             xml.writeAttribute(QStringLiteral("format"), QStringLiteral("plain_text"));
-            xml.writeTextElement(QStringLiteral("text"), xmltext(record.answers[i], dropped));
+            writetextelement(xml, xmltext(record.answers[i], dropped));
             xml.writeEndElement();
         }
         xml.writeEndElement();
+        xml.writeCharacters(QStringLiteral("\n"));
         if (dropped)
             result.problems.append(Problem{number, QStringLiteral("control characters left out")});
     }
