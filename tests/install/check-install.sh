@@ -12,9 +12,10 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-for f in bin/quiz share/applications/$id.desktop share/mime/packages/quiz.xml \
+for f in bin/quiz bin/qbook share/applications/$id.desktop share/mime/packages/quiz.xml \
          share/metainfo/$id.metainfo.xml share/icons/hicolor/scalable/apps/$id.svg \
-         share/man/man1/quiz.1.gz share/quiz/examples/general-knowledge.Q share/doc/quiz/copyright; do
+         share/man/man1/quiz.1.gz share/man/man1/qbook.1.gz share/quiz/examples/general-knowledge.Q \
+         share/doc/quiz/copyright; do
     [ -s "$prefix/$f" ] || fail "missing $f"
 done
 
@@ -22,6 +23,10 @@ done
 version=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$prefix/bin/quiz" --version) ||
     fail "quiz --version failed"
 [ "$version" = "quiz $version_number" ] || fail "quiz --version printed '$version'"
+
+version=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$prefix/bin/qbook" --version) ||
+    fail "qbook --version failed"
+[ "$version" = "qbook (quiz) $version_number" ] || fail "qbook --version printed '$version'"
 
 desktop="$prefix/share/applications/$id.desktop"
 if command -v desktop-file-validate >/dev/null; then

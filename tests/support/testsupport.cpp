@@ -166,6 +166,28 @@ void ScriptedModal::add(Step step)
     m_steps.push_back(std::move(step));
 }
 
+ScriptedFiles::ScriptedFiles(std::initializer_list<Step> steps) : m_steps(steps)
+{
+    platform::setfiledialoghandler([this](const platform::FileRequest &request) {
+        m_requests.append(request);
+        if (m_steps.empty() || m_steps.front().mode != request.mode) {
+            ++m_unexpected;
+            QTest::qFail(
+                qPrintable(QStringLiteral("unexpected file dialog \"%1\"").arg(request.title)),
+                __FILE__, __LINE__);
+            return platform::FileChoice();
+        }
+        const platform::FileChoice choice = m_steps.front().choice;
+        m_steps.pop_front();
+        return choice;
+    });
+}
+
+ScriptedFiles::~ScriptedFiles()
+{
+    platform::setfiledialoghandler({});
+}
+
 ProcessEndRecorder::ProcessEndRecorder()
 {
     platform::setendprocesshandler([this](int) { m_ended = true; });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "filedialog.h"
 #include "msgbox.h"
 #include "qbook.h"
 
@@ -83,6 +84,32 @@ public:
 private:
     std::deque<Step> m_steps;
     int m_shown = 0;
+    int m_unexpected = 0;
+};
+
+// Replaces every file dialog while it lives: each request must be of the planned mode and
+// gets the planned choice (an empty path cancels). Any other request fails the test and is
+// cancelled.
+class ScriptedFiles
+{
+public:
+    struct Step
+    {
+        platform::FileMode mode;
+        platform::FileChoice choice;
+    };
+    ScriptedFiles(std::initializer_list<Step> steps = {});
+    ~ScriptedFiles();
+    ScriptedFiles(const ScriptedFiles &) = delete;
+    ScriptedFiles &operator=(const ScriptedFiles &) = delete;
+
+    [[nodiscard]] bool done() const { return m_steps.empty() && m_unexpected == 0; }
+    // The requests seen so far, in order.
+    [[nodiscard]] QList<platform::FileRequest> requests() const { return m_requests; }
+
+private:
+    std::deque<Step> m_steps;
+    QList<platform::FileRequest> m_requests;
     int m_unexpected = 0;
 };
 

@@ -122,10 +122,10 @@ void frmquiz::buildmenus()
         return menu;
     };
     auto additem = [this](QMenu *menu, const char *name, const QString &caption,
-                          QKeyCombination shortcut, void (frmquiz::*handler)()) {
+                          const QKeySequence &shortcut, void (frmquiz::*handler)()) {
         QAction *action = menu->addAction(caption);
         action->setObjectName(QLatin1String(name));
-        action->setShortcut(QKeySequence(shortcut));
+        action->setShortcut(shortcut);
         if (handler)
             connect(action, &QAction::triggered, this, handler);
         return action;
@@ -138,6 +138,11 @@ void frmquiz::buildmenus()
                           Qt::CTRL | Qt::Key_E, &frmquiz::mnuquizedit_Click);
     mnuquizrun = additem(mnuquiz, "mnuquizrun", QStringLiteral("&Run Quiz"), Qt::CTRL | Qt::Key_R,
                          &frmquiz::mnuquizrun_Click);
+    mnuquiz->addSeparator();
+    mnuquizimport = additem(mnuquiz, "mnuquizimport", QStringLiteral("&Import..."), {},
+                            &frmquiz::mnuquizimport_Click);
+    mnuquizexport = additem(mnuquiz, "mnuquizexport", QStringLiteral("Expor&t..."), {},
+                            &frmquiz::mnuquizexport_Click);
     mnuquizexit = additem(mnuquiz, "mnuquizexit", QStringLiteral("E&xit"), Qt::CTRL | Qt::Key_Q,
                           &frmquiz::mnuquizexit_Click);
 
@@ -158,6 +163,8 @@ void frmquiz::buildmenus()
     mnutools = addmenu("mnutools", QStringLiteral("&Tools"));
     mnuinfo = additem(mnutools, "mnuinfo", QStringLiteral("&Info"), Qt::CTRL | Qt::Key_I,
                       &frmquiz::mnuinfo_Click);
+    // Export writes the book open in the edit panel, which is exactly while Info is enabled.
+    connect(mnuinfo, &QAction::enabledChanged, mnuquizexport, &QAction::setEnabled);
 
     mnuhelp = addmenu("mnuhelp", QStringLiteral("&Help"));
     mnureadme = additem(mnuhelp, "mnureadme", QStringLiteral("&Read me"), Qt::CTRL | Qt::Key_H,

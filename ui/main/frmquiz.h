@@ -41,6 +41,8 @@ public:
     void mnuquizedit_Click();
     void mnuquizrun_Click();
     void mnuquizexit_Click();
+    void mnuquizimport_Click();
+    void mnuquizexport_Click();
     void mnuonechance_Click();
     void mnueditundodelete_Click();
     void mnuinfo_Click();
@@ -110,6 +112,8 @@ public:
     QAction *mnuquiznew = nullptr;
     QAction *mnuquizedit = nullptr;
     QAction *mnuquizrun = nullptr;
+    QAction *mnuquizimport = nullptr;
+    QAction *mnuquizexport = nullptr;
     QAction *mnuquizexit = nullptr;
     QMenu *mnuedit = nullptr;
     QAction *mnuonechance = nullptr;
@@ -187,4 +191,8 @@ private:
     // After New or Edit was given up: a run whose questions the edit panel's Close has
     // emptied cannot go on, so it is closed.
     void closeorphanedrun();
+
+    // Private members of Import and Export (importexport.cpp).
+    // Opens the book just written at path in the edit panel, as Edit Quiz does.
+    [[nodiscard]] bool openimported(const QString &path);
 };

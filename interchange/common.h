@@ -1,0 +1,85 @@
+#pragma once
+
+#include "interchange.h"
+
+#include <QStringView>
+
+// What the readers and writers of every format share. Not part of the layer's interface.
+namespace interchange::detail {
+
+// Gathers the questions of an import and applies the limits of a book to them: characters
+// a book cannot hold, texts too long for it, and the most questions it can take.
+class BookBuilder
+{
+public:
+    explicit BookBuilder(ImportResult &result) : m_result(result) {}
+
+    // Adds a question found at line (answers: 0 to 4 slots, the rest stay empty; correct as
+    // stored). False when the book was already full: the question is not added, that is
+    // reported, and the reader stops.
+    bool add(int line, const QString &question, const QStringList &answers, int correct);
+    [[nodiscard]] bool full() const { return m_full; }
+
+    // A category found at line. A book has one: the first that names one is kept and any
+    // other is reported.
+    void setcategory(int line, const QString &name);
+
+    void report(int line, const QString &reason);
+    // Reports reason only the first time it is given with this key.
+    void reportonce(int key, int line, const QString &reason);
+
+private:
+    ImportResult &m_result;
+    quint32 m_reported = 0;
+    bool m_full = false;
+};
+
+// Keys for BookBuilder::reportonce.
+enum OnceKey { OnceEncoding = 1, OnceFeedback = 2 };
+
+// The text of a file: a UTF-8 byte-order mark dropped; text that is not UTF-8 read as
+// Windows-1252, which is reported.
+[[nodiscard]] QString decodefile(QByteArrayView data, BookBuilder &builder);
+
+// HTML reduced to plain text: tags dropped, entities decoded, white space collapsed as a
+// browser does, <br> and the ends of paragraphs, list items, headings and rows as line breaks.
+[[nodiscard]] QString htmltotext(QStringView html);
+
+// The last part of a category path such as "$course$/top/Maths": "//" stands for a "/" inside
+// a part, and "$name$" parts are dropped with the "top" that follows one.
+[[nodiscard]] QString categoryname(QStringView path);
+// A category as one part of a path ("/" doubled).
+[[nodiscard]] QString categorypart(const QString &category);
+
+// Whether a category written as one part of a path reads back the same.
+[[nodiscard]] bool categoryreadsback(const QString &category);
+
+// The answer slots a writer puts out: up to the last filled one, but at least two and at
+// least up to the right one, so that reading them back gives the same four slots.
+[[nodiscard]] int slotsused(const QuestionRecord &record);
+
+// Whether correct names one of the four slots.
+[[nodiscard]] inline bool hasrightanswer(const QuestionRecord &record)
+{
+    return record.correct >= 1 && record.correct <= 4;
+}
+
+// The 1-based line number of an offset into text.
+[[nodiscard]] int lineat(QStringView text, qsizetype offset);
+
+// Reasons shared by several formats.
+[[nodiscard]] QString norightanswer(int correct);
+
+ImportResult readgift(QByteArrayView data);
+ImportResult readaiken(QByteArrayView data);
+ImportResult readmoodlexml(QByteArrayView data);
+ImportResult readcsv(QByteArrayView data);
+ImportResult readjson(QByteArrayView data);
+
+ExportResult writegift(const QBookHeader &header, const QList<QuestionRecord> &questions);
+ExportResult writeaiken(const QBookHeader &header, const QList<QuestionRecord> &questions);
+ExportResult writemoodlexml(const QBookHeader &header, const QList<QuestionRecord> &questions);
+ExportResult writecsv(const QBookHeader &header, const QList<QuestionRecord> &questions);
+ExportResult writejson(const QBookHeader &header, const QList<QuestionRecord> &questions);
+
+} // namespace interchange::detail

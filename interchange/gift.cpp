@@ -1,0 +1,341 @@
+// GIFT, the plain-text question format of learning platforms: one question a paragraph,
+// "Question text {=right ~wrong ~wrong}", with backslash escapes for its special characters.
+#include "common.h"
+
+#include <optional>
+
+namespace interchange::detail {
+namespace {
+
+enum class TextFormat { Moodle, Html, Markdown, Plain };
+
+// Index of the first c at or after from that no backslash escapes; -1 when none.
+qsizetype findplain(QStringView s, QStringView sequence, qsizetype from = 0)
+{
+    for (qsizetype i = from; i < s.size(); ++i) {
+        if (s[i] == u'\\') {
+            ++i;
+            continue;
+        }
+        if (s.sliced(i).startsWith(sequence))
+            return i;
+    }
+    return -1;
+}
+
+QString unescape(QStringView s)
+{
+    QString out;
+    out.reserve(s.size());
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s[i] != u'\\' || i + 1 == s.size()) {
+            out += s[i];
+            continue;
+        }
+        const QChar next = s[i + 1];
+        if (next == u'n') {
+            out += u'\n';
+            ++i;
+        } else if (QStringView(u"~=#{}:\\").contains(next)) {
+            out += next;
+            ++i;
+        } else {
+            out += u'\\';
+        }
+    }
+    return out;
+}
+
+QString astext(const QString &text, TextFormat format)
+{
+    return format == TextFormat::Html ? htmltotext(text) : text.trimmed();
+}
+
+// The "[html]"-style mark at the start of a text, removed from it.
+TextFormat takeformat(QStringView &text)
+{
+    if (!text.startsWith(u'['))
+        return TextFormat::Moodle;
+    const qsizetype close = text.indexOf(u']');
+    const QString name = close < 0 ? QString() : text.sliced(1, close - 1).toString().toLower();
+    TextFormat format = TextFormat::Moodle;
+    if (name == u"html")
+        format = TextFormat::Html;
+    else if (name == u"markdown")
+        format = TextFormat::Markdown;
+    else if (name == u"plain")
+        format = TextFormat::Plain;
+    else if (name != u"moodle")
+        return TextFormat::Moodle;
+    text = text.sliced(close + 1);
+    return format;
+}
+
+class GiftReader
+{
+public:
+    explicit GiftReader(BookBuilder &builder) : m_builder(builder) {}
+
+    void read(const QString &text)
+    {
+        QString block;
+        int blockline = 0;
+        int number = 0;
+        qsizetype pos = 0;
+        while (pos <= text.size() && !m_builder.full()) {
+            qsizetype end = text.indexOf(u'\n', pos);
+            if (end < 0)
+                end = text.size();
+            QStringView line = QStringView(text).sliced(pos, end - pos);
+            pos = end + 1;
+            ++number;
+            if (line.endsWith(u'\r'))
+                line.chop(1);
+            const QStringView trimmed = line.trimmed();
+            if (trimmed.startsWith(u"//"))
+                continue;
+            if (trimmed.isEmpty()) {
+                if (!block.isEmpty())
+                    readblock(block, blockline);
+                block.clear();
+                continue;
+            }
+            if (block.isEmpty())
+                blockline = number;
+            else
+                block += u'\n';
+            block += line;
+        }
+        if (!block.isEmpty() && !m_builder.full())
+            readblock(block, blockline);
+    }
+
+private:
+    void skip(int line, const QString &reason)
+    {
+        m_builder.report(line, reason + QStringLiteral(": skipped"));
+    }
+
+    void readblock(const QString &block, int line)
+    {
+        QStringView rest = QStringView(block).trimmed();
+        if (rest.startsWith(u"$CATEGORY:", Qt::CaseInsensitive)) {
+            const qsizetype end = rest.indexOf(u'\n');
+            m_builder.setcategory(line,
+                                  categoryname(rest.first(end < 0 ? rest.size() : end).sliced(10)));
+            if (end < 0)
+                return;
+            rest = rest.sliced(end + 1).trimmed();
+            ++line;
+        }
+        if (rest.startsWith(u"::")) {
+            const qsizetype end = findplain(rest, u"::", 2);
+            if (end >= 0)
+                rest = rest.sliced(end + 2).trimmed();
+        }
+        const TextFormat format = takeformat(rest);
+
+        const qsizetype open = findplain(rest, u"{");
+        if (open < 0)
+            return skip(line, QStringLiteral("no answers in braces"));
+        const qsizetype close = findplain(rest, u"}", open + 1);
+        if (close < 0)
+            return skip(line, QStringLiteral("answers in braces not closed"));
+        const QStringView after = rest.sliced(close + 1);
+        if (findplain(after, u"{") >= 0)
+            return skip(line, QStringLiteral("more than one set of answers"));
+        // The missing-word form: the blank goes where the answers stood.
+        QString question = unescape(rest.first(open));
+        if (!after.trimmed().isEmpty())
+            question += QStringLiteral("_____") + unescape(after);
+        question = astext(question, format);
+        readanswers(rest.sliced(open + 1, close - open - 1).trimmed(), question, format, line);
+    }
+
+    void readanswers(QStringView inner, const QString &question, TextFormat format, int line)
+    {
+        if (inner.isEmpty())
+            return skip(line, QStringLiteral("essay question"));
+        if (inner.startsWith(u'#'))
+            return skip(line, QStringLiteral("numerical question"));
+
+        const qsizetype feedbackat = findplain(inner, u"#");
+        const QString truth =
+            inner.first(feedbackat < 0 ? inner.size() : feedbackat).trimmed().toString().toLower();
+        if (truth == u"t" || truth == u"true" || truth == u"f" || truth == u"false") {
+            if (feedbackat >= 0)
+                feedbackdropped(line);
+            const int correct = truth.startsWith(u't') ? 1 : 2;
+            m_builder.add(line, question, {QStringLiteral("True"), QStringLiteral("False")},
+                          correct);
+            return;
+        }
+        if (findplain(inner, u"~") < 0) {
+            if (findplain(inner, u"->") >= 0)
+                return skip(line, QStringLiteral("matching question"));
+            return skip(line, QStringLiteral("short answer question"));
+        }
+
+        // Each answer starts at an unescaped '=' or '~'.
+        QList<qsizetype> starts;
+        for (qsizetype i = 0; i < inner.size(); ++i) {
+            if (inner[i] == u'\\')
+                ++i;
+            else if (inner[i] == u'=' || inner[i] == u'~')
+                starts.append(i);
+        }
+        if (!inner.first(starts.first()).trimmed().isEmpty())
+            return skip(line, QStringLiteral("text before the first answer"));
+        if (starts.size() > 4)
+            return skip(line, QStringLiteral("more than four choices"));
+
+        QStringList answers;
+        int rights = 0;
+        int correct = 0;
+        bool partial = false;
+        for (qsizetype k = 0; k < starts.size(); ++k) {
+            const qsizetype end = k + 1 < starts.size() ? starts[k + 1] : inner.size();
+            QStringView answer = inner.sliced(starts[k] + 1, end - starts[k] - 1);
+            std::optional<double> weight = takeweight(answer);
+            const qsizetype feedback = findplain(answer, u"#");
+            if (feedback >= 0) {
+                feedbackdropped(line);
+                answer = answer.first(feedback);
+            }
+            const bool right =
+                inner[starts[k]] == u'=' ? !weight || *weight == 100 : weight && *weight == 100;
+            partial |= weight && *weight != 0 && *weight != 100;
+            if (right) {
+                ++rights;
+                correct = static_cast<int>(k + 1);
+            }
+            answers.append(astext(unescape(answer), format));
+        }
+        if (partial || rights > 1)
+            return skip(line, QStringLiteral("several right answers or partial credit"));
+        if (rights == 0)
+            return skip(line, QStringLiteral("no right answer"));
+        m_builder.add(line, question, answers, correct);
+    }
+
+    // A "%50%"-style weight at the start of an answer, removed from it.
+    static std::optional<double> takeweight(QStringView &answer)
+    {
+        const QStringView text = answer.trimmed();
+        if (!text.startsWith(u'%'))
+            return std::nullopt;
+        const qsizetype end = text.indexOf(u'%', 1);
+        if (end < 0)
+            return std::nullopt;
+        bool ok = false;
+        const double weight = text.sliced(1, end - 1).toDouble(&ok);
+        if (!ok)
+            return std::nullopt;
+        answer = text.sliced(end + 1);
+        return weight;
+    }
+
+    void feedbackdropped(int line)
+    {
+        m_builder.reportonce(OnceFeedback, line, QStringLiteral("feedback left out"));
+    }
+
+    BookBuilder &m_builder;
+};
+
+// Whether an answer starts with what reads as a "%50%"-style weight.
+bool looksweighted(const QString &answer)
+{
+    if (!answer.startsWith(u'%'))
+        return false;
+    const qsizetype end = answer.indexOf(u'%', 1);
+    bool ok = false;
+    if (end > 0)
+        (void)answer.sliced(1, end - 1).toDouble(&ok);
+    return ok;
+}
+
+// A text as GIFT writes it: special characters escaped, line breaks as \n, all on one line.
+QString escaped(const QString &text, bool &spaces, bool &returns)
+{
+    const QString trimmed = text.trimmed();
+    spaces |= trimmed.size() != text.size();
+    QString out;
+    out.reserve(trimmed.size() + 8);
+    for (const QChar c : trimmed) {
+        if (c == u'\n') {
+            out += QStringLiteral("\\n");
+        } else if (c == u'\r') {
+            returns = true;
+        } else {
+            if (QStringView(u"~=#{}:\\").contains(c))
+                out += u'\\';
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+ImportResult readgift(QByteArrayView data)
+{
+    ImportResult result;
+    BookBuilder builder(result);
+    GiftReader(builder).read(decodefile(data, builder));
+    return result;
+}
+
+ExportResult writegift(const QBookHeader &header, const QList<QuestionRecord> &questions)
+{
+    ExportResult result;
+    QString out;
+    if (!header.category.isEmpty()) {
+        QString category = categorypart(header.category);
+        category.replace(u'\r', u' ').replace(u'\n', u' ');
+        if (!categoryreadsback(header.category) || category != categorypart(header.category))
+            result.problems.append(
+                Problem{0, QStringLiteral("the category does not read back as it is")});
+        out += QStringLiteral("$CATEGORY: ") + category + QStringLiteral("\n\n");
+    }
+    if (!header.author.isEmpty())
+        result.problems.append(
+            Problem{0, QStringLiteral("GIFT has no place for the author: left out")});
+
+    for (qsizetype k = 0; k < questions.size(); ++k) {
+        const QuestionRecord &record = questions[k];
+        const int number = static_cast<int>(k + 1);
+        if (!hasrightanswer(record)) {
+            result.problems.append(Problem{number, norightanswer(record.correct)});
+            continue;
+        }
+        bool spaces = false;
+        bool returns = false;
+        QString question = escaped(record.question, spaces, returns);
+        // A leading mark would read as a text format or a comment; an explicit one keeps it text.
+        if (question.startsWith(u'[') || question.startsWith(QStringLiteral("//")))
+            question.prepend(QStringLiteral("[moodle]"));
+        out += question + QStringLiteral(" {");
+        const int used = slotsused(record);
+        bool weighted = false;
+        for (int i = 0; i < used; ++i) {
+            out += i + 1 == record.correct ? u'=' : u'~';
+            const QString answer = escaped(record.answers[i], spaces, returns);
+            weighted |= looksweighted(answer);
+            out += answer + u' ';
+        }
+        out += QStringLiteral("}\n\n");
+        if (spaces)
+            result.problems.append(
+                Problem{number, QStringLiteral("spaces at the start or end of a text left out")});
+        if (returns)
+            result.problems.append(Problem{number, QStringLiteral("carriage returns left out")});
+        if (weighted)
+            result.problems.append(Problem{number, QStringLiteral("an answer starting with \"%n%\" "
+                                                                  "reads back as a weight")});
+    }
+    result.data = out.toUtf8();
+    return result;
+}
+
+} // namespace interchange::detail

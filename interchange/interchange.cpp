@@ -1,0 +1,160 @@
+#include "interchange.h"
+
+#include "ansi.h"
+#include "common.h"
+
+#include <QFileInfo>
+
+namespace interchange {
+namespace {
+
+// The header texts read from a file, as a book can store them.
+void fitheader(ImportResult &result)
+{
+    const auto fit = [&result](QString &text, const char *what) {
+        const QString stored = platform::fromansi(platform::toansi(text));
+        if (stored != text) {
+            result.problems.append(
+                Problem{0, QStringLiteral("%1: characters outside Windows-1252 stored as \"?\"")
+                               .arg(QLatin1String(what))});
+        }
+        text = stored;
+        if (text.size() > qbook::maxtextbytes) {
+            text.truncate(qbook::maxtextbytes);
+            result.problems.append(Problem{
+                0,
+                QStringLiteral("%1: text longer than 32,767 bytes cut").arg(QLatin1String(what))});
+        }
+    };
+    fit(result.category, "category");
+    fit(result.author, "author");
+}
+
+} // namespace
+
+std::optional<Format> formatfromname(const QString &name)
+{
+    const QString word = name.trimmed().toLower();
+    if (word == u"gift")
+        return Format::Gift;
+    if (word == u"aiken")
+        return Format::Aiken;
+    if (word == u"xml" || word == u"moodle")
+        return Format::MoodleXml;
+    if (word == u"csv")
+        return Format::Csv;
+    if (word == u"json")
+        return Format::Json;
+    return std::nullopt;
+}
+
+std::optional<Format> formatfrompath(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == u"gift")
+        return Format::Gift;
+    if (suffix == u"aiken" || suffix == u"txt")
+        return Format::Aiken;
+    if (suffix == u"xml")
+        return Format::MoodleXml;
+    if (suffix == u"csv")
+        return Format::Csv;
+    if (suffix == u"json")
+        return Format::Json;
+    return std::nullopt;
+}
+
+QString formatname(Format format)
+{
+    switch (format) {
+    case Format::Gift:
+        return QStringLiteral("GIFT");
+    case Format::Aiken:
+        return QStringLiteral("Aiken");
+    case Format::MoodleXml:
+        return QStringLiteral("Moodle XML");
+    case Format::Csv:
+        return QStringLiteral("CSV");
+    case Format::Json:
+        return QStringLiteral("JSON");
+    }
+    return {};
+}
+
+QString formatextension(Format format)
+{
+    switch (format) {
+    case Format::Gift:
+        return QStringLiteral("gift");
+    case Format::Aiken:
+        return QStringLiteral("txt");
+    case Format::MoodleXml:
+        return QStringLiteral("xml");
+    case Format::Csv:
+        return QStringLiteral("csv");
+    case Format::Json:
+        return QStringLiteral("json");
+    }
+    return {};
+}
+
+QString formatfilter(Format format)
+{
+    switch (format) {
+    case Format::Gift:
+        return QStringLiteral("GIFT files (*.gift)");
+    case Format::Aiken:
+        return QStringLiteral("Aiken files (*.txt *.aiken)");
+    case Format::MoodleXml:
+        return QStringLiteral("Moodle XML files (*.xml)");
+    case Format::Csv:
+        return QStringLiteral("CSV files (*.csv)");
+    case Format::Json:
+        return QStringLiteral("JSON files (*.json)");
+    }
+    return {};
+}
+
+ImportResult importbook(const QByteArray &data, Format format)
+{
+    ImportResult result;
+    switch (format) {
+    case Format::Gift:
+        result = detail::readgift(data);
+        break;
+    case Format::Aiken:
+        result = detail::readaiken(data);
+        break;
+    case Format::MoodleXml:
+        result = detail::readmoodlexml(data);
+        break;
+    case Format::Csv:
+        result = detail::readcsv(data);
+        break;
+    case Format::Json:
+        result = detail::readjson(data);
+        break;
+    }
+    fitheader(result);
+    return result;
+}
+
+ExportResult exportbook(const QBookHeader &header, const QList<QuestionRecord> &questions,
+                        Format format)
+{
+    switch (format) {
+    case Format::Gift:
+        return detail::writegift(header, questions);
+    case Format::Aiken:
+        return detail::writeaiken(header, questions);
+    case Format::MoodleXml:
+        return detail::writemoodlexml(header, questions);
+    case Format::Csv:
+        return detail::writecsv(header, questions);
+    case Format::Json:
+        return detail::writejson(header, questions);
+    }
+    return {};
+}
+
+} // namespace interchange

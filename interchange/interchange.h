@@ -1,0 +1,61 @@
+#pragma once
+
+#include "qbook.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// Moving questions between a quiz book and the plain formats that teachers and learning
+// platforms exchange: GIFT, Aiken, Moodle XML, CSV and JSON. Qt Core only.
+namespace interchange {
+
+enum class Format { Gift, Aiken, MoodleXml, Csv, Json };
+
+// One thing a reader or writer could not carry over as it stood: skipped, changed or cut.
+// line is the line of the source file (readers) or the question number (writers), 0 for the
+// whole file.
+struct Problem
+{
+    int line = 0;
+    QString reason;
+
+    friend bool operator==(const Problem &, const Problem &) = default;
+};
+
+// A book read from another format. questions holds the records at 0..N-1 (no unused slot);
+// category and author are empty when the source does not say them.
+struct ImportResult
+{
+    QString category;
+    QString author;
+    QList<QuestionRecord> questions;
+    QList<Problem> problems;
+};
+
+struct ExportResult
+{
+    QByteArray data;
+    QList<Problem> problems;
+};
+
+// The format named by a word ("gift", "aiken", "xml", "csv", "json", any case).
+[[nodiscard]] std::optional<Format> formatfromname(const QString &name);
+// The format of a file by its extension (.gift/.txt for GIFT is ambiguous: .gift only;
+// .aiken and .txt read as Aiken; .xml, .csv, .json).
+[[nodiscard]] std::optional<Format> formatfrompath(const QString &path);
+// Name, file extension (without the dot) and file-dialog filter of each format.
+[[nodiscard]] QString formatname(Format format);
+[[nodiscard]] QString formatextension(Format format);
+[[nodiscard]] QString formatfilter(Format format);
+
+// Reads a whole file's bytes. Never fails: what cannot be read is reported in problems.
+[[nodiscard]] ImportResult importbook(const QByteArray &data, Format format);
+
+// Writes the book (questions at 0..N-1) in the format.
+[[nodiscard]] ExportResult exportbook(const QBookHeader &header,
+                                      const QList<QuestionRecord> &questions, Format format);
+
+} // namespace interchange

@@ -1,0 +1,456 @@
+// Reading each exchange format: its own syntax and edge cases, what is skipped and reported
+// with its line, and the limits of a book applied to what is read.
+#include "interchange.h"
+#include "testsupport.h"
+
+#include <QTest>
+
+using interchange::Format;
+using interchange::ImportResult;
+
+namespace {
+
+QuestionRecord record(const QString &question, const QStringList &answers, int correct)
+{
+    QuestionRecord r;
+    r.question = question;
+    for (qsizetype i = 0; i < answers.size(); ++i)
+        r.answers[i] = answers[i];
+    r.correct = static_cast<quint8>(correct);
+    return r;
+}
+
+// Problems as "line: reason", which QCOMPARE shows when they differ.
+QStringList problems(const QList<interchange::Problem> &list)
+{
+    QStringList out;
+    for (const auto &problem : list)
+        out.append(QStringLiteral("%1: %2").arg(problem.line).arg(problem.reason));
+    return out;
+}
+
+ImportResult read(const QByteArray &data, Format format)
+{
+    return interchange::importbook(data, format);
+}
+
+} // namespace
+
+class tst_formats : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void giftSyntax();
+    void giftCategoryPath_data();
+    void giftCategoryPath();
+    void giftSkipsWhatIsNotSingleChoice();
+    void severalCategoriesKeepTheFirst();
+    void aikenMarksAndLineEnds();
+    void aikenMalformedQuestionReportedAndReadingGoesOn();
+    void moodleXmlCdataEntitiesCategoryAndTrueFalse();
+    void moodleXmlSkipsAndStopsAtBrokenXml();
+    void csvQuotedFieldsAndLineNumbers();
+    void csvDelimiterFromHeader_data();
+    void csvDelimiterFromHeader();
+    void csvCorrectAsNumberOrLetter();
+    void csvWithoutHeaderReadsNothing();
+    void jsonReadsAndReportsByQuestion();
+    void notUtf8ReadAsWindows1252Once_data();
+    void notUtf8ReadAsWindows1252Once();
+    void charactersOutsideWindows1252ReportedPerQuestion();
+    void longTextCutAndReported();
+    void stopsAfterTheLastQuestionABookHolds_data();
+    void stopsAfterTheLastQuestionABookHolds();
+    void formatsByNameAndExtension();
+};
+
+void tst_formats::giftSyntax()
+{
+    const QByteArray gift = "// a comment line\n"
+                            "::Q1:: What is 2+2? {=4 ~3 ~5}\n"
+                            "\n"
+                            "Grant is {~buried =entombed ~living} in Grant's tomb.\n"
+                            "\n"
+                            "[html]<p>Is &lt;b&gt; <b>bold</b>?</p><p>Caf&eacute;&#33;<br>x</p> {\n"
+                            "  =yes\n"
+                            "  ~%0%no\n"
+                            "}\n"
+                            "\n"
+                            "[markdown]Keep *this* {=%100%a ~b}\n"
+                            "\n"
+                            "Escapes \\{ \\} \\: \\= \\~ \\# \\\\ and\\nbreak, \\q kept\n"
+                            "over two lines {=a\\=b ~c\\~d ~e\\}f}\n"
+                            "\n"
+                            "The sun rises in the east.{TRUE}\n"
+                            "\n"
+                            "False?{F#it is true}\n";
+    const ImportResult result = read(gift, Format::Gift);
+    const QList<QuestionRecord> expected = {
+        record("What is 2+2?", {"4", "3", "5"}, 1),
+        record("Grant is _____ in Grant's tomb.", {"buried", "entombed", "living"}, 2),
+        record("Is <b> bold?\nCafé!\nx", {"yes", "no"}, 1),
+        record("Keep *this*", {"a", "b"}, 1),
+        record("Escapes { } : = ~ # \\ and\nbreak, \\q kept\nover two lines", {"a=b", "c~d", "e}f"},
+               1),
+        record("The sun rises in the east.", {"True", "False"}, 1),
+        record("False?", {"True", "False"}, 2),
+    };
+    QCOMPARE(result.questions, expected);
+    QCOMPARE(problems(result.problems), QStringList{"18: feedback left out"});
+}
+
+void tst_formats::giftCategoryPath_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("category");
+    QTest::newRow("course prefix") << QByteArray("$CATEGORY: $course$/top/Maths") << "Maths";
+    QTest::newRow("last part") << QByteArray("$CATEGORY: a/b/Algebra  ") << "Algebra";
+    QTest::newRow("doubled slash") << QByteArray("$CATEGORY: a/This//That") << "This/That";
+    QTest::newRow("prefix alone") << QByteArray("$CATEGORY: $course$") << "";
+    QTest::newRow("top of a course") << QByteArray("$CATEGORY: $course$/top") << "";
+    QTest::newRow("a category named top") << QByteArray("$CATEGORY: top") << "top";
+}
+
+void tst_formats::giftCategoryPath()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, category);
+    const ImportResult result = read(line + "\n\nQ {=a ~b}\n", Format::Gift);
+    QCOMPARE(result.category, category);
+    QCOMPARE(result.questions.size(), 1);
+}
+
+void tst_formats::giftSkipsWhatIsNotSingleChoice()
+{
+    const QByteArray gift = "Short {=answer =other}\n\n"
+                            "Num {#3:1}\n\n"
+                            "Match {=a -> b =c -> d}\n\n"
+                            "Essay {}\n\n"
+                            "Partial {~%50%a ~%50%b ~c}\n\n"
+                            "Two right {=a =b ~c}\n\n"
+                            "Five {=a ~b ~c ~d ~e}\n\n"
+                            "None right {~a ~b}\n\n"
+                            "No braces at all\n\n"
+                            "Kept {~no =yes}\n";
+    const ImportResult result = read(gift, Format::Gift);
+    QCOMPARE(result.questions, (QList<QuestionRecord>{record("Kept", {"no", "yes"}, 2)}));
+    QCOMPARE(problems(result.problems),
+             (QStringList{"1: short answer question: skipped", "3: numerical question: skipped",
+                          "5: matching question: skipped", "7: essay question: skipped",
+                          "9: several right answers or partial credit: skipped",
+                          "11: several right answers or partial credit: skipped",
+                          "13: more than four choices: skipped", "15: no right answer: skipped",
+                          "17: no answers in braces: skipped"}));
+}
+
+void tst_formats::severalCategoriesKeepTheFirst()
+{
+    const QByteArray gift = "$CATEGORY: $course$/top\n\n$CATEGORY: a/Maths\n\nQ {=a ~b}\n\n"
+                            "$CATEGORY: Maths\n\n$CATEGORY: Art\nR {=a ~b}\n";
+    const ImportResult result = read(gift, Format::Gift);
+    QCOMPARE(result.category, QStringLiteral("Maths"));
+    QCOMPARE(result.questions.size(), 2);
+    QCOMPARE(problems(result.problems),
+             QStringList{"9: another category \"Art\": the book keeps \"Maths\""});
+}
+
+void tst_formats::aikenMarksAndLineEnds()
+{
+    const QByteArray aiken = "What?\r\nA) one\r\nB)two\r\nC. three\r\nANSWER: C\r\n\r\n\r\n"
+                             "Second line\nA.x\nB. y\nanswer: a\n";
+    const ImportResult result = read(aiken, Format::Aiken);
+    QCOMPARE(result.questions, (QList<QuestionRecord>{record("What?", {"one", "two", "three"}, 3),
+                                                      record("Second line", {"x", "y"}, 1)}));
+    QVERIFY(result.problems.isEmpty());
+}
+
+void tst_formats::aikenMalformedQuestionReportedAndReadingGoesOn()
+{
+    const QByteArray aiken = "Good\nA) 1\nB) 2\nANSWER: B\n\n"               // 1-5
+                             "Broken\nA) x\nstray text\nB) y\nANSWER: A\n\n" // 6-11
+                             "Letter\nA) a\nB) b\nANSWER: C\n\n"             // 12-16
+                             "One\nA) only\nANSWER: A\n"                     // 17-19
+                             "Straight after\nA) p\nB) q\nANSWER: A\n\n"     // 20-24
+                             "Unfinished\nA) a\nB) b\n";                     // 25-27
+    const ImportResult result = read(aiken, Format::Aiken);
+    QCOMPARE(result.questions, (QList<QuestionRecord>{record("Good", {"1", "2"}, 2),
+                                                      record("Straight after", {"p", "q"}, 1)}));
+    QCOMPARE(problems(result.problems),
+             (QStringList{
+                 "6: line 8 is neither choice B nor the ANSWER line: lines 6 to 10 skipped",
+                 "12: ANSWER \"C\" names no choice: skipped", "17: fewer than two choices: skipped",
+                 "25: no ANSWER line before the end of the file: skipped"}));
+}
+
+void tst_formats::moodleXmlCdataEntitiesCategoryAndTrueFalse()
+{
+    const QByteArray xml = R"(<?xml version="1.0" encoding="UTF-8"?>
+<quiz>
+  <question type="category">
+    <category><text>$course$/top/Science/Physics</text></category>
+  </question>
+  <question type="multichoice">
+    <name><text>q1</text></name>
+    <questiontext format="html"><text><![CDATA[<p>Speed of &amp; light&nbsp;&euro;?</p>]]></text></questiontext>
+    <generalfeedback format="html"><text></text></generalfeedback>
+    <answer fraction="100" format="html"><text><![CDATA[<b>c</b>]]></text></answer>
+    <answer fraction="0" format="plain_text"><text>slow &lt; fast &amp;  &lt;b&gt;</text></answer>
+    <answer fraction="0.0000000"><text><![CDATA[<i>i</i>]]></text></answer>
+  </question>
+  <question type="truefalse">
+    <questiontext format="plain_text"><text>Earth is flat</text></questiontext>
+    <answer fraction="0"><text>true</text><feedback><text>No.</text></feedback></answer>
+    <answer fraction="100"><text>false</text></answer>
+  </question>
+</quiz>
+)";
+    const ImportResult result = read(xml, Format::MoodleXml);
+    QCOMPARE(result.category, QStringLiteral("Physics"));
+    QCOMPARE(result.questions,
+             (QList<QuestionRecord>{
+                 record("Speed of & light\u00a0€?", {"c", "slow < fast &  <b>", "i"}, 1),
+                 record("Earth is flat", {"True", "False"}, 2)}));
+    QCOMPARE(problems(result.problems), QStringList{"14: feedback left out"});
+}
+
+void tst_formats::moodleXmlSkipsAndStopsAtBrokenXml()
+{
+    const QByteArray xml = R"(<quiz>
+<question type="shortanswer"><questiontext><text>s</text></questiontext></question>
+<question type="essay"><questiontext><text>e</text></questiontext></question>
+<question type="multichoice"><questiontext><text>p</text></questiontext>
+  <answer fraction="50"><text>a</text></answer><answer fraction="50"><text>b</text></answer></question>
+<question type="multichoice"><questiontext><text>neg</text></questiontext>
+  <answer fraction="100"><text>a</text></answer><answer fraction="-25"><text>b</text></answer></question>
+<question type="multichoice"><questiontext><text>ok</text></questiontext>
+  <answer fraction="0"><text>a</text></answer><answer fraction="100"><text>b</text></answer></question>
+<question type="multichoice"><questiontext><text>broken</text>
+</quiz>
+)";
+    const ImportResult result = read(xml, Format::MoodleXml);
+    QCOMPARE(result.questions, (QList<QuestionRecord>{record("ok", {"a", "b"}, 2)}));
+    const QStringList got = problems(result.problems);
+    QCOMPARE(got.size(), 5);
+    QCOMPARE(got.mid(0, 4),
+             (QStringList{"2: short answer question: skipped", "3: essay question: skipped",
+                          "4: several right answers or partial credit: skipped",
+                          "6: several right answers or partial credit: skipped"}));
+    QVERIFY2(got[4].startsWith("11: not well-formed XML") && got[4].endsWith("reading stopped"),
+             qPrintable(got[4]));
+
+    const ImportResult other =
+        read("<?xml version=\"1.0\"?>\n<html><quiz/></html>", Format::MoodleXml);
+    QCOMPARE(problems(other.problems),
+             QStringList{"2: not a Moodle XML quiz: <html> instead of <quiz>: nothing read"});
+}
+
+void tst_formats::csvQuotedFieldsAndLineNumbers()
+{
+    const QByteArray csv = "question,answer1,answer2,answer3,answer4,correct\r\n"
+                           "\"Comma, \"\"quote\"\"\r\nand break\",x,\"y,z\",,,2\r\n"
+                           "plain,a,b,c,d,9\r\n"
+                           "\r\n"
+                           ",,,,,\r\n"
+                           "last,a,b,c,d,4,extra\n";
+    const ImportResult result = read(csv, Format::Csv);
+    QCOMPARE(result.questions,
+             (QList<QuestionRecord>{record("Comma, \"quote\"\r\nand break", {"x", "y,z"}, 2),
+                                    record("last", {"a", "b", "c", "d"}, 4)}));
+    QCOMPARE(problems(result.problems),
+             (QStringList{"4: correct answer \"9\" is not 1 to 4 or A to D: skipped",
+                          "7: more fields than columns: the rest left out"}));
+}
+
+void tst_formats::csvDelimiterFromHeader_data()
+{
+    QTest::addColumn<QByteArray>("csv");
+    QTest::newRow("comma, byte-order mark") << QByteArray(
+        "\xEF\xBB\xBFquestion,answer1,answer2,answer3,answer4,correct\nQ;1,a,b\tc,,,1\n");
+    QTest::newRow("semicolon, names in any case")
+        << QByteArray("Question;ANSWER1;Answer2;answer3;answer4;Correct\nQ,1;a;b\tc;;;1\n");
+    QTest::newRow("tab, quoted names") << QByteArray(
+        "\"question\"\tanswer1\tanswer2\tanswer3\tanswer4\tcorrect\n\"Q,1\"\ta\t\"b\tc\"\t\t\t1\n");
+    QTest::newRow("columns in another order, answers 3 and 4 absent")
+        << QByteArray("correct,answer2,question,answer1\nA,b\tc,\"Q,1\",a\n");
+}
+
+void tst_formats::csvDelimiterFromHeader()
+{
+    QFETCH(QByteArray, csv);
+    const ImportResult result = read(csv, Format::Csv);
+    QCOMPARE(result.problems.size(), 0);
+    QCOMPARE(result.questions.size(), 1);
+    const QString question = result.questions[0].question;
+    QVERIFY(question == u"Q,1" || question == u"Q;1");
+    QCOMPARE(result.questions[0].answers[0], QStringLiteral("a"));
+    QVERIFY(result.questions[0].answers[1].startsWith(u'b'));
+    QCOMPARE(result.questions[0].correct, 1);
+}
+
+void tst_formats::csvCorrectAsNumberOrLetter()
+{
+    const QByteArray csv = "question,answer1,answer2,answer3,answer4,correct\n"
+                           "a,1,2,3,4,A\nb,1,2,3,4, d \nc,1,2,3,4,3\nd,1,2,3,4,E\ne,1,2,3,4,\n";
+    const ImportResult result = read(csv, Format::Csv);
+    QCOMPARE(result.questions.size(), 3);
+    QCOMPARE(result.questions[0].correct, 1);
+    QCOMPARE(result.questions[1].correct, 4);
+    QCOMPARE(result.questions[2].correct, 3);
+    QCOMPARE(problems(result.problems),
+             (QStringList{"5: correct answer \"E\" is not 1 to 4 or A to D: skipped",
+                          "6: correct answer \"\" is not 1 to 4 or A to D: skipped"}));
+}
+
+void tst_formats::csvWithoutHeaderReadsNothing()
+{
+    const ImportResult result = read("What?,a,b,c,d,1\n", Format::Csv);
+    QVERIFY(result.questions.isEmpty());
+    QCOMPARE(problems(result.problems),
+             QStringList{"1: no header row \"question,answer1,answer2,answer3,answer4,correct\": "
+                         "nothing read"});
+}
+
+void tst_formats::jsonReadsAndReportsByQuestion()
+{
+    const QByteArray json = R"({"category": "Maths", "author": "Ann", "questions": [
+        {"question": "Two?", "answers": ["a", "b"], "correct": 2},
+        {"question": "Five", "answers": ["a", "b", "c", "d", "e"], "correct": 1},
+        {"question": "Past", "answers": ["a", "b", "c"], "correct": 4},
+        {"question": "Zero", "answers": ["a", "b", "c", "d"], "correct": 0},
+        {"question": "Half", "answers": ["a", "b"], "correct": 1.5},
+        {"question": 7, "answers": ["a", "b"], "correct": 1}
+    ]})";
+    const ImportResult result = read(json, Format::Json);
+    QCOMPARE(result.category, QStringLiteral("Maths"));
+    QCOMPARE(result.author, QStringLiteral("Ann"));
+    QCOMPARE(result.questions, (QList<QuestionRecord>{record("Two?", {"a", "b"}, 2),
+                                                      record("Zero", {"a", "b", "c", "d"}, 0)}));
+    QCOMPARE(problems(result.problems),
+             (QStringList{"0: question 2: more than four choices: skipped",
+                          "0: question 3: correct answer 4 names no choice: skipped",
+                          "0: question 4: correct answer 0 is not 1 to 4: kept as it is",
+                          "0: question 5: \"correct\" is not a whole number from 0 to 255: skipped",
+                          "0: question 6: \"question\" is not a text: skipped"}));
+
+    const ImportResult broken = read("{\"questions\": [\n{\"question\": \"x\",,}]}", Format::Json);
+    QVERIFY(broken.questions.isEmpty());
+    QCOMPARE(broken.problems.size(), 1);
+    QCOMPARE(broken.problems[0].line, 2);
+    QVERIFY(broken.problems[0].reason.endsWith(u"nothing read"));
+}
+
+void tst_formats::notUtf8ReadAsWindows1252Once_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QByteArray>("data");
+    QTest::newRow("GIFT") << int(Format::Gift)
+                          << QByteArray("Caf\xe9 {=\x80 ~b}\n\nNa\xefve {=a ~b}\n");
+    QTest::newRow("Aiken")
+        << int(Format::Aiken)
+        << QByteArray("Caf\xe9\nA) \x80\nB) b\nANSWER: A\n\nNa\xefve\nA) a\nB) b\nANSWER: A\n");
+    QTest::newRow("Moodle XML")
+        << int(Format::MoodleXml)
+        << QByteArray("<?xml version=\"1.0\"?><quiz><question type=\"multichoice\"><questiontext "
+                      "format=\"plain_text\"><text>Caf\xe9</text></questiontext><answer "
+                      "fraction=\"100\"><text>\x80</text></answer><answer fraction=\"0\"><text>b</"
+                      "text></answer></question><question type=\"multichoice\"><questiontext "
+                      "format=\"plain_text\"><text>Na\xefve</text></questiontext><answer "
+                      "fraction=\"100\"><text>a</text></answer><answer fraction=\"0\"><text>b</"
+                      "text></answer></question></quiz>");
+    QTest::newRow("CSV") << int(Format::Csv)
+                         << QByteArray("question;answer1;answer2;answer3;answer4;correct\n"
+                                       "Caf\xe9;\x80;b;;;1\nNa\xefve;a;b;;;1\n");
+    QTest::newRow("JSON") << int(Format::Json)
+                          << QByteArray(
+                                 "{\"questions\": [{\"question\": \"Caf\xe9\", \"answers\": "
+                                 "[\"\x80\", \"b\"], \"correct\": 1}, {\"question\": "
+                                 "\"Na\xefve\", \"answers\": [\"a\", \"b\"], \"correct\": 1}]}");
+}
+
+void tst_formats::notUtf8ReadAsWindows1252Once()
+{
+    QFETCH(int, format);
+    QFETCH(QByteArray, data);
+    const ImportResult result = read(data, Format(format));
+    QCOMPARE(result.questions.size(), 2);
+    QCOMPARE(result.questions[0].question, QStringLiteral("Café"));
+    QCOMPARE(result.questions[0].answers[0], QStringLiteral("€"));
+    QCOMPARE(result.questions[1].question, QStringLiteral("Naïve"));
+    QCOMPARE(problems(result.problems), QStringList{"0: not valid UTF-8: read as Windows-1252"});
+}
+
+void tst_formats::charactersOutsideWindows1252ReportedPerQuestion()
+{
+    const QByteArray gift = "Snow \xe2\x98\x83 {=\xf0\x9f\x98\x80 ~b}\n\n"
+                            "Fine é € {=a ~b}\n\n"
+                            "Greek \xce\xb1 {=a ~\xce\xb2}\n";
+    const ImportResult result = read(gift, Format::Gift);
+    QCOMPARE(result.questions.size(), 3);
+    QCOMPARE(result.questions[0].question, QStringLiteral("Snow ?"));
+    QCOMPARE(result.questions[0].answers[0], QStringLiteral("?"));
+    QCOMPARE(result.questions[1].question, QStringLiteral("Fine é €"));
+    QCOMPARE(result.questions[2].answers[1], QStringLiteral("?"));
+    QCOMPARE(problems(result.problems),
+             (QStringList{"1: characters outside Windows-1252 stored as \"?\"",
+                          "5: characters outside Windows-1252 stored as \"?\""}));
+}
+
+void tst_formats::longTextCutAndReported()
+{
+    const QByteArray longtext(qbook::maxtextbytes + 10, 'x');
+    const QByteArray csv = "question,answer1,answer2,answer3,answer4,correct\n" + longtext +
+                           ",a,b,c,d,1\nshort,a," + longtext + ",,,2\n";
+    const ImportResult result = read(csv, Format::Csv);
+    QCOMPARE(result.questions.size(), 2);
+    QCOMPARE(result.questions[0].question.size(), qbook::maxtextbytes);
+    QCOMPARE(result.questions[1].answers[1].size(), qbook::maxtextbytes);
+    QCOMPARE(problems(result.problems), (QStringList{"2: text longer than 32,767 bytes cut",
+                                                     "3: text longer than 32,767 bytes cut"}));
+}
+
+void tst_formats::stopsAfterTheLastQuestionABookHolds_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("Aiken") << int(Format::Aiken)
+                           << "163831: more than 32,766 questions: reading stopped here";
+    QTest::newRow("JSON") << int(Format::Json)
+                          << "0: question 32767: more than 32,766 questions: reading stopped here";
+}
+
+// One question past the limit and a damaged one after it: reading stops at the first question
+// the book cannot take, and reports nothing about what follows.
+void tst_formats::stopsAfterTheLastQuestionABookHolds()
+{
+    QFETCH(int, format);
+    QFETCH(QString, problem);
+    QList<QuestionRecord> book(qbook::maxquestions + 1, record("Q", {"a", "b"}, 1));
+    QByteArray data = interchange::exportbook(QBookHeader{}, book, Format(format)).data;
+    if (Format(format) == Format::Aiken)
+        data += "Damaged\nANSWER: A\n";
+    const ImportResult result = read(data, Format(format));
+    QCOMPARE(result.questions.size(), qbook::maxquestions);
+    QCOMPARE(problems(result.problems), QStringList{problem});
+}
+
+void tst_formats::formatsByNameAndExtension()
+{
+    QCOMPARE(interchange::formatfromname("XML"), Format::MoodleXml);
+    QCOMPARE(interchange::formatfromname(" gift "), Format::Gift);
+    QCOMPARE(interchange::formatfromname("qti"), std::nullopt);
+    QCOMPARE(interchange::formatfrompath("/a/b.TXT"), Format::Aiken);
+    QCOMPARE(interchange::formatfrompath("b.aiken"), Format::Aiken);
+    QCOMPARE(interchange::formatfrompath("b.Gift"), Format::Gift);
+    QCOMPARE(interchange::formatfrompath("b.Q"), std::nullopt);
+    for (const Format format :
+         {Format::Gift, Format::Aiken, Format::MoodleXml, Format::Csv, Format::Json}) {
+        const QString path = "book." + interchange::formatextension(format);
+        QCOMPARE(interchange::formatfrompath(path), format);
+        QVERIFY(interchange::formatfilter(format).contains("*." +
+                                                           interchange::formatextension(format)));
+    }
+}
+
+QTEST_GUILESS_MAIN(tst_formats)
+#include "tst_formats.moc"

@@ -1,0 +1,228 @@
+// Writing a book in each format and reading it back: random books through every format give
+// the same questions, or exactly the documented changes, each of them reported; JSON carries a
+// book byte for byte.
+#include "interchange.h"
+#include "modquiz.h"
+#include "testsupport.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+using interchange::Format;
+
+namespace {
+
+// Pieces that trouble one format or another: escapes, quotes, delimiters, markup, line breaks,
+// marks that start a line, characters beyond ASCII.
+const QStringList pieces = {
+    "a",   "Z",  "9",      " ",          "  ",  "~",         "=",     "#",    "{",   "}",  ":",
+    "\\",  "\"", "'",      ",",          ";",   "\t",        "<",     ">",    "&",   "[",  "]",
+    "/",   "é",  "€",      "“",          "ü",   "\u0081",    "\n",    "\r\n", "]]>", "->", "_____",
+    "\\n", "//", "[html]", "$CATEGORY:", "A) ", "ANSWER: B", "&amp;", "<br>", "::",  "T",  "true"};
+
+QString randomtext(QRandomGenerator &random)
+{
+    QString text;
+    const int count = random.bounded(0, 9);
+    for (int i = 0; i < count; ++i)
+        text += pieces[random.bounded(pieces.size())];
+    return text;
+}
+
+QList<QuestionRecord> randombook(quint32 seed, int size)
+{
+    QRandomGenerator random(seed);
+    QList<QuestionRecord> book(size);
+    for (QuestionRecord &record : book) {
+        record.question = randomtext(random);
+        // Now and then trailing slots stay empty, or the book has no right answer.
+        const int used = random.bounded(1, 5);
+        for (int i = 0; i < used; ++i)
+            record.answers[i] = randomtext(random);
+        record.correct = static_cast<quint8>(random.bounded(10) == 0 ? 0 : random.bounded(1, 5));
+    }
+    return book;
+}
+
+bool holdsanyrightanswer(Format format)
+{
+    return format == Format::Json;
+}
+
+// A text as the format gives it back, by the rules each writer reports.
+QString readback(const QString &text, Format format)
+{
+    QString out = text;
+    switch (format) {
+    case Format::Gift:
+        out = out.trimmed();
+        out.remove(u'\r');
+        return out;
+    case Format::Aiken:
+        out.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(u'\n', u' ');
+        return out.trimmed();
+    case Format::MoodleXml:
+    case Format::Csv:
+    case Format::Json:
+        return out;
+    }
+    return out;
+}
+
+QString formatname(int format)
+{
+    return interchange::formatname(Format(format));
+}
+
+} // namespace
+
+class tst_roundtrip : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void randomBooksReadBackAsReported_data();
+    void randomBooksReadBackAsReported();
+    void bookToJsonToBookIsByteIdentical();
+    void csvExportOpensInSpreadsheets();
+    void aikenExportReportsWhatItChanges();
+};
+
+void tst_roundtrip::randomBooksReadBackAsReported_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<quint32>("seed");
+    for (const Format format :
+         {Format::Gift, Format::Aiken, Format::MoodleXml, Format::Csv, Format::Json}) {
+        for (const quint32 seed : {1u, 2u, 3u, 4u}) {
+            QTest::addRow("%s seed %u", qPrintable(formatname(int(format))), seed)
+                << int(format) << seed;
+        }
+    }
+}
+
+void tst_roundtrip::randomBooksReadBackAsReported()
+{
+    QFETCH(int, format);
+    QFETCH(quint32, seed);
+    const Format f = Format(format);
+    const QList<QuestionRecord> book = randombook(seed, 300);
+    const QBookHeader header{"Sci/Fi é", "Ann", "QB", 0};
+
+    const interchange::ExportResult written = interchange::exportbook(header, book, f);
+    QSet<int> reported;
+    for (const auto &problem : written.problems)
+        reported.insert(problem.line);
+
+    QList<QuestionRecord> expected;
+    for (qsizetype k = 0; k < book.size(); ++k) {
+        QuestionRecord record = book[k];
+        const bool leftout = !holdsanyrightanswer(f) && (record.correct < 1 || record.correct > 4);
+        record.question = readback(record.question, f);
+        for (QString &answer : record.answers)
+            answer = readback(answer, f);
+        const bool emptyaiken = f == Format::Aiken && record.question.isEmpty();
+        const bool changed = leftout || emptyaiken || record != book[k];
+        QVERIFY2(reported.contains(int(k + 1)) == changed,
+                 qPrintable(QStringLiteral("question %1: changed %2, reported %3")
+                                .arg(k + 1)
+                                .arg(changed)
+                                .arg(reported.contains(int(k + 1)))));
+        if (!leftout && !emptyaiken)
+            expected.append(record);
+    }
+
+    const interchange::ImportResult read = interchange::importbook(written.data, f);
+    // Only JSON carries a question without a right answer, and reading it says so.
+    const auto norightanswer = std::count_if(expected.cbegin(), expected.cend(), [](const auto &r) {
+        return r.correct < 1 || r.correct > 4;
+    });
+    QCOMPARE(read.problems.size(), norightanswer);
+    QCOMPARE(read.questions.size(), expected.size());
+    for (qsizetype k = 0; k < expected.size(); ++k)
+        QCOMPARE(read.questions[k], expected[k]);
+    const bool category = f == Format::Gift || f == Format::MoodleXml || f == Format::Json;
+    QCOMPARE(read.category, category ? header.category : QString());
+    QCOMPARE(read.author, f == Format::Json ? header.author : QString());
+    QCOMPARE(reported.contains(0), f != Format::Json);
+}
+
+void tst_roundtrip::bookToJsonToBookIsByteIdentical()
+{
+    QRandomGenerator random(7);
+    const auto bytes = [&random] {
+        QByteArray text(random.bounded(0, 40), Qt::Uninitialized);
+        for (char &c : text)
+            c = static_cast<char>(random.bounded(256));
+        return text;
+    };
+    // Any byte in any text, and any correct value, as a damaged or foreign book may hold.
+    const QByteArray book = [&] {
+        QByteArray out;
+        const auto text = [&](QByteArray &into) {
+            const QByteArray t = bytes();
+            into.append(static_cast<char>(t.size()));
+            into.append('\0');
+            into.append(t);
+        };
+        text(out);
+        text(out);
+        out.append("\x02\x00QB", 4);
+        out.append("\xF4\x01", 2);
+        for (int k = 0; k < 500; ++k) {
+            for (int t = 0; t < 5; ++t)
+                text(out);
+            out.append(static_cast<char>(random.bounded(256)));
+        }
+        return out;
+    }();
+
+    QBookHeader header;
+    QList<QuestionRecord> questions;
+    QVERIFY(modquiz::parsebook(book, header, questions));
+    const QList<QuestionRecord> records = questions.mid(1);
+    const interchange::ExportResult json = interchange::exportbook(header, records, Format::Json);
+    QVERIFY(json.problems.isEmpty());
+
+    const interchange::ImportResult read = interchange::importbook(json.data, Format::Json);
+    QCOMPARE(read.questions.size(), 500);
+    QList<QuestionRecord> back{QuestionRecord{}};
+    back.append(read.questions);
+    const auto again =
+        modquiz::serializebook(QBookHeader{read.category, read.author, "QB", 0}, back);
+    QVERIFY(again.has_value());
+    QCOMPARE(again->size(), book.size());
+    QVERIFY(*again == book);
+}
+
+void tst_roundtrip::csvExportOpensInSpreadsheets()
+{
+    const QuestionRecord record{"Où?\nIci", {"a,b", "say \"hi\"", "", ""}, 2};
+    const QByteArray csv = interchange::exportbook(QBookHeader{}, {record}, Format::Csv).data;
+    QCOMPARE(csv, QByteArray("\xEF\xBB\xBFquestion,answer1,answer2,answer3,answer4,correct\r\n"
+                             "\"O\xC3\xB9?\nIci\",\"a,b\",\"say \"\"hi\"\"\",,,2\r\n"));
+}
+
+void tst_roundtrip::aikenExportReportsWhatItChanges()
+{
+    const QList<QuestionRecord> book = {
+        QuestionRecord{"Two\nlines", {"a", "b", "", ""}, 1},
+        QuestionRecord{"None right", {"a", "b", "", ""}, 0},
+        QuestionRecord{"", {"a", "b", "", ""}, 1},
+        QuestionRecord{"Fine", {"", "b", "", "d"}, 2},
+    };
+    const interchange::ExportResult written =
+        interchange::exportbook(QBookHeader{"Cat", "", "QB", 0}, book, Format::Aiken);
+    QCOMPARE(written.data, QByteArray("Two lines\nA) a\nB) b\nANSWER: A\n\n"
+                                      "Fine\nA)\nB) b\nC)\nD) d\nANSWER: B\n\n"));
+    QStringList got;
+    for (const auto &problem : written.problems)
+        got.append(QStringLiteral("%1: %2").arg(problem.line).arg(problem.reason));
+    QCOMPARE(got, (QStringList{"0: Aiken has no place for the category and author: left out",
+                               "1: line breaks written as spaces",
+                               "2: correct answer 0 is not 1 to 4: left out",
+                               "3: Aiken cannot hold a question without text: left out"}));
+}
+
+QTEST_GUILESS_MAIN(tst_roundtrip)
+#include "tst_roundtrip.moc"
