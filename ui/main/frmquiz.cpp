@@ -68,6 +68,8 @@ frmquiz::frmquiz(QWidget *parent) : QMainWindow(parent)
     setFont(platform::designfont(8.25));
 
     buildmenus();
+    buildpracticemenus();
+    setAcceptDrops(true);
 
     auto *central = new QWidget(this);
     central->setObjectName(QStringLiteral("client"));
@@ -192,6 +194,7 @@ void frmquiz::Form_Load(const QString &commandline)
         settingtobool(platform::readsetting(QStringLiteral("Tarvel"), QStringLiteral("General"),
                                             QStringLiteral("onechance"), QStringLiteral("True"))));
     runonechance = mnuonechance->isChecked();
+    readpracticeoptions();
 
     m_commandline = !trimspaces(commandline).isEmpty();
     if (m_commandline)
@@ -200,7 +203,6 @@ void frmquiz::Form_Load(const QString &commandline)
 
 void frmquiz::processcommandline(const QString &commandline)
 {
-    auto &s = modquiz::state();
     const QString line = trimspaces(commandline);
     if (line.isEmpty())
         return;
@@ -209,7 +211,13 @@ void frmquiz::processcommandline(const QString &commandline)
     // line that names an existing book as a whole is always run.
     const bool editing = !platform::normalfileexists(line) &&
                          line.left(2).compare(QLatin1String("/E"), Qt::CaseInsensitive) == 0;
-    s.qbpath = editing ? trimspaces(line.mid(2)) : line;
+    openfromcommandline(editing ? trimspaces(line.mid(2)) : line, editing);
+}
+
+void frmquiz::openfromcommandline(const QString &path, bool editing)
+{
+    auto &s = modquiz::state();
+    s.qbpath = path;
 
     if (!platform::normalfileexists(s.qbpath)) {
         platform::msgbox(editing ? QStringLiteral("File not found")
@@ -243,6 +251,7 @@ void frmquiz::processcommandline(const QString &commandline)
         if (cmdadd)
             cmdadd->setEnabled(true);
         applyentrystate(s.qbheader.count);
+        rememberbook();
         return;
     }
 
@@ -254,7 +263,11 @@ void frmquiz::processcommandline(const QString &commandline)
     s.dlgok = true;
     picqb->show();
     picedit->hide();
+    planrun();
+    if (runlength() >= 1)
+        s.workq = runquestion(1);
     showquestion();
+    rememberbook();
 }
 
 void frmquiz::layoutrunpanel()
