@@ -51,9 +51,17 @@ void frmquiz::mnurecentbook_Click(const QString &path)
     runonechance = mnuonechance->isChecked();
     copypracticeoptions();
     score = 0;
+    s.dlgok = false;
     if (!platform::normalfileexists(path))
         recentbooks::remove(path);
     openfromcommandline(path, /*editing=*/false);
+    // At start-up the question number still reads "1"; after an earlier run it must be set.
+    if (s.dlgok)
+        setlabnum(QStringLiteral("1"));
+    // The loader shows the edit panel on the way; a book refused afterwards leaves neither
+    // panel showing, as at start-up.
+    if (!s.dlgok)
+        picedit->hide();
     fillrecentmenu();
 }
 
