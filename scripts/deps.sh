@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(cmake make g++ pkg-config qt6-base-dev qt6-qpa-plugins fonts-liberation2)
 if [ "${1:-}" = test ]; then
     # End-to-end tests in a real X window, the installed files, the accessibility tree.
-    packages+=(xvfb xauth xdotool x11-utils imagemagick desktop-file-utils shared-mime-info
+    packages+=(xvfb xauth xdotool x11-utils openbox imagemagick desktop-file-utils shared-mime-info
                dbus at-spi2-core python3 python3-gi gir1.2-atspi-2.0 libasan8 libubsan1)
 fi
 
