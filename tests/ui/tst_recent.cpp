@@ -269,24 +269,36 @@ void tst_recent::dropOnWindowRunsBook()
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     const QPoint middle = w.rect().center();
 
-    auto drop = [&](const QString &path) {
+    auto drop = [&](const QString &path, QWidget *target) {
         const auto data = urls({path});
         QDragEnterEvent enter(middle, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&w, &enter);
+        QApplication::sendEvent(target, &enter);
         QDropEvent dropped(QPointF(middle), Qt::CopyAction, data.get(), Qt::LeftButton,
                            Qt::NoModifier);
-        QApplication::sendEvent(&w, &dropped);
+        QApplication::sendEvent(target, &dropped);
         return enter.isAccepted() && dropped.isAccepted();
     };
-    QVERIFY(!drop(env.path("notes.txt")));
+    QVERIFY(!drop(env.path("notes.txt"), &w));
     QTest::qWait(20);
-    QVERIFY(!w.picqb->isVisibleTo(&w));
+    QVERIFY(!w.picqb->isVisible());
     QCOMPARE(platform::openfilecount(), 0);
 
-    QVERIFY(drop(book));
-    QTRY_VERIFY(w.picqb->isVisibleTo(&w));
+    QVERIFY(drop(book, &w));
+    QTRY_VERIFY(w.picqb->isVisible());
     QCOMPARE(w.labquestion->text(), QStringLiteral("Question 1"));
     QCOMPARE(recentbooks::load(), QStringList{book});
+
+    // Dropped on the editor's boxes, a book runs too instead of landing in them as text.
+    for (QWidget *box :
+         {static_cast<QWidget *>(w.txtquestion->viewport()), static_cast<QWidget *>(w.txtans[2])}) {
+        w.processcommandline(QStringLiteral("/E dropped.Q"));
+        QVERIFY(w.picedit->isVisible());
+        QVERIFY(drop(book, box));
+        QTRY_VERIFY(w.picqb->isVisible());
+        QVERIFY(!w.picedit->isVisible());
+        QVERIFY(!modquiz::state().qbchanged);
+        QCOMPARE(w.txtans[2]->text(), QStringLiteral("Answer 1.3"));
+    }
 
     // A drop while editing asks about unsaved changes as choosing it from the list does.
     w.processcommandline(QStringLiteral("/E dropped.Q"));

@@ -68,8 +68,6 @@ frmquiz::frmquiz(QWidget *parent) : QMainWindow(parent)
     setFont(platform::designfont(8.25));
 
     buildmenus();
-    buildpracticemenus();
-    setAcceptDrops(true);
 
     auto *central = new QWidget(this);
     central->setObjectName(QStringLiteral("client"));
@@ -94,6 +92,8 @@ frmquiz::frmquiz(QWidget *parent) : QMainWindow(parent)
 
     buildrunpanel();
     buildeditpanel();
+    buildpracticemenus();
+    setAcceptDrops(true);
 
     // The window's size follows the fixed client area and the menu bar; the user cannot
     // resize it.
@@ -340,7 +340,7 @@ void frmquiz::closeEvent(QCloseEvent *event)
 
 bool frmquiz::eventFilter(QObject *watched, QEvent *event)
 {
-    if (editboxkey(watched, event))
+    if (editboxkey(watched, event) || bookdrop(watched, event))
         return true;
     // Skip is the window's cancel button: Esc presses it wherever the focus is, but only
     // while the run panel shows.

@@ -219,6 +219,8 @@ private:
     // Private members of the practice options (run/practice.cpp, recent.cpp).
     // The items added to the design's menus: the check items, Recent Books, F1.
     void buildpracticemenus();
+    // A book dropped on an edit box runs like one dropped on the window; text still drops in.
+    bool bookdrop(QObject *watched, QEvent *event);
     // Check marks from the settings store, then the run's copies.
     void readpracticeoptions();
     void copypracticeoptions();

@@ -114,3 +114,28 @@ void frmquiz::dropEvent(QDropEvent *event)
     QMetaObject::invokeMethod(
         this, [this, path] { mnurecentbook_Click(path); }, Qt::QueuedConnection);
 }
+
+bool frmquiz::bookdrop(QObject *watched, QEvent *event)
+{
+    if (watched == this)
+        return false;
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto *drag = static_cast<QDragMoveEvent *>(event);
+        if (droppedbook(drag->mimeData()).isEmpty())
+            return false;
+        drag->acceptProposedAction();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto *drop = static_cast<QDropEvent *>(event);
+        if (droppedbook(drop->mimeData()).isEmpty())
+            return false;
+        dropEvent(drop);
+        return true;
+    }
+    default:
+        return false;
+    }
+}

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 #include <algorithm>
@@ -40,6 +41,9 @@ void frmquiz::buildpracticemenus()
     mnuquiz->insertMenu(mnuquizexit, mnurecent);
     connect(mnurecent, &QMenu::aboutToShow, this, &frmquiz::fillrecentmenu);
     fillrecentmenu();
+
+    // The question box takes drops in its viewport, which the window does not yet watch.
+    txtquestion->viewport()->installEventFilter(this);
 
     // F1 is the desktop's help key; Ctrl+H stays the item's own shortcut.
     mnureadme->setShortcuts({mnureadme->shortcut(), QKeySequence(Qt::Key_F1)});
