@@ -116,6 +116,8 @@ QuestionRecord frmquiz::runquestion(int position) const
     if (m_plan.order.isEmpty())
         return questions.at(position);
     const int booknumber = m_plan.order.at(position - 1);
+    if (booknumber > modquiz::lastquestion())
+        return {};
     const QuestionRecord &question = questions.at(booknumber);
     if (m_plan.answerorder.isEmpty())
         return question;
