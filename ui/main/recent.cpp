@@ -16,7 +16,11 @@
 
 void frmquiz::fillrecentmenu()
 {
-    mnurecent->clear();
+    // The item being chosen may be the one asking for the refill: old items go once it returns.
+    for (QAction *old : mnurecent->actions()) {
+        mnurecent->removeAction(old);
+        old->deleteLater();
+    }
     const QStringList books = recentbooks::load();
     for (qsizetype i = 0; i < books.size(); ++i) {
         const QString path = books.at(i);
