@@ -115,7 +115,7 @@ class XSession:
         raise AssertionError(f"window {window} still open after {timeout} s")
 
     def focus(self, window):
-        # There is no window manager: give the window the keyboard ourselves.
+        # Most tests run without a window manager: give the window the keyboard ourselves.
         self.xdotool("windowfocus", "--sync", str(window))
         time.sleep(0.15)
 
