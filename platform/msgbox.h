@@ -15,14 +15,15 @@ class QWidget;
 // tests can script each one.
 namespace platform {
 
-enum class Buttons { Ok, OkCancel, YesNoCancel };
+enum class Buttons { Ok, OkCancel, YesNoCancel, YesNo };
 enum class Answer { Ok, Cancel, Yes, No };
 
 // The title shown when a message names none.
 inline constexpr const char *apptitle = "Quiz";
 
 // Shows text with the buttons and title (empty: "Quiz"), no icon. Esc and the close box
-// answer Cancel. A lone carriage return in text is shown as a line break.
+// answer Cancel (No when the box has no Cancel button). A lone carriage return in text is shown as
+// a line break.
 Answer msgbox(const QString &text, Buttons buttons = Buttons::Ok, const QString &title = {});
 
 // Replaces every message box; it receives the title already resolved ("Quiz" for none).

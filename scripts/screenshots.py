@@ -2,7 +2,8 @@
 """Makes the README's screenshots: the real program in a private X server (Xvfb).
 
 Usage: scripts/screenshots.py [QUIZ_EXECUTABLE]   (default build/app/quiz)
-Writes docs/idle.png, docs/run.png, docs/edit.png and docs/picker.png."""
+Writes docs/idle.png, docs/run.png, docs/edit.png, docs/picker.png, docs/practice.png and
+docs/recent.png."""
 
 import os
 import shutil
@@ -50,6 +51,29 @@ try:
     p = x.start([quiz, "/E", book], cwd=home, extra_env=env)
     main = x.wait_window("Quiz")
     shoot(x, main, "edit.png")
+    p.kill()
+
+    # The practice options in the Edit menu, two of them on.
+    with open(os.path.join(env["XDG_CONFIG_HOME"], "Tarvel.ini"), "w") as f:
+        f.write("[General]\nshuffleanswers=True\nreviewmissed=True\n")
+    p = x.start([quiz], cwd=home, extra_env=env)
+    main = x.wait_window("Quiz")
+    x.key(main, "alt+e")
+    shoot(x, "root", "practice.png", trim=True)
+    p.kill()
+
+    # Recent Books after running three books, the sample last.
+    for name in ("capitals.Q", "rivers.Q"):
+        shutil.copy(book, os.path.join(home, name))
+    for path in (os.path.join(home, "capitals.Q"), os.path.join(home, "rivers.Q"), book):
+        p = x.start([quiz, path], cwd=home, extra_env=env)
+        x.wait_window("Quiz")
+        p.kill()
+        p.wait(timeout=10)
+    p = x.start([quiz], cwd=home, extra_env=env)
+    main = x.wait_window("Quiz")
+    x.key(main, "alt+q", "b")
+    shoot(x, "root", "recent.png", trim=True)
     p.kill()
 finally:
     x.close()

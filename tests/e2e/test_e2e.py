@@ -5,6 +5,7 @@ Exits 0 when every test passed, 77 when the machine lacks Xvfb or xdotool, 1 oth
 
 import os
 import shutil
+import subprocess
 import sys
 import time
 import traceback
@@ -121,6 +122,86 @@ def test_one_chance_is_stored_at_once(x):
             lines = text.split("\n")
             assert "[General]" in lines, f"no [General] section: {text!r}"
             assert lines[lines.index("[General]") + 1] == f"onechance={expected}", repr(text)
+        x.key(main, "ctrl+q")
+        assert wait_exit(quiz) == 0
+    finally:
+        shutil.rmtree(home, ignore_errors=True)
+
+
+# The run panel's answer rows in pixels below the menu bar: where the program stacks them.
+ANSWER_ROWS = [79, 146, 214, 282]
+ANSWER_LEFT, ANSWER_WIDTH, ANSWER_HEIGHT = 56, 561, 57
+PANEL_HEIGHT = 402
+RIGHT = "MMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMM"
+
+
+def read_right_button(x, main, shot):
+    """The letter of the button whose row shows the long right answer, read off the screen."""
+    time.sleep(0.3)
+    x.screenshot(shot, main)
+    height = int(subprocess.run(["identify", "-format", "%h", shot], capture_output=True,
+                                text=True, timeout=30, check=True).stdout)
+    top = height - PANEL_HEIGHT
+    ink = [x.ink(shot, ANSWER_LEFT, top + row, ANSWER_WIDTH, ANSWER_HEIGHT)
+           for row in ANSWER_ROWS]
+    # The panel's own grey is the floor; the one-character wrong answers barely rise above it.
+    above = [value - min(ink) for value in ink]
+    darkest = max(range(4), key=lambda i: above[i])
+    assert above[darkest] > 10 * sorted(above)[2] + 0.01, f"no answer stands out: {ink}"
+    return "abcd"[darkest]
+
+
+def practice_book(home, questions):
+    # Every right answer is the book's first; the run moves them.
+    path = os.path.join(home, "practice.Q")
+    with open(path, "wb") as f:
+        f.write(qbookfile.book("Practice", "Tester", [
+            (f"Question {n}", [RIGHT, "-", ".", ","], 1) for n in range(1, questions + 1)]))
+    return path
+
+
+def test_shuffled_answers_win_then_review_one_missed(x):
+    home, env = private_home()
+    try:
+        x.start_window_manager()
+        shot = os.path.join(home, "shot.png")
+        with open(os.path.join(env["XDG_CONFIG_HOME"], "Tarvel.ini"), "w") as f:
+            f.write("[General]\nonechance=True\nshuffleanswers=True\n")
+        path = practice_book(home, 8)
+
+        # Every question answered right by reading the buttons: the Winner.
+        quiz = x.start([QUIZ, path], cwd=home, extra_env=env)
+        main = x.wait_window("Quiz")
+        letters = []
+        for _ in range(8):
+            letters.append(read_right_button(x, main, shot))
+            x.key(main, f"alt+{letters[-1]}")
+            answer_box(x, main)
+        answer_box(x, main, "Winner")
+        assert set(letters) != {"a"}, "the answers never moved from the book's order"
+
+        # Review Missed on, from the menu: one wrong answer, then a run of that question alone.
+        x.key(main, "alt+e")
+        x.key(main, "r")
+        settings = os.path.join(env["XDG_CONFIG_HOME"], "Tarvel.ini")
+        deadline = time.monotonic() + 5
+        while time.monotonic() < deadline and "reviewmissed=True" not in open(settings).read():
+            time.sleep(0.1)
+        assert "reviewmissed=True" in open(settings).read(), open(settings).read()
+        x.key(main, "ctrl+q")
+        assert wait_exit(quiz) == 0
+        quiz = x.start([QUIZ, path], cwd=home, extra_env=env)
+        main = x.wait_window("Quiz")
+        for question in range(8):
+            right = read_right_button(x, main, shot)
+            wrong = "b" if right == "a" else "a"
+            x.key(main, f"alt+{wrong if question == 2 else right}")
+            answer_box(x, main)
+        answer_box(x, main, "Quiz Over")
+        answer_box(x, main)  # "Try the 1 questions you missed again?": Enter is Yes
+        x.key(main, f"alt+{read_right_button(x, main, shot)}")
+        answer_box(x, main)
+        answer_box(x, main, "Winner")  # 10 out of 10: the missed question alone
         x.key(main, "ctrl+q")
         assert wait_exit(quiz) == 0
     finally:

@@ -56,6 +56,20 @@ class XSession:
         self.processes.append(process)
         return process
 
+    def start_window_manager(self, timeout=15):
+        """Openbox on this display, for tests that need windows managed as on a desktop."""
+        need("openbox", "xprop")
+        self.start(["openbox", "--sm-disable"], cwd="/")
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            result = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env,
+                                    capture_output=True, text=True, timeout=10)
+            if "window id" in result.stdout:
+                time.sleep(0.3)
+                return
+            time.sleep(0.1)
+        raise AssertionError(f"openbox did not start within {timeout} s\n{self.report()}")
+
     def xdotool(self, *args, timeout=10):
         result = subprocess.run(["xdotool", *args], env=self.env, capture_output=True,
                                 text=True, timeout=timeout)
@@ -101,7 +115,7 @@ class XSession:
         raise AssertionError(f"window {window} still open after {timeout} s")
 
     def focus(self, window):
-        # There is no window manager: give the window the keyboard ourselves.
+        # Most tests run without a window manager: give the window the keyboard ourselves.
         self.xdotool("windowfocus", "--sync", str(window))
         time.sleep(0.15)
 
@@ -121,6 +135,14 @@ class XSession:
         crop = ["-trim", "+repage"] if trim else []
         subprocess.run(["import", "-display", self.display, "-window", str(window), *crop, path],
                        timeout=30, check=True)
+
+    def ink(self, path, left, top, width, height):
+        """How dark a rectangle of a screenshot is: 0 for white, 1 for black."""
+        result = subprocess.run(
+            ["convert", path, "-crop", f"{width}x{height}+{left}+{top}", "+repage",
+             "-colorspace", "gray", "-format", "%[fx:1-mean]", "info:"],
+            capture_output=True, text=True, timeout=30, check=True)
+        return float(result.stdout)
 
     def close(self):
         for process in self.processes:

@@ -58,6 +58,7 @@ void tst_msgbox::boxHasNoIconAndPlainButtons_data()
     QTest::newRow("OK Cancel") << platform::Buttons::OkCancel << QStringList{"OK", "Cancel"};
     QTest::newRow("Yes No Cancel")
         << platform::Buttons::YesNoCancel << QStringList{"Yes", "No", "Cancel"};
+    QTest::newRow("Yes No") << platform::Buttons::YesNo << QStringList{"Yes", "No"};
 }
 
 void tst_msgbox::boxHasNoIconAndPlainButtons()
@@ -81,16 +82,22 @@ void tst_msgbox::escapeAndCloseAnswerCancel_data()
 {
     QTest::addColumn<platform::Buttons>("buttons");
     QTest::addColumn<bool>("useclosebox");
-    QTest::newRow("OK/Cancel, Esc") << platform::Buttons::OkCancel << false;
-    QTest::newRow("Yes/No/Cancel, Esc") << platform::Buttons::YesNoCancel << false;
-    QTest::newRow("OK/Cancel, close box") << platform::Buttons::OkCancel << true;
-    QTest::newRow("Yes/No/Cancel, close box") << platform::Buttons::YesNoCancel << true;
+    QTest::addColumn<platform::Answer>("expected");
+    const auto cancel = platform::Answer::Cancel;
+    QTest::newRow("OK/Cancel, Esc") << platform::Buttons::OkCancel << false << cancel;
+    QTest::newRow("Yes/No/Cancel, Esc") << platform::Buttons::YesNoCancel << false << cancel;
+    QTest::newRow("OK/Cancel, close box") << platform::Buttons::OkCancel << true << cancel;
+    QTest::newRow("Yes/No/Cancel, close box") << platform::Buttons::YesNoCancel << true << cancel;
+    // A question without Cancel takes Esc and the close box as No.
+    QTest::newRow("Yes/No, Esc") << platform::Buttons::YesNo << false << platform::Answer::No;
+    QTest::newRow("Yes/No, close box") << platform::Buttons::YesNo << true << platform::Answer::No;
 }
 
 void tst_msgbox::escapeAndCloseAnswerCancel()
 {
     QFETCH(platform::Buttons, buttons);
     QFETCH(bool, useclosebox);
+    QFETCH(platform::Answer, expected);
     const auto box =
         platform::makemsgbox("Save Changes you made to a.Q?", buttons, "Save", nullptr);
     box->show();
@@ -100,7 +107,7 @@ void tst_msgbox::escapeAndCloseAnswerCancel()
     else
         QTest::keyClick(box.get(), Qt::Key_Escape);
     QTRY_VERIFY(!box->isVisible());
-    QCOMPARE(platform::answerof(*box), platform::Answer::Cancel);
+    QCOMPARE(platform::answerof(*box), expected);
 }
 
 void tst_msgbox::titleDefaultsToQuiz()

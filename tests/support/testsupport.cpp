@@ -24,6 +24,8 @@ const char *buttonsname(platform::Buttons buttons)
         return "OK/Cancel";
     case platform::Buttons::YesNoCancel:
         return "Yes/No/Cancel";
+    case platform::Buttons::YesNo:
+        return "Yes/No";
     }
     return "?";
 }

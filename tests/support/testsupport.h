@@ -25,6 +25,7 @@ inline constexpr auto No = platform::Answer::No;
 inline constexpr auto OkOnly = platform::Buttons::Ok;
 inline constexpr auto OkCancel = platform::Buttons::OkCancel;
 inline constexpr auto YesNoCancel = platform::Buttons::YesNoCancel;
+inline constexpr auto YesNo = platform::Buttons::YesNo;
 
 // One message a test expects, with the answer the "user" gives.
 struct ExpectedMessage

@@ -5,12 +5,14 @@
 #include "frmquiz.h"
 #include "interchange.h"
 #include "modquiz.h"
+#include "recentbooks.h"
 #include "testsupport.h"
 #include "windowsupport.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -84,7 +86,7 @@ void tst_importexport::quizMenuKeepsItsItems()
         keys += action->isSeparator() ? QChar() : text.at(text.indexOf('&') + 1).toLower();
     }
     QCOMPARE(items, QStringList({"&New Quiz Ctrl+N", "&Edit Quiz Ctrl+E", "&Run Quiz Ctrl+R", "-",
-                                 "&Import... ", "Expor&t... ", "E&xit Ctrl+Q"}));
+                                 "&Import... ", "Expor&t... ", "Recent &Books ", "E&xit Ctrl+Q"}));
     QCOMPARE(QSet<QChar>(keys.begin(), keys.end()).size(), keys.size()); // no access key twice
     QVERIFY(!w.mnuquizexport->isEnabled());
 }
@@ -110,6 +112,7 @@ void tst_importexport::importOpensNewBookInEditor()
 
     QCOMPARE(modquiz::state().qbpath, book);
     QVERIFY(w.picedit->isVisibleTo(&w) && w.editstarted);
+    QCOMPARE(recentbooks::load().value(0), QFileInfo(book).absoluteFilePath());
     QCOMPARE(w.txtquestion->toPlainText(), QStringLiteral("One?"));
     QCOMPARE(editbuttons(w), QStringLiteral("11111111"));
     QVERIFY(w.mnuquizexport->isEnabled());

@@ -44,6 +44,7 @@ void frmquiz::mnuquiznew_Click()
     }
     labnum1->setText(QStringLiteral("1"));
     editstarted = true;
+    rememberbook();
 }
 
 void frmquiz::mnuquizedit_Click()
@@ -65,6 +66,7 @@ void frmquiz::mnuquizedit_Click()
     picedit->setVisible(true);
     txtquestion->setFocus();
     labnum1->setText(QStringLiteral("1"));
+    rememberbook();
 }
 
 void frmquiz::closeorphanedrun()

@@ -92,6 +92,8 @@ frmquiz::frmquiz(QWidget *parent) : QMainWindow(parent)
 
     buildrunpanel();
     buildeditpanel();
+    buildpracticemenus();
+    setAcceptDrops(true);
 
     // The window's size follows the fixed client area and the menu bar; the user cannot
     // resize it.
@@ -203,6 +205,7 @@ void frmquiz::Form_Load(const QString &commandline)
         settingtobool(platform::readsetting(QStringLiteral("Tarvel"), QStringLiteral("General"),
                                             QStringLiteral("onechance"), QStringLiteral("True"))));
     runonechance = mnuonechance->isChecked();
+    readpracticeoptions();
 
     m_commandline = !trimspaces(commandline).isEmpty();
     if (m_commandline)
@@ -211,7 +214,6 @@ void frmquiz::Form_Load(const QString &commandline)
 
 void frmquiz::processcommandline(const QString &commandline)
 {
-    auto &s = modquiz::state();
     const QString line = trimspaces(commandline);
     if (line.isEmpty())
         return;
@@ -220,7 +222,13 @@ void frmquiz::processcommandline(const QString &commandline)
     // line that names an existing book as a whole is always run.
     const bool editing = !platform::normalfileexists(line) &&
                          line.left(2).compare(QLatin1String("/E"), Qt::CaseInsensitive) == 0;
-    s.qbpath = editing ? trimspaces(line.mid(2)) : line;
+    openfromcommandline(editing ? trimspaces(line.mid(2)) : line, editing);
+}
+
+void frmquiz::openfromcommandline(const QString &path, bool editing)
+{
+    auto &s = modquiz::state();
+    s.qbpath = path;
 
     if (!platform::normalfileexists(s.qbpath)) {
         platform::msgbox(editing ? QStringLiteral("File not found")
@@ -254,6 +262,7 @@ void frmquiz::processcommandline(const QString &commandline)
         if (cmdadd)
             cmdadd->setEnabled(true);
         applyentrystate(s.qbheader.count);
+        rememberbook();
         return;
     }
 
@@ -265,7 +274,11 @@ void frmquiz::processcommandline(const QString &commandline)
     s.dlgok = true;
     picqb->show();
     picedit->hide();
+    planrun();
+    if (runlength() >= 1)
+        s.workq = runquestion(1);
     showquestion();
+    rememberbook();
 }
 
 void frmquiz::layoutrunpanel()
@@ -340,7 +353,7 @@ void frmquiz::closeEvent(QCloseEvent *event)
 
 bool frmquiz::eventFilter(QObject *watched, QEvent *event)
 {
-    if (editboxkey(watched, event))
+    if (editboxkey(watched, event) || bookdrop(watched, event))
         return true;
     if (event->type() == QEvent::KeyPress) {
         auto *button = qobject_cast<QPushButton *>(watched);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "modquiz.h"
+#include "runplan.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -9,10 +10,13 @@
 
 class QAction;
 class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
 class QFrame;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QMimeData;
 class QPlainTextEdit;
 class QPushButton;
 class QWidget;
@@ -35,6 +39,8 @@ public:
     // store, then the command line. Runs once, before the window is shown.
     void Form_Load(const QString &commandline);
     void processcommandline(const QString &commandline);
+    // Opens the book at path for running or editing, with the command line's messages.
+    void openfromcommandline(const QString &path, bool editing);
 
     // --- Menu commands ----------------------------------------------------------------------
     void mnuquiznew_Click();
@@ -89,6 +95,26 @@ public:
     void txtans_KeyPress(int index, int &keyascii);
     void txtcorrect_KeyPress(int &keyascii);
 
+    // --- Practice options and recent books (run/practice.cpp, recent.cpp) -----------------
+    void mnushufflequestions_Click();
+    void mnushuffleanswers_Click();
+    void mnureviewmissed_Click();
+    // Runs a book as naming it on the command line does, after the Run command's prompt for
+    // unsaved changes; a book that no longer exists leaves the recent list.
+    void mnurecentbook_Click(const QString &path);
+    void mnurecentclear_Click();
+    // Rebuilds the Recent Books submenu from the settings store.
+    void fillrecentmenu();
+    // Puts the open book first in the recent list.
+    void rememberbook();
+    // The one .Q file a drag carries, or an empty text when it carries anything else.
+    [[nodiscard]] static QString droppedbook(const QMimeData *data);
+    void Form_DragDrop(const QMimeData *data);
+    // The source of every shuffle; tests install a seeded one.
+    void setrandomsource(runplan::RandomSource random);
+    // Book numbers of the questions of this run not answered right at the first try.
+    [[nodiscard]] QList<int> missedquestions() const;
+
     // --- BookHost -----------------------------------------------------------------------------
     [[nodiscard]] bool startedwithcommandline() const override;
     [[nodiscard]] bool pickerineditmode() override;
@@ -106,6 +132,10 @@ public:
     bool secondtry = false;
     bool runonechance = false;
     quint8 wrongbtn = 0;
+    // The run's own copies of the practice options, taken when One Chance's is.
+    bool runshufflequestions = false;
+    bool runshuffleanswers = false;
+    bool runreviewmissed = false;
 
     // --- Menus ----------------------------------------------------------------------------
     QMenu *mnuquiz = nullptr;
@@ -114,9 +144,14 @@ public:
     QAction *mnuquizrun = nullptr;
     QAction *mnuquizimport = nullptr;
     QAction *mnuquizexport = nullptr;
+    QMenu *mnurecent = nullptr;
+    QAction *mnurecentclear = nullptr;
     QAction *mnuquizexit = nullptr;
     QMenu *mnuedit = nullptr;
     QAction *mnuonechance = nullptr;
+    QAction *mnushufflequestions = nullptr;
+    QAction *mnushuffleanswers = nullptr;
+    QAction *mnureviewmissed = nullptr;
     QAction *mnueditundodelete = nullptr;
     QMenu *mnutools = nullptr;
     QAction *mnuinfo = nullptr;
@@ -161,6 +196,8 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void buildmenus();
@@ -182,6 +219,27 @@ private:
     // True when the quiz ended.
     bool finishquestion(bool onechancewrong);
     QLabel *m_background = nullptr;
+
+    // Private members of the practice options (run/practice.cpp, recent.cpp).
+    // The items added to the design's menus: the check items, Recent Books, F1.
+    void buildpracticemenus();
+    // A book dropped on an edit box runs like one dropped on the window; text still drops in.
+    bool bookdrop(QObject *watched, QEvent *event);
+    // Check marks from the settings store, then the run's copies.
+    void readpracticeoptions();
+    void copypracticeoptions();
+    // Decides the order of a run of the whole book: no plan unless a shuffle is on.
+    void planrun();
+    // Number of questions this run asks, and the one at a position (1 up) as shown.
+    [[nodiscard]] int runlength() const;
+    [[nodiscard]] QuestionRecord runquestion(int position) const;
+    [[nodiscard]] int runmaximum() const;
+    void markmissed();
+    // After the end message: offers another go at the missed questions of the book.
+    void offerreview(const QList<QuestionRecord> &book, QList<int> missed);
+    runplan::RandomSource m_random;
+    runplan::Plan m_plan;
+    QList<int> m_missed;
 
     // Private members of the edit panel (edit/).
     // The question text fillboxes last put into txtquestion, with its line breaks as stored.

@@ -246,6 +246,7 @@ bool frmquiz::openimported(const QString &path)
     picedit->setVisible(true);
     txtquestion->setFocus();
     labnum1->setText(QStringLiteral("1"));
+    rememberbook();
     return true;
 }
 

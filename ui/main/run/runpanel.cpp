@@ -121,8 +121,9 @@ void frmquiz::firstquestion()
 {
     auto &s = modquiz::state();
     s.curq = 1;
-    if (modquiz::lastquestion() >= 1)
-        s.workq = s.questions.at(1);
+    planrun();
+    if (runlength() >= 1)
+        s.workq = runquestion(1);
     showquestion();
     setlabnum(QString::number(s.curq));
 }
@@ -131,17 +132,17 @@ void frmquiz::nextquestion()
 {
     auto &s = modquiz::state();
     s.quizover = false;
-    const int last = modquiz::lastquestion();
+    const int last = runlength();
     // The end is decided by the questions loaded, never by the header's count.
     if (s.curq >= last) {
         if (s.curq >= 1 && s.curq <= last)
-            s.workq = s.questions.at(s.curq);
+            s.workq = runquestion(s.curq);
         showquestion();
         s.quizover = true;
         return;
     }
     ++s.curq;
-    s.workq = s.questions.at(s.curq);
+    s.workq = runquestion(s.curq);
     showquestion();
     setlabnum(QString::number(s.curq));
 }
@@ -168,8 +169,11 @@ void frmquiz::cmdans_Click(int index)
     const QString reveal = QStringLiteral("Sorry your answer is wrong\r\nCorrect answer is ") +
                            (hascorrect ? workq.answers[workq.correct - 1] : QString());
 
+    const bool rightfirsttime = right && (runonechance || !secondtry);
+    if (!rightfirsttime)
+        markmissed();
     bool ended = false;
-    if (right && (runonechance || !secondtry)) {
+    if (rightfirsttime) {
         score += 10;
         platform::msgbox(QStringLiteral("Your answer is correct 10 points added to your score"));
         cmdans[wrongbtn]->setEnabled(true);
@@ -198,6 +202,7 @@ void frmquiz::cmdans_Click(int index)
 
 void frmquiz::cmdskip_Click()
 {
+    markmissed();
     nextquestion();
     if (modquiz::state().quizover)
         endofquiz(false);
@@ -208,8 +213,7 @@ void frmquiz::cmdskip_Click()
 
 void frmquiz::endofquiz(bool onechancewrong)
 {
-    // Computed in int: the largest book holds 32,766 questions, 327,660 points.
-    const int maximum = 10 * int(modquiz::state().qbheader.count);
+    const int maximum = runmaximum();
     if (score == maximum) {
         platform::msgbox(QStringLiteral("Congragulations You Won The Quiz\r\nYour Score is :%1"
                                         "\r\nHave a nice day")
@@ -224,7 +228,11 @@ void frmquiz::endofquiz(bool onechancewrong)
     secondtry = false;
     if (onechancewrong)
         mnuonechance->setEnabled(false);
+    // Close empties the book and the run's record: take what another go needs first.
+    const QList<QuestionRecord> book = modquiz::state().questions;
+    const QList<int> missed = missedquestions();
     cmdqbclose_Click();
+    offerreview(book, missed);
 }
 
 void frmquiz::cmdqbclose_Click()
@@ -234,6 +242,8 @@ void frmquiz::cmdqbclose_Click()
     modquiz::closebook();
     modquiz::resizequestions(0);
     s.curq = 0;
+    m_plan = {};
+    m_missed.clear();
     score = 0;
     secondtry = false;
     mnueditundodelete->setEnabled(false);
@@ -250,6 +260,7 @@ void frmquiz::mnuquizrun_Click()
         return;
     mnueditundodelete->setEnabled(false);
     runonechance = mnuonechance->isChecked();
+    copypracticeoptions();
     picker()->setopenmode();
     s.dlgok = false;
     showpicker();
@@ -257,6 +268,7 @@ void frmquiz::mnuquizrun_Click()
         picqb->show();
         picedit->hide();
         setlabnum(QStringLiteral("1"));
+        rememberbook();
     } else if (picqb->isVisibleTo(this) && modquiz::lastquestion() == 0) {
         // Closing the edit panel above took the running quiz's questions with it; a panel
         // that can no longer go on is closed like its own Close button does.

@@ -1,0 +1,353 @@
+// Recent Books, a book dropped on the window, F1 for the read-me, and the new menu items
+// beside the design's own.
+#include "files.h"
+#include "frmeditquiz.h"
+#include "frmhelp.h"
+#include "frmnewquiz.h"
+#include "frmquiz.h"
+#include "modquiz.h"
+#include "recentbooks.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDropEvent>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QUrl>
+
+#include <memory>
+
+namespace {
+
+QString bookat(const TestEnvironment &env, const QString &name, int count = 2)
+{
+    return env.writebook(name, makeheader(qint16(count)), makequestions(count));
+}
+
+QStringList captions(const QMenu *menu)
+{
+    QStringList list;
+    for (const QAction *action : menu->actions())
+        list.append(action->text());
+    return list;
+}
+
+std::unique_ptr<QMimeData> urls(const QStringList &paths)
+{
+    auto data = std::make_unique<QMimeData>();
+    QList<QUrl> list;
+    for (const QString &path : paths)
+        list.append(path.contains(QLatin1String("://")) ? QUrl(path) : QUrl::fromLocalFile(path));
+    data->setUrls(list);
+    return data;
+}
+
+} // namespace
+
+class tst_recent : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void listOrderLimitAndDuplicates();
+    void runEditCreateAreRemembered();
+    void chooseRecent_data();
+    void chooseRecent();
+    void chooseRecentAsksAboutUnsavedEdits();
+    void menuShowsNamesFoldersAndClear();
+    void droppedBook_data();
+    void droppedBook();
+    void dropOnWindowRunsBook();
+    void f1OpensReadme();
+    void newItemsKeepDesignKeys();
+};
+
+void tst_recent::listOrderLimitAndDuplicates()
+{
+    TestEnvironment env;
+    QStringList list;
+    for (int n = 1; n <= 10; ++n)
+        list = recentbooks::added(list, env.path(QStringLiteral("b%1.Q").arg(n)));
+    QCOMPARE(list.size(), recentbooks::limit);
+    QCOMPARE(list.first(), env.path("b10.Q"));
+    QCOMPARE(list.last(), env.path("b3.Q"));
+    // An older book used again moves to the top, once; a relative name is kept absolute.
+    list = recentbooks::added(list, QStringLiteral("b5.Q"));
+    QCOMPARE(list.size(), recentbooks::limit);
+    QCOMPARE(list.first(), env.path("b5.Q"));
+    QCOMPARE(list.count(env.path("b5.Q")), 1);
+    QCOMPARE(list.last(), env.path("b3.Q"));
+
+    recentbooks::save(list);
+    QCOMPARE(recentbooks::load(), list);
+    recentbooks::remove(QStringLiteral("b9.Q"));
+    list.removeAll(env.path("b9.Q"));
+    QCOMPARE(recentbooks::load(), list);
+    recentbooks::clear();
+    QVERIFY(recentbooks::load().isEmpty());
+}
+
+void tst_recent::runEditCreateAreRemembered()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    bookat(env, "run.Q");
+    bookat(env, "edit.Q");
+    bookat(env, "picked.Q");
+    frmquiz w;
+    w.Form_Load(QStringLiteral("run.Q"));
+    QCOMPARE(recentbooks::load(), QStringList{env.path("run.Q")});
+    w.cmdqbclose_Click();
+    w.processcommandline(QStringLiteral("/E edit.Q"));
+    QCOMPARE(recentbooks::load(), QStringList({env.path("edit.Q"), env.path("run.Q")}));
+
+    ScriptedModal modal({[](QDialog *d) {
+                             auto *picker = qobject_cast<frmeditquiz *>(d);
+                             picker->txtfname->setText(QStringLiteral("picked.Q"));
+                             picker->cmdedit_Click();
+                         },
+                         [](QDialog *d) {
+                             auto *p = qobject_cast<frmnewquiz *>(d);
+                             p->txtname->setText(QStringLiteral("made"));
+                             p->txtcatagory->setText(QStringLiteral("Cat"));
+                             p->txtauthor->setText(QStringLiteral("Ann"));
+                             p->cmdcreate_Click();
+                         }});
+    w.mnuquizrun_Click();
+    QVERIFY(w.picqb->isVisibleTo(&w));
+    w.mnuquiznew_Click();
+    QVERIFY(w.picedit->isVisibleTo(&w));
+    QVERIFY(modal.done());
+    QCOMPARE(recentbooks::load(), QStringList({env.path("made.Q"), env.path("picked.Q"),
+                                               env.path("edit.Q"), env.path("run.Q")}));
+    QVERIFY2(script.done(), script.problem());
+}
+
+void tst_recent::chooseRecent_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("listed");
+    QTest::newRow("book") << "book" << QString() << true;
+    QTest::newRow("missing") << "missing"
+                             << "Error : File not found" << false;
+    QTest::newRow("not a book") << "other"
+                                << "Error : Invalid file type" << true;
+    QTest::newRow("no questions") << "empty"
+                                  << "This file contanis 0 questions" << true;
+}
+
+void tst_recent::chooseRecent()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, message);
+    QFETCH(bool, listed);
+    TestEnvironment env;
+    ScriptedMessages script;
+    const QString other = bookat(env, "running.Q", 3);
+    const QString path = env.path(kind + ".Q");
+    if (kind == "book")
+        bookat(env, "book.Q");
+    if (kind == "other") {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(64, 'x'));
+    }
+    if (kind == "empty")
+        env.writebook("empty.Q", makeheader(0), makequestions(2));
+    // A run of another book is on screen, at its second question with points.
+    frmquiz w;
+    w.Form_Load({});
+    w.mnurecentbook_Click(other);
+    w.score = 10;
+    w.cmdskip_Click();
+    recentbooks::save({path, other});
+    w.fillrecentmenu();
+    if (!message.isEmpty())
+        script.expect({message});
+    w.mnurecent->actions().first()->trigger();
+    QVERIFY2(script.done(), script.problem());
+
+    // Exactly what the command line does: the old run is closed either way.
+    QCOMPARE(w.picqb->isVisibleTo(&w), kind == "book");
+    QVERIFY(!w.picedit->isVisibleTo(&w));
+    QCOMPARE(w.score, 0);
+    QCOMPARE(platform::openfilecount(), kind == "book" ? 1 : 0);
+    if (kind == "book") {
+        QCOMPARE(w.labquestion->text(), QStringLiteral("Question 1"));
+        QCOMPARE(w.labnum->text(), QStringLiteral("1"));
+    }
+    QCOMPARE(recentbooks::load().contains(path), listed);
+    QCOMPARE(recentbooks::load().first(), listed ? path : other);
+    QCOMPARE(w.mnurecent->actions().size(), listed ? 3 : 2);
+}
+
+void tst_recent::chooseRecentAsksAboutUnsavedEdits()
+{
+    TestEnvironment env;
+    bookat(env, "book.Q");
+    const QString other = bookat(env, "other.Q", 3);
+    recentbooks::save({other});
+    const ExpectedMessage prompt{"Save Changes you made to book.Q?", Cancel, "Save", YesNoCancel};
+    ScriptedMessages script({prompt});
+    frmquiz w;
+    w.Form_Load(QStringLiteral("/E book.Q"));
+    w.txtquestion->setPlainText(QStringLiteral("Changed"));
+    w.cmdupdate_Click();
+    w.mnurecentbook_Click(other);
+    QVERIFY(w.picedit->isVisibleTo(&w));
+    QVERIFY(modquiz::state().qbchanged);
+
+    script.expect({prompt.text, No, prompt.title, prompt.buttons});
+    w.mnurecentbook_Click(other);
+    QVERIFY2(script.done(), script.problem());
+    QVERIFY(w.picqb->isVisibleTo(&w) && !w.picedit->isVisibleTo(&w));
+    QCOMPARE(modquiz::lastquestion(), 3);
+}
+
+void tst_recent::menuShowsNamesFoldersAndClear()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    recentbooks::save({env.path("Q&A.Q"), env.path("b.Q")});
+    frmquiz w;
+    w.Form_Load({});
+    w.fillrecentmenu();
+    QCOMPARE(captions(w.mnurecent), QStringList({"&1 Q&&A.Q", "&2 b.Q", "&Clear Recent"}));
+    QCOMPARE(w.mnurecent->actions().first()->statusTip(), env.folder());
+    QVERIFY(w.mnurecentclear->isEnabled());
+    w.mnurecentclear->trigger();
+    QVERIFY(recentbooks::load().isEmpty());
+    QCOMPARE(captions(w.mnurecent), QStringList{"&Clear Recent"});
+    QVERIFY(!w.mnurecentclear->isEnabled());
+    QVERIFY2(script.done(), script.problem());
+}
+
+void tst_recent::droppedBook_data()
+{
+    QTest::addColumn<QStringList>("paths");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("one book") << QStringList{"/tmp/a.Q"} << true;
+    QTest::newRow("lower-case extension") << QStringList{"/tmp/a.q"} << true;
+    QTest::newRow("two books") << QStringList{"/tmp/a.Q", "/tmp/b.Q"} << false;
+    QTest::newRow("another file") << QStringList{"/tmp/a.txt"} << false;
+    QTest::newRow("a web address") << QStringList{"https://example.org/a.Q"} << false;
+    QTest::newRow("no files") << QStringList{} << false;
+}
+
+void tst_recent::droppedBook()
+{
+    QFETCH(QStringList, paths);
+    QFETCH(bool, accepted);
+    const auto data = urls(paths);
+    QCOMPARE(frmquiz::droppedbook(data.get()), accepted ? paths.first() : QString());
+    QMimeData text;
+    text.setText(QStringLiteral("/tmp/a.Q"));
+    QVERIFY(frmquiz::droppedbook(&text).isEmpty());
+}
+
+void tst_recent::dropOnWindowRunsBook()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    const QString book = bookat(env, "dropped.Q", 3);
+    QFile::copy(book, env.path("notes.txt"));
+    frmquiz w;
+    w.Form_Load({});
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QPoint middle = w.rect().center();
+
+    auto drop = [&](const QString &path, QWidget *target) {
+        const auto data = urls({path});
+        QDragEnterEvent enter(middle, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        QDropEvent dropped(QPointF(middle), Qt::CopyAction, data.get(), Qt::LeftButton,
+                           Qt::NoModifier);
+        QApplication::sendEvent(target, &dropped);
+        return enter.isAccepted() && dropped.isAccepted();
+    };
+    QVERIFY(!drop(env.path("notes.txt"), &w));
+    QTest::qWait(20);
+    QVERIFY(!w.picqb->isVisible());
+    QCOMPARE(platform::openfilecount(), 0);
+
+    QVERIFY(drop(book, &w));
+    QTRY_VERIFY(w.picqb->isVisible());
+    QCOMPARE(w.labquestion->text(), QStringLiteral("Question 1"));
+    QCOMPARE(recentbooks::load(), QStringList{book});
+
+    // Dropped on the editor's boxes, a book runs too instead of landing in them as text.
+    for (QWidget *box :
+         {static_cast<QWidget *>(w.txtquestion->viewport()), static_cast<QWidget *>(w.txtans[2])}) {
+        w.processcommandline(QStringLiteral("/E dropped.Q"));
+        QVERIFY(w.picedit->isVisible());
+        QVERIFY(drop(book, box));
+        QTRY_VERIFY(w.picqb->isVisible());
+        QVERIFY(!w.picedit->isVisible());
+        QVERIFY(!modquiz::state().qbchanged);
+        QCOMPARE(w.txtans[2]->text(), QStringLiteral("Answer 1.3"));
+    }
+
+    QVERIFY2(script.done(), script.problem());
+}
+
+void tst_recent::f1OpensReadme()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    bool help = false;
+    ScriptedModal modal({[&](QDialog *d) { help = qobject_cast<frmhelp *>(d) != nullptr; }});
+    QTest::keyClick(&w, Qt::Key_F1);
+    QVERIFY(modal.done() && help);
+}
+
+void tst_recent::newItemsKeepDesignKeys()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    QCOMPARE(captions(w.mnuedit),
+             QStringList({"&One Chance", "S&huffle Questions", "Shuffle &Answers",
+                          "&Review Missed Questions", "&Undo Delete"}));
+    QCOMPARE(captions(w.mnuquiz),
+             QStringList({"&New Quiz", "&Edit Quiz", "&Run Quiz", "", "&Import...", "Expor&t...",
+                          "Recent &Books", "E&xit"}));
+    QCOMPARE(w.mnureadme->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_H));
+
+    // Access keys differ within each menu; the only shortcut added is F1.
+    QList<QKeySequence> shortcuts;
+    for (const QMenu *menu : {w.mnuquiz, w.mnuedit, w.mnutools, w.mnuhelp}) {
+        QList<QKeySequence> keys;
+        for (const QAction *action : menu->actions()) {
+            if (action->isSeparator())
+                continue;
+            const QKeySequence key = QKeySequence::mnemonic(action->text());
+            QVERIFY2(!key.isEmpty() && !keys.contains(key), qPrintable(action->text()));
+            keys.append(key);
+            for (const QKeySequence &shortcut : action->shortcuts()) {
+                QVERIFY2(!shortcuts.contains(shortcut), qPrintable(shortcut.toString()));
+                shortcuts.append(shortcut);
+            }
+        }
+    }
+    QCOMPARE(shortcuts.size(), 10);
+    QVERIFY(shortcuts.contains(QKeySequence(Qt::Key_F1)));
+    for (const QAction *action :
+         {w.mnushufflequestions, w.mnushuffleanswers, w.mnureviewmissed, w.mnurecent->menuAction()})
+        QVERIFY(action->shortcut().isEmpty());
+}
+
+QTEST_MAIN(tst_recent)
+#include "tst_recent.moc"
