@@ -9,6 +9,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cmath>
+
 namespace interchange::detail {
 namespace {
 
@@ -39,10 +41,12 @@ void readquestion(const QJsonValue &value, int number, BookBuilder &builder)
         texts.append(answer.toString());
     }
     const QJsonValue correct = object.value(QLatin1String("correct"));
-    const double number8 = correct.toDouble(-1);
-    const int right = static_cast<int>(number8);
-    if (!correct.isDouble() || number8 != right || right < 0 || right > 255)
+    const double given = correct.toDouble(-1);
+    // Range first: converting a number beyond int is undefined.
+    const bool inrange = given >= 0 && given <= 255;
+    if (!correct.isDouble() || !inrange || given != std::floor(given))
         return skip(QStringLiteral("\"correct\" is not a whole number from 0 to 255"));
+    const int right = static_cast<int>(given);
     if (right > list.size() && right <= 4)
         return skip(QStringLiteral("correct answer %1 names no choice").arg(right));
     if (right < 1 || right > 4) {

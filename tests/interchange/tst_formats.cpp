@@ -319,19 +319,22 @@ void tst_formats::jsonReadsAndReportsByQuestion()
         {"question": "Past", "answers": ["a", "b", "c"], "correct": 4},
         {"question": "Zero", "answers": ["a", "b", "c", "d"], "correct": 0},
         {"question": "Half", "answers": ["a", "b"], "correct": 1.5},
-        {"question": 7, "answers": ["a", "b"], "correct": 1}
+        {"question": 7, "answers": ["a", "b"], "correct": 1},
+        {"question": "Huge", "answers": ["a", "b"], "correct": 5.5e25}
     ]})";
     const ImportResult result = read(json, Format::Json);
     QCOMPARE(result.category, QStringLiteral("Maths"));
     QCOMPARE(result.author, QStringLiteral("Ann"));
     QCOMPARE(result.questions, (QList<QuestionRecord>{record("Two?", {"a", "b"}, 2),
                                                       record("Zero", {"a", "b", "c", "d"}, 0)}));
-    QCOMPARE(problems(result.problems),
-             (QStringList{"0: question 2: more than four choices: skipped",
-                          "0: question 3: correct answer 4 names no choice: skipped",
-                          "0: question 4: correct answer 0 is not 1 to 4: kept as it is",
-                          "0: question 5: \"correct\" is not a whole number from 0 to 255: skipped",
-                          "0: question 6: \"question\" is not a text: skipped"}));
+    QCOMPARE(
+        problems(result.problems),
+        (QStringList{"0: question 2: more than four choices: skipped",
+                     "0: question 3: correct answer 4 names no choice: skipped",
+                     "0: question 4: correct answer 0 is not 1 to 4: kept as it is",
+                     "0: question 5: \"correct\" is not a whole number from 0 to 255: skipped",
+                     "0: question 6: \"question\" is not a text: skipped",
+                     "0: question 7: \"correct\" is not a whole number from 0 to 255: skipped"}));
 
     const ImportResult broken = read("{\"questions\": [\n{\"question\": \"x\",,}]}", Format::Json);
     QVERIFY(broken.questions.isEmpty());
