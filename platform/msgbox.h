@@ -15,7 +15,7 @@ class QWidget;
 // tests can script each one.
 namespace platform {
 
-enum class Buttons { Ok, OkCancel, YesNoCancel };
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class Answer { Ok, Cancel, Yes, No };
 
 // The title shown when a message names none.

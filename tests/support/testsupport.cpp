@@ -22,6 +22,8 @@ const char *buttonsname(platform::Buttons buttons)
         return "OK";
     case platform::Buttons::OkCancel:
         return "OK/Cancel";
+    case platform::Buttons::YesNo:
+        return "Yes/No";
     case platform::Buttons::YesNoCancel:
         return "Yes/No/Cancel";
     }

@@ -23,6 +23,7 @@ inline constexpr auto Yes = platform::Answer::Yes;
 inline constexpr auto No = platform::Answer::No;
 inline constexpr auto OkOnly = platform::Buttons::Ok;
 inline constexpr auto OkCancel = platform::Buttons::OkCancel;
+inline constexpr auto YesNo = platform::Buttons::YesNo;
 inline constexpr auto YesNoCancel = platform::Buttons::YesNoCancel;
 
 // One message a test expects, with the answer the "user" gives.

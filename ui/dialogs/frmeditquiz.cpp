@@ -147,6 +147,9 @@ void frmeditquiz::fileditquiz_Click()
         return;
     }
     if (!modquiz::previewheader(state.qbpath)) {
+        // The preview must not go on showing the file selected before.
+        for (QLabel *value : {labcatagory, labauthor, labcount})
+            setvalue(value, QString());
         platform::msgbox(QStringLiteral("Error: Cannot open file"));
         return;
     }
