@@ -12,6 +12,10 @@
 #include <QWidget>
 
 #include <csignal>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -233,6 +237,31 @@ QString focusname(const QWidget *window)
 {
     const QWidget *focus = window->focusWidget();
     return focus ? focus->objectName() : QString();
+}
+
+int runinchild(const std::function<int()> &body, unsigned seconds)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_DFL);
+        alarm(seconds);
+        _exit(body());
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child)
+        return -1000;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
+bool makefifo(const QString &path)
+{
+    return mkfifo(QFile::encodeName(path).constData(), 0644) == 0;
+}
+
+bool makedevice(const QString &path)
+{
+    // 240 to 254 are kept for local, experimental drivers; none is loaded here.
+    return mknod(QFile::encodeName(path).constData(), S_IFCHR | 0644, makedev(240, 0)) == 0;
 }
 
 FileSizeLimit::FileSizeLimit(rlim_t bytes)

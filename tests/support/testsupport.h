@@ -132,6 +132,16 @@ private:
 // The objectName of the widget that has the focus in window, or an empty text.
 [[nodiscard]] QString focusname(const QWidget *window);
 
+// Runs body in a child process with SIGXFSZ at its default action and an alarm after seconds,
+// so that neither a signal nor a hang reaches the test itself. Returns the child's exit code,
+// or minus the number of the signal that ended it.
+[[nodiscard]] int runinchild(const std::function<int()> &body, unsigned seconds = 20);
+
+// Special files in a test's own folder: a pipe, and a character device whose number no driver
+// uses (opening it reaches nothing).
+[[nodiscard]] bool makefifo(const QString &path);
+[[nodiscard]] bool makedevice(const QString &path);
+
 // Limits the size of any file this process writes while it lives, with SIGXFSZ ignored so
 // that a write past the limit fails instead of ending the process: a full disk.
 class FileSizeLimit
