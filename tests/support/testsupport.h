@@ -137,8 +137,8 @@ private:
 // or minus the number of the signal that ended it.
 [[nodiscard]] int runinchild(const std::function<int()> &body, unsigned seconds = 20);
 
-// Special files in a test's own folder: a pipe, and a character device whose number no driver
-// uses (opening it reaches nothing).
+// Special files in a test's own folder: a pipe, and a private character device node that
+// reaches the null device (reads give nothing, writes are discarded).
 [[nodiscard]] bool makefifo(const QString &path);
 [[nodiscard]] bool makedevice(const QString &path);
 

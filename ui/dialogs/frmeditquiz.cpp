@@ -142,14 +142,14 @@ void frmeditquiz::fileditquiz_Click()
     modquiz::closebook();
     txtfname->setText(fileditquiz->selectedname());
     state.qbpath = txtfname->text();
+    // A preview that fails must not leave the file selected before on show.
+    for (QLabel *value : {labcatagory, labauthor, labcount})
+        setvalue(value, QString());
     if (!platform::normalfileexists(state.qbpath)) {
         platform::msgbox(QStringLiteral("File not found"));
         return;
     }
     if (!modquiz::previewheader(state.qbpath)) {
-        // The preview must not go on showing the file selected before.
-        for (QLabel *value : {labcatagory, labauthor, labcount})
-            setvalue(value, QString());
         platform::msgbox(QStringLiteral("Error: Cannot open file"));
         return;
     }
