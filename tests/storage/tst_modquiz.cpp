@@ -115,6 +115,7 @@ private slots:
     void saveWritesOnlyRegularFiles();
     void changesBehindTheProgram();
     void hugeFilesAreReadInPart();
+    void windowedLoadReadsAsTheWholeFile();
     void outOfMemoryIsAReadFailure();
     void saveWithoutQuestionsWritesHeaderOnly();
     void handOver_data();
@@ -650,6 +651,38 @@ void tst_modquiz::hugeFilesAreReadInPart()
     const QString zeros = sparse("zeros.Q", makeheader(5));
     QVERIFY(!openandload(zeros));
     QCOMPARE(modquiz::lastquestion(), 32767);
+}
+
+// The loader reads large books piece by piece; records that straddle its pieces, texts of
+// every length up to 65,535 bytes and a last record cut short read as from the whole file.
+void tst_modquiz::windowedLoadReadsAsTheWholeFile()
+{
+    TestEnvironment env;
+    QByteArray bytes = qbook::encodeheader(makeheader(3));
+    quint32 seed = 7;
+    const auto next = [&seed] { return seed = seed * 1103515245 + 12345; };
+    for (int k = 0; k < 90; ++k) {
+        for (int text = 0; text < 5; ++text) {
+            const auto n = static_cast<quint16>(next() >> 16);
+            bytes += char(n & 0xFF);
+            bytes += char(n >> 8);
+            bytes += QByteArray(n, char(0x80 + k));
+        }
+        bytes += char(1 + k % 4);
+    }
+    bytes.chop(1000);
+    QVERIFY(bytes.size() > 3 * 4 * 1024 * 1024);
+    QFile file(env.path("large.Q"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+
+    QBookHeader header;
+    QList<QuestionRecord> questions;
+    QVERIFY(modquiz::parsebook(bytes, header, questions));
+    QVERIFY(openandload(file.fileName()));
+    QCOMPARE(modquiz::lastquestion(), 90);
+    QCOMPARE(modquiz::state().qbheader, header);
+    QVERIFY(modquiz::state().questions == questions);
 }
 
 // A book that does not fit in memory is a failed load, not the end of the program.
