@@ -200,7 +200,7 @@ bool normalfileexists(const QString &path)
 
 std::optional<FileStamp> stampof(const QString &path)
 {
-    struct stat status {};
+    struct stat status = {};
     if (path.isEmpty() || stat(QFile::encodeName(path).constData(), &status) != 0)
         return std::nullopt;
     return stampfrom(status);
@@ -209,7 +209,7 @@ std::optional<FileStamp> stampof(const QString &path)
 std::optional<FileStamp> stampof(FileHandle handle)
 {
     const QFile *file = lookup(handle);
-    struct stat status {};
+    struct stat status = {};
     if (!file || fstat(file->handle(), &status) != 0)
         return std::nullopt;
     return stampfrom(status);
@@ -230,7 +230,7 @@ ReplaceResult replacefile(const QString &path, QByteArrayView bytes, LinkHandlin
         return replacelink(path, bytes);
     if (notregular(old) || readonlyfile(old))
         return ReplaceResult::OpenFailed;
-    struct stat oldstatus {};
+    struct stat oldstatus = {};
     const bool existed = stat(QFile::encodeName(path).constData(), &oldstatus) == 0;
 
     // Unbuffered, so that a failed write is seen here: QSaveFile ignores an error that only

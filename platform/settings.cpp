@@ -23,8 +23,8 @@ constexpr int lockwaitms = 1000;
 
 std::unique_ptr<QSettings> open(const QString &application, const QString &section)
 {
-    auto settings = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                                application);
+    auto settings =
+        std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, application);
     // QSettings writes its top level as [General] and escapes a group of that name, so the
     // section "General" is the top level itself.
     if (section != QLatin1String("General"))
@@ -77,10 +77,10 @@ QString settingsfile(const QString &application)
 {
     // Worked out as the settings library does, without building one: that would read the
     // file, which must not happen before it is known to be a regular file.
-    const QString folder = settingsfolder().isEmpty()
-                               ? QStandardPaths::writableLocation(
-                                     QStandardPaths::GenericConfigLocation)
-                               : settingsfolder();
+    const QString folder =
+        settingsfolder().isEmpty()
+            ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+            : settingsfolder();
     return folder + QLatin1Char('/') + application + QStringLiteral(".ini");
 }
 

@@ -322,8 +322,8 @@ int overlongtexts()
         return text.size() > qbook::maxtextbytes &&
                platform::ansilength(text) > qbook::maxtextbytes;
     };
-    int n = overlong(st.qbheader.category) + overlong(st.qbheader.author) +
-            overlong(st.qbheader.magic);
+    int n =
+        overlong(st.qbheader.category) + overlong(st.qbheader.author) + overlong(st.qbheader.magic);
     for (int k = 1; k <= lastquestion(); ++k) {
         const QuestionRecord &record = st.questions[k];
         n += overlong(record.question);

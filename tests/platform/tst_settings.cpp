@@ -107,7 +107,7 @@ void tst_settings::onlyARegularFileIsTheStore()
         QVERIFY(makedevice(env.path("device")) && QFile::link(env.path("device"), store));
     else
         QVERIFY(QFile::link(env.path("nothing"), store));
-    struct stat before {};
+    struct stat before = {};
     QCOMPARE(lstat(QFile::encodeName(store).constData(), &before), 0);
 
     const int result = runinchild([] {
@@ -117,7 +117,7 @@ void tst_settings::onlyARegularFileIsTheStore()
         return platform::readsetting("Tarvel", "General", "onechance", "True") == "True" ? 0 : 2;
     });
     QCOMPARE(result, 0);
-    struct stat after {};
+    struct stat after = {};
     QCOMPARE(lstat(QFile::encodeName(store).constData(), &after), 0);
     QCOMPARE(after.st_mode, before.st_mode);
     QCOMPARE(after.st_ino, before.st_ino);

@@ -517,7 +517,7 @@ void tst_modquiz::saveKeepsOwnerGroupAndMode()
     modquiz::state().questions.append(makequestion(2));
     QVERIFY(modquiz::savebook());
 
-    struct stat saved {};
+    struct stat saved = {};
     QCOMPARE(stat(name.constData(), &saved), 0);
     QCOMPARE(saved.st_uid, uid_t(4321));
     QCOMPARE(saved.st_gid, gid_t(8765));
@@ -567,7 +567,7 @@ void tst_modquiz::saveWritesOnlyRegularFiles()
         st.qbpath = env.path(name);
         QVERIFY2(!modquiz::savebook(), name);
     }
-    struct stat node {};
+    struct stat node = {};
     QCOMPARE(stat(QFile::encodeName(env.path("pipe")).constData(), &node), 0);
     QVERIFY(S_ISFIFO(node.st_mode));
     QCOMPARE(stat(QFile::encodeName(env.path("device")).constData(), &node), 0);
@@ -595,7 +595,7 @@ void tst_modquiz::changesBehindTheProgram()
     QVERIFY(!modquiz::changedondisk());
 
     // Same size, same time: only the file's identity tells.
-    struct stat before {};
+    struct stat before = {};
     QCOMPARE(stat(name.constData(), &before), 0);
     const QString other = env.path("other");
     QVERIFY(QFile::copy(path, other));
@@ -709,7 +709,8 @@ void tst_modquiz::outOfMemoryIsAReadFailure()
         QFile statm(QStringLiteral("/proc/self/statm"));
         if (!statm.open(QIODevice::ReadOnly))
             return 2;
-        const rlim_t used = statm.readAll().split(' ').first().toULongLong() * sysconf(_SC_PAGESIZE);
+        const rlim_t used =
+            statm.readAll().split(' ').first().toULongLong() * sysconf(_SC_PAGESIZE);
         rlimit limit{};
         getrlimit(RLIMIT_AS, &limit);
         limit.rlim_cur = used + 96 * 1024 * 1024;

@@ -282,7 +282,8 @@ void tst_commands::saveAsksBeforeOverwritingAnotherProgram()
     auto &s = modquiz::state();
 
     // The other copy deleted question 2 and saved, replacing the file.
-    const QByteArray other = qbook::encodeheader(makeheader(1)) + qbook::encoderecord(makequestion(1));
+    const QByteArray other =
+        qbook::encodeheader(makeheader(1)) + qbook::encoderecord(makequestion(1));
     QVERIFY(platform::replacefile(env.path("book.Q"), other) == platform::ReplaceResult::Ok);
     const QString changed = QStringLiteral("The file book.Q was changed by another program since "
                                            "it was opened. Overwrite it?");
