@@ -319,7 +319,8 @@ void tst_commands::saveWarnsBeforeCuttingLongTexts()
     QByteArray bytes = counted("Cat") + counted(QByteArray(33000, 'a')) + counted("QB") +
                        QByteArray("\x01\x00", 2);
     bytes += counted(QByteArray(40000, 'q'));
-    for (const char *answer : {"A", "B", "C", "D"})
+    for (const QByteArray &answer :
+         {QByteArray("A"), QByteArray(32768, 'b'), QByteArray("C"), QByteArray("D")})
         bytes += counted(answer);
     bytes += '\x01';
     QFile file(env.path("long.Q"));
@@ -330,7 +331,7 @@ void tst_commands::saveWarnsBeforeCuttingLongTexts()
     QCOMPARE(s.questions[1].question.size(), 40000);
 
     const QString cut =
-        QStringLiteral("2 texts are longer than 32767 bytes and will be shortened. Save anyway?");
+        QStringLiteral("3 texts are longer than 32767 bytes and will be shortened. Save anyway?");
     script.expect({cut, Cancel, "Save", OkCancel});
     w.cmdsave_Click();
     QVERIFY2(script.done(), script.problem());
@@ -346,6 +347,7 @@ void tst_commands::saveWarnsBeforeCuttingLongTexts()
     QVERIFY(modquiz::parsebook(filebytes(file.fileName()), header, questions));
     QCOMPARE(header.author.size(), qbook::maxtextbytes);
     QCOMPARE(questions[1].question.size(), qbook::maxtextbytes);
+    QCOMPARE(questions[1].answers[1].size(), qbook::maxtextbytes);
 }
 
 QTEST_MAIN(tst_commands)

@@ -54,6 +54,10 @@ void frmquiz::fillboxes()
     }
     for (int i = 0; i < 4; ++i) {
         const QSignalBlocker block(txtans[i]);
+        // A longer answer from a book made elsewhere shows whole instead of being cut here
+        // without a word; Save says that it will be shortened.
+        txtans[i]->setMaxLength(
+            std::max<int>(qbook::maxtextbytes, static_cast<int>(q.answers[i].size())));
         txtans[i]->setText(q.answers[i]);
     }
     // The one-character limit is for typing; a stored number of several digits must show
