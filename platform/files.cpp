@@ -3,9 +3,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
 
+#include <csignal>
+#include <cstdio>
 #include <map>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 namespace {
@@ -38,10 +43,62 @@ bool readonlyfile(const QFileInfo &info)
     return info.exists() && (!info.isWritable() || !(info.permissions() & anywrite));
 }
 
+// Something other than a regular file is there (links followed): a folder, device, pipe or
+// socket. Opening a pipe would wait for a writer; writing a device writes where nobody meant.
+bool notregular(const QFileInfo &info)
+{
+    return info.exists() && !info.isFile();
+}
+
+FileStamp stampfrom(const struct stat &status)
+{
+    return FileStamp{static_cast<qint64>(status.st_size),
+                     static_cast<qint64>(status.st_mtim.tv_sec) * 1'000'000'000 +
+                         status.st_mtim.tv_nsec,
+                     static_cast<quint64>(status.st_dev), static_cast<quint64>(status.st_ino)};
+}
+
+// The replaced file's owner, group and mode for the new one. A change of owner or group that
+// the system refuses (an ordinary user giving a file away) is skipped; the mode is set after
+// them because a change of owner clears the set-ID bits.
+bool keepownerandmode(int fd, const struct stat &old)
+{
+    if (fchown(fd, old.st_uid, old.st_gid) != 0)
+        (void)fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    return fchmod(fd, old.st_mode & 07777) == 0;
+}
+
+// The mode a newly created file gets from this process.
+mode_t newfilemode()
+{
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+// Puts a new file with bytes in place of the link at path, leaving the link's target alone.
+ReplaceResult replacelink(const QString &path, QByteArrayView bytes)
+{
+    const QFileInfo link(path);
+    QTemporaryFile file(link.absolutePath() + QStringLiteral("/.") + link.fileName() +
+                        QStringLiteral(".XXXXXX"));
+    if (!file.open())
+        return ReplaceResult::OpenFailed;
+    if (file.write(bytes.data(), bytes.size()) != bytes.size() || !file.flush() ||
+        fchmod(file.handle(), newfilemode()) != 0)
+        return ReplaceResult::WriteFailed;
+    // rename() replaces the directory entry, which is the link, in one step.
+    if (std::rename(QFile::encodeName(file.fileName()).constData(),
+                    QFile::encodeName(link.absoluteFilePath()).constData()) != 0)
+        return ReplaceResult::WriteFailed;
+    file.setAutoRemove(false);
+    return ReplaceResult::Ok;
+}
+
 FileHandle openwith(const QString &path, QIODevice::OpenMode mode)
 {
     const QFileInfo info(path);
-    if (path.isEmpty() || info.isDir())
+    if (path.isEmpty() || notregular(info))
         return 0;
     if ((mode & QIODevice::WriteOnly) && readonlyfile(info))
         return 0;
@@ -89,6 +146,7 @@ std::optional<QByteArray> readall(FileHandle handle)
 
 bool writeat(FileHandle handle, qint64 offset, QByteArrayView bytes)
 {
+    ignorefilesizesignal();
     QFile *file = lookup(handle);
     if (!file || offset < 0 || !file->isWritable() || !file->seek(offset))
         return false;
@@ -140,19 +198,40 @@ bool normalfileexists(const QString &path)
     return info.isFile() && !info.fileName().startsWith(QLatin1Char('.'));
 }
 
-ReplaceResult replacefile(const QString &path, QByteArrayView bytes)
+std::optional<FileStamp> stampof(const QString &path)
 {
-    if (path.isEmpty() || QFileInfo(path).isDir())
+    struct stat status = {};
+    if (path.isEmpty() || stat(QFile::encodeName(path).constData(), &status) != 0)
+        return std::nullopt;
+    return stampfrom(status);
+}
+
+std::optional<FileStamp> stampof(FileHandle handle)
+{
+    const QFile *file = lookup(handle);
+    struct stat status = {};
+    if (!file || fstat(file->handle(), &status) != 0)
+        return std::nullopt;
+    return stampfrom(status);
+}
+
+void ignorefilesizesignal()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+ReplaceResult replacefile(const QString &path, QByteArrayView bytes, LinkHandling links)
+{
+    ignorefilesizesignal();
+    if (path.isEmpty())
         return ReplaceResult::OpenFailed;
     const QFileInfo old(path);
-    const bool existed = old.exists();
-    if (readonlyfile(old))
+    if (links == LinkHandling::ReplaceLink && old.isSymLink())
+        return replacelink(path, bytes);
+    if (notregular(old) || readonlyfile(old))
         return ReplaceResult::OpenFailed;
-    // Only the mode bits: Qt also reports what this process may do (the "User" flags), and
-    // handing those back would set owner bits the file never had, e.g. for the superuser.
-    const auto modebits = QFileDevice::Permissions::fromInt(0xF0FF);
-    const QFileDevice::Permissions permissions =
-        existed ? old.permissions() & modebits : QFileDevice::Permissions();
+    struct stat oldstatus = {};
+    const bool existed = stat(QFile::encodeName(path).constData(), &oldstatus) == 0;
 
     // Unbuffered, so that a failed write is seen here: QSaveFile ignores an error that only
     // shows when its buffer is flushed on commit, and would put a cut file in place.
@@ -164,7 +243,7 @@ ReplaceResult replacefile(const QString &path, QByteArrayView bytes)
         file.cancelWriting();
         return ReplaceResult::WriteFailed;
     }
-    if (existed && !file.setPermissions(permissions)) {
+    if (existed && !keepownerandmode(file.handle(), oldstatus)) {
         file.cancelWriting();
         return ReplaceResult::WriteFailed;
     }

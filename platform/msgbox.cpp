@@ -65,19 +65,19 @@ std::unique_ptr<QMessageBox> makemsgbox(const QString &text, Buttons buttons, co
         box->setEscapeButton(cancel);
         break;
     }
+    case Buttons::YesNo: {
+        QPushButton *yes = plainbutton(*box, QMessageBox::Yes);
+        QPushButton *no = plainbutton(*box, QMessageBox::No);
+        box->setDefaultButton(yes);
+        box->setEscapeButton(no);
+        break;
+    }
     case Buttons::YesNoCancel: {
         QPushButton *yes = plainbutton(*box, QMessageBox::Yes);
         plainbutton(*box, QMessageBox::No);
         QPushButton *cancel = plainbutton(*box, QMessageBox::Cancel);
         box->setDefaultButton(yes);
         box->setEscapeButton(cancel);
-        break;
-    }
-    case Buttons::YesNo: {
-        QPushButton *yes = plainbutton(*box, QMessageBox::Yes);
-        QPushButton *no = plainbutton(*box, QMessageBox::No);
-        box->setDefaultButton(yes);
-        box->setEscapeButton(no);
         break;
     }
     }

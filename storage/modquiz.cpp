@@ -1,6 +1,10 @@
 #include "modquiz.h"
 
+#include "ansi.h"
+
 #include <algorithm>
+#include <functional>
+#include <new>
 
 namespace modquiz {
 namespace {
@@ -13,6 +17,111 @@ BookHost *&hostslot()
 
 // The longest header a file can hold: three texts of 65,535 bytes and the count.
 constexpr qint64 maxheaderbytes = 3 * (2 + 65535) + 2;
+
+// The longest record: five texts of 65,535 bytes and the correct answer.
+constexpr qint64 maxrecordbytes = 5 * (2 + 65535) + 1;
+
+// How much of a file the loader holds at a time; a huge file costs no more memory than this
+// and the questions it yields.
+constexpr qint64 readwindow = 4 * 1024 * 1024;
+
+// The bytes of a book from position pos on: at least need of them, or all up to the end.
+// Nothing when they cannot be read.
+using Source = std::function<std::optional<QByteArrayView>(qint64 pos, qint64 need)>;
+
+// The bytes of a file through a window of bounded size that moves forward as it is read.
+class FileWindow
+{
+public:
+    FileWindow(platform::FileHandle handle, qint64 total) : m_handle(handle), m_total(total) {}
+
+    std::optional<QByteArrayView> operator()(qint64 pos, qint64 need)
+    {
+        if (pos >= m_total)
+            return QByteArrayView();
+        const qint64 end = std::min(pos + need, m_total);
+        if (pos < m_start || end > m_start + m_bytes.size()) {
+            m_bytes = QByteArray(); // let go of the old window before taking the next
+            const qint64 size = std::min(std::max(need, readwindow), m_total - pos);
+            std::optional<QByteArray> bytes = platform::readat(m_handle, pos, size);
+            if (!bytes || bytes->size() != size)
+                return std::nullopt;
+            m_bytes = std::move(*bytes);
+            m_start = pos;
+        }
+        return QByteArrayView(m_bytes).sliced(pos - m_start);
+    }
+
+private:
+    platform::FileHandle m_handle;
+    qint64 m_total;
+    QByteArray m_bytes;
+    qint64 m_start = 0;
+};
+
+enum class Parsed { Complete, TooMany, ReadFailed };
+
+// The header, then records while at least two unread bytes of the total remain (none when
+// count is 0); questions as the working state holds them.
+Parsed parsefrom(qint64 total, const Source &source, QBookHeader &header,
+                 QList<QuestionRecord> &questions)
+{
+    questions.clear();
+    const std::optional<QByteArrayView> start = source(0, maxheaderbytes);
+    if (!start)
+        return Parsed::ReadFailed;
+    qbook::Reader headerreader(*start);
+    header = headerreader.readheader();
+    if (header.count == 0)
+        return Parsed::Complete;
+    qint64 pos = headerreader.position();
+
+    // Every record takes at least 11 bytes, which bounds the list by the file's size whatever
+    // the header's count says.
+    const qint64 bound = std::min<qint64>(total / 11 + 2, qbook::maxquestions + 2);
+    questions.reserve(bound);
+    questions.emplace_back(); // index 0 holds no question
+    do {
+        const std::optional<QByteArrayView> bytes = source(pos, maxrecordbytes);
+        if (!bytes)
+            return Parsed::ReadFailed;
+        qbook::Reader reader(*bytes);
+        questions.append(reader.readrecord());
+        pos += reader.position();
+        // The question counter is a signed 16-bit number: the step after record 32,767
+        // overflows, so that record is read and the load fails.
+        if (questions.size() - 1 > qbook::maxquestions)
+            return Parsed::TooMany;
+    } while (pos < total - 1);
+    return Parsed::Complete;
+}
+
+// How many records the loader would read from the file after the header, counted without
+// decoding them, and at most one past the most a book can hold.
+qint16 countrecords(platform::FileHandle handle, qint64 from)
+{
+    const qint64 total = platform::length(handle);
+    FileWindow window(handle, total);
+    qint16 n = 0;
+    qint64 pos = from;
+    do {
+        const std::optional<QByteArrayView> bytes = window(pos, maxrecordbytes);
+        if (!bytes)
+            break;
+        qbook::Reader reader(*bytes);
+        reader.skiprecord();
+        pos += reader.position();
+        ++n;
+    } while (pos < total - 1 && n <= qbook::maxquestions);
+    return n;
+}
+
+void takestamp(std::optional<platform::FileStamp> stamp)
+{
+    auto &st = state();
+    st.bookstamp = stamp;
+    st.bookstamppath = st.qbpath;
+}
 
 // An upper bound of a record's size in bytes, so that a save allocates once: a text never
 // needs more bytes than it has UTF-16 units.
@@ -65,6 +174,8 @@ bool openbook()
     closebook();
     auto &st = state();
     st.bookfile = platform::openreadwrite(st.qbpath);
+    if (st.bookfile != 0)
+        takestamp(platform::stampof(st.bookfile));
     return st.bookfile != 0;
 }
 
@@ -73,31 +184,17 @@ bool openbookreadonly()
     closebook();
     auto &st = state();
     st.bookfile = platform::openreadonly(st.qbpath);
+    if (st.bookfile != 0)
+        takestamp(platform::stampof(st.bookfile));
     return st.bookfile != 0;
 }
 
 bool parsebook(QByteArrayView bytes, QBookHeader &header, QList<QuestionRecord> &questions)
 {
-    qbook::Reader reader(bytes);
-    header = reader.readheader();
-    questions.clear();
-    if (header.count == 0)
-        return true;
-
-    // Every record takes at least 11 bytes, which bounds the list by the file's size whatever
-    // the header's count says.
-    const qint64 bound = std::min<qint64>(reader.size() / 11 + 2, qbook::maxquestions + 2);
-    questions.reserve(bound);
-    questions.emplace_back(); // index 0 holds no question
-    const auto tworemain = [&reader] { return reader.position() < reader.size() - 1; };
-    do {
-        questions.append(reader.readrecord());
-        // The question counter is a signed 16-bit number: the step after record 32,767
-        // overflows, so that record is read and the load fails.
-        if (questions.size() - 1 > qbook::maxquestions)
-            return false;
-    } while (tworemain());
-    return true;
+    const auto whole = [bytes](qint64 pos, qint64) -> std::optional<QByteArrayView> {
+        return pos >= bytes.size() ? QByteArrayView() : bytes.sliced(pos);
+    };
+    return parsefrom(bytes.size(), whole, header, questions) == Parsed::Complete;
 }
 
 std::optional<QByteArray> serializebook(const QBookHeader &header,
@@ -131,14 +228,27 @@ bool loadbook()
     st.qbheader.magic.clear();
     st.curq = 0;
 
-    const std::optional<QByteArray> bytes = platform::readall(st.bookfile);
-    if (!bytes)
+    const qint64 total = platform::length(st.bookfile);
+    if (total < 0)
         return false;
-    const bool complete = parsebook(*bytes, st.qbheader, st.questions);
+    Parsed parsed = Parsed::ReadFailed;
+    try {
+        FileWindow window(st.bookfile, total);
+        parsed = parsefrom(total, std::ref(window), st.qbheader, st.questions);
+    } catch (const std::bad_alloc &) {
+        // A book larger than the memory: what was read is let go, so the program goes on.
+        st.questions = QList<QuestionRecord>();
+        return false;
+    }
+    if (parsed == Parsed::ReadFailed)
+        return false;
+    // Counts of 32,768 and more read as negative numbers; a book made elsewhere may hold one.
+    if (st.qbheader.count < 0)
+        st.qbheader.count = static_cast<qint16>(lastquestion());
 
     if (host && !host->startedwithcommandline() && host->pickerineditmode())
         host->showeditpanel();
-    if (!complete)
+    if (parsed == Parsed::TooMany)
         return false;
 
     if (st.qbheader.count == 0) {
@@ -159,10 +269,23 @@ bool loadbook()
     return true;
 }
 
+bool loadheader()
+{
+    auto &st = state();
+    const std::optional<QByteArray> bytes = platform::readat(st.bookfile, 0, maxheaderbytes);
+    if (!bytes)
+        return false;
+    st.qbheader = qbook::Reader(*bytes).readheader();
+    return true;
+}
+
 bool writeheader()
 {
     const auto &st = state();
-    return platform::writeat(st.bookfile, 0, qbook::encodeheader(st.qbheader));
+    if (!platform::writeat(st.bookfile, 0, qbook::encodeheader(st.qbheader)))
+        return false;
+    takestamp(platform::stampof(st.bookfile));
+    return true;
 }
 
 bool savebook()
@@ -173,18 +296,41 @@ bool savebook()
     if (!bytes)
         return false;
 
-    switch (platform::replacefile(st.qbpath, *bytes)) {
-    case platform::ReplaceResult::Ok:
-        st.qbheader.count = static_cast<qint16>(lastquestion());
-        return true;
-    case platform::ReplaceResult::OpenFailed:
-        if (BookHost *host = hostslot())
-            host->showmessage(QStringLiteral("Error Opening file"), QStringLiteral("Error"));
+    // A file that cannot be created fails like one that cannot be written: the caller's
+    // "Error saving file" is the one message.
+    if (platform::replacefile(st.qbpath, *bytes) != platform::ReplaceResult::Ok)
         return false;
-    case platform::ReplaceResult::WriteFailed:
+    st.qbheader.count = static_cast<qint16>(lastquestion());
+    takestamp(platform::stampof(st.qbpath));
+    return true;
+}
+
+bool changedondisk()
+{
+    const auto &st = state();
+    if (!st.bookstamp || st.bookstamppath != st.qbpath)
         return false;
+    const std::optional<platform::FileStamp> now = platform::stampof(st.qbpath);
+    return now && *now != *st.bookstamp;
+}
+
+int overlongtexts()
+{
+    const auto &st = state();
+    // A text never has more bytes than UTF-16 units, so most are judged by their size alone.
+    const auto overlong = [](const QString &text) {
+        return text.size() > qbook::maxtextbytes &&
+               platform::ansilength(text) > qbook::maxtextbytes;
+    };
+    int n =
+        overlong(st.qbheader.category) + overlong(st.qbheader.author) + overlong(st.qbheader.magic);
+    for (int k = 1; k <= lastquestion(); ++k) {
+        const QuestionRecord &record = st.questions[k];
+        n += overlong(record.question);
+        for (const QString &answer : record.answers)
+            n += overlong(answer);
     }
-    return false;
+    return n;
 }
 
 void closebook()
@@ -200,16 +346,35 @@ bool previewheader(const QString &path)
     if (handle == 0)
         return false;
     const std::optional<QByteArray> bytes = platform::readat(handle, 0, maxheaderbytes);
-    platform::closefile(handle);
 
     auto &header = state().qbheader;
     header.category.clear();
     header.author.clear();
     header.magic.clear();
+    if (bytes) {
+        qbook::Reader reader(*bytes);
+        header = reader.readheader();
+        if (header.count < 0)
+            header.count = countrecords(handle, reader.position());
+    }
+    platform::closefile(handle);
+    return bytes.has_value();
+}
+
+std::optional<QBookHeader> storedheader(const QString &path)
+{
+    const platform::FileHandle handle = platform::openreadonly(path);
+    if (handle == 0)
+        return std::nullopt;
+    const std::optional<QByteArray> bytes = platform::readat(handle, 0, maxheaderbytes);
+    platform::closefile(handle);
     if (!bytes)
-        return false;
-    header = qbook::Reader(*bytes).readheader();
-    return true;
+        return std::nullopt;
+    qbook::Reader reader(*bytes);
+    const QBookHeader header = reader.readheader();
+    if (reader.position() > reader.size())
+        return std::nullopt;
+    return header;
 }
 
 } // namespace modquiz

@@ -31,8 +31,6 @@ public:
     virtual void cmdfirst_Click() = 0;
     // Question 1 into the run panel.
     virtual void firstquestion() = 0;
-    // The one message storage itself shows (a save that cannot create its file).
-    virtual void showmessage(const QString &text, const QString &title) = 0;
 };
 
 // The state shared by all windows. Question k of the open book is questions[k]; index 0
@@ -50,6 +48,10 @@ struct WorkingState
     bool dlgok = false;
     bool quizover = false;
     platform::FileHandle bookfile = 0;
+    // The book's file as it was when last opened, created or saved by this program, and the
+    // path it was taken for.
+    std::optional<platform::FileStamp> bookstamp;
+    QString bookstamppath;
 };
 
 [[nodiscard]] WorkingState &state();
@@ -73,22 +75,41 @@ void resizequestions(int n);
 // not change can still be taken.
 [[nodiscard]] bool openbookreadonly();
 
-// Reads qbheader and every question from bookfile, sets curq and hands over to the host.
+// Reads qbheader and every question from bookfile, sets curq and hands over to the host. The
+// file is read through a buffer of bounded size; a negative count in the file is taken as
+// the number of questions read. False also when memory runs out (nothing is kept then).
 [[nodiscard]] bool loadbook();
+
+// Reads qbheader alone from the start of bookfile, so that a file can be judged by its type
+// mark before its records are read.
+[[nodiscard]] bool loadheader();
 
 // Writes qbheader at offset 0 of bookfile.
 [[nodiscard]] bool writeheader();
 
 // Writes the whole book to qbpath, replacing the old file only when every byte is written;
-// closes bookfile. On failure the old file and the book in memory stay as they were.
+// closes bookfile. On failure the old file and the book in memory stay as they were. Only a
+// regular file (or a missing one) is replaced, keeping its owner, group and mode.
 [[nodiscard]] bool savebook();
+
+// True when the file at qbpath is not the one this program last opened, created or saved
+// there: another program wrote or replaced it. A missing file has nothing to lose: false.
+[[nodiscard]] bool changedondisk();
+
+// How many texts of the book are longer than a file can hold, and would be cut by a save.
+[[nodiscard]] int overlongtexts();
 
 // Closes bookfile; closing a closed one does nothing.
 void closebook();
 
 // Reads the header of the file at path through a second, read-only handle into qbheader
 // (texts emptied first). False when the file cannot be opened (qbheader unchanged) or read.
+// A negative count is replaced by the number of records the file holds.
 [[nodiscard]] bool previewheader(const QString &path);
+
+// The complete header stored at the start of the file at path, read through a second,
+// read-only handle; nothing when the file cannot be read or is too short to hold a header.
+[[nodiscard]] std::optional<QBookHeader> storedheader(const QString &path);
 
 // Parses a whole book file: the header, then records while at least two unread bytes remain
 // (none when count is 0). questions comes out as the working state holds it: empty, or index 0

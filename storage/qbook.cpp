@@ -107,4 +107,13 @@ QuestionRecord Reader::readrecord()
     return record;
 }
 
+void Reader::skiprecord()
+{
+    for (int text = 0; text < 5; ++text) {
+        const quint16 count = readu16();
+        m_pos += count;
+    }
+    m_pos += 1;
+}
+
 } // namespace qbook

@@ -59,6 +59,8 @@ public:
     [[nodiscard]] QString readtext();
     [[nodiscard]] QBookHeader readheader();
     [[nodiscard]] QuestionRecord readrecord();
+    // Moves past a record as readrecord() does, without decoding it.
+    void skiprecord();
 
     // Offset of the next unread byte (may pass the end after a short read).
     [[nodiscard]] qint64 position() const { return m_pos; }

@@ -64,6 +64,7 @@ private slots:
     void commandline();
     void tooManyRecordsCannotBeRead_data();
     void tooManyRecordsCannotBeRead();
+    void typeMarkIsJudgedBeforeTheRecords();
     void editSetsButtonsByStoredCount_data();
     void editSetsButtonsByStoredCount();
     void noCommandLineComesUpIdle();
@@ -163,6 +164,25 @@ void tst_commandline::tooManyRecordsCannotBeRead()
                   makequestions(qbook::maxquestions + 1));
     ScriptedMessages script({{QStringLiteral("Error: cannot read file")}});
     auto window = start(prefix + QStringLiteral("huge.Q"));
+    QVERIFY2(script.done(), script.problem());
+    QCOMPARE(panelof(*window), Panel::None);
+    QCOMPARE(platform::openfilecount(), 0);
+}
+
+// A file that is no book is refused from its header, whatever its size: 100 GB (sparse) are
+// never read.
+void tst_commandline::typeMarkIsJudgedBeforeTheRecords()
+{
+    TestEnvironment env;
+    QBookHeader other = makeheader(2);
+    other.magic = QStringLiteral("QX");
+    QFile file(env.path("huge.Q"));
+    if (!file.open(QIODevice::WriteOnly) || !file.write(qbook::encodeheader(other)) ||
+        !file.resize(Q_INT64_C(100) * 1024 * 1024 * 1024))
+        QSKIP("the temporary folder holds no sparse file of 100 GB");
+    file.close();
+    ScriptedMessages script({{"Error : Invalid file type"}});
+    const auto window = start(QStringLiteral("huge.Q"));
     QVERIFY2(script.done(), script.problem());
     QCOMPARE(panelof(*window), Panel::None);
     QCOMPARE(platform::openfilecount(), 0);

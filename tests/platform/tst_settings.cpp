@@ -3,8 +3,13 @@
 #include "settings.h"
 #include "testsupport.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <utime.h>
 
 class tst_settings : public QObject
 {
@@ -14,6 +19,9 @@ private slots:
     void generalSectionIsTheTopLevel();
     void roundTrip_data();
     void roundTrip();
+    void onlyARegularFileIsTheStore_data();
+    void onlyARegularFileIsTheStore();
+    void lockThatStaysGivesUp();
 };
 
 void tst_settings::generalSectionIsTheTopLevel()
@@ -72,6 +80,69 @@ void tst_settings::roundTrip()
     const QString othersection = section == "General" ? "Elsewhere" : "General";
     QCOMPARE(platform::readsetting("Tarvel", othersection, key, "default"),
              QStringLiteral("default"));
+}
+
+void tst_settings::onlyARegularFileIsTheStore_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("pipe") << "pipe";
+    QTest::newRow("device") << "device";
+    QTest::newRow("link to a device") << "link";
+    QTest::newRow("dangling link") << "dangling";
+}
+
+// Anything but a regular file under the store's name is left alone and the defaults apply: a
+// pipe would stop the program until somebody writes to it, and a write would put a regular
+// file in place of a device.
+void tst_settings::onlyARegularFileIsTheStore()
+{
+    QFETCH(QString, kind);
+    TestEnvironment env;
+    const QString store = env.settingsfile();
+    if (kind == "pipe")
+        QVERIFY(makefifo(store));
+    else if (kind == "device")
+        QVERIFY(makedevice(store));
+    else if (kind == "link")
+        QVERIFY(makedevice(env.path("device")) && QFile::link(env.path("device"), store));
+    else
+        QVERIFY(QFile::link(env.path("nothing"), store));
+    struct stat before = {};
+    QCOMPARE(lstat(QFile::encodeName(store).constData(), &before), 0);
+
+    const int result = runinchild([] {
+        if (platform::readsetting("Tarvel", "General", "onechance", "True") != "True")
+            return 1;
+        platform::writesetting("Tarvel", "General", "onechance", "False");
+        return platform::readsetting("Tarvel", "General", "onechance", "True") == "True" ? 0 : 2;
+    });
+    QCOMPARE(result, 0);
+    struct stat after = {};
+    QCOMPARE(lstat(QFile::encodeName(store).constData(), &after), 0);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QVERIFY(!QFile::exists(env.path("nothing")));
+}
+
+// A lock that can be neither taken nor removed (here a folder under the lock's name, old
+// enough to pass for the lock of a crashed writer) stops a write after a short wait, not for
+// ever; the stored value stays.
+void tst_settings::lockThatStaysGivesUp()
+{
+    TestEnvironment env;
+    platform::writesetting("Tarvel", "General", "onechance", "True");
+    const QString lock = env.settingsfile() + ".lock";
+    QVERIFY(QDir().mkdir(lock));
+    const utimbuf old{1000000000, 1000000000};
+    QCOMPARE(utime(QFile::encodeName(lock).constData(), &old), 0);
+
+    const int result = runinchild([] {
+        platform::writesetting("Tarvel", "General", "onechance", "False");
+        return 0;
+    });
+    QCOMPARE(result, 0);
+    QCOMPARE(platform::readsetting("Tarvel", "General", "onechance", "x"), QStringLiteral("True"));
+    QVERIFY(QFileInfo(lock).isDir());
 }
 
 QTEST_GUILESS_MAIN(tst_settings)

@@ -12,6 +12,10 @@
 #include <QWidget>
 
 #include <csignal>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -22,10 +26,10 @@ const char *buttonsname(platform::Buttons buttons)
         return "OK";
     case platform::Buttons::OkCancel:
         return "OK/Cancel";
-    case platform::Buttons::YesNoCancel:
-        return "Yes/No/Cancel";
     case platform::Buttons::YesNo:
         return "Yes/No";
+    case platform::Buttons::YesNoCancel:
+        return "Yes/No/Cancel";
     }
     return "?";
 }
@@ -291,6 +295,32 @@ QString focusname(const QWidget *window)
 {
     const QWidget *focus = window->focusWidget();
     return focus ? focus->objectName() : QString();
+}
+
+int runinchild(const std::function<int()> &body, unsigned seconds)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_DFL);
+        alarm(seconds);
+        _exit(body());
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child)
+        return -1000;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
+bool makefifo(const QString &path)
+{
+    return mkfifo(QFile::encodeName(path).constData(), 0644) == 0;
+}
+
+bool makedevice(const QString &path)
+{
+    // The numbers of the null device: reading gives nothing and writing is discarded, so a
+    // program that wrongly reads or writes it finds it usable, as it would a real device.
+    return mknod(QFile::encodeName(path).constData(), S_IFCHR | 0644, makedev(1, 3)) == 0;
 }
 
 FileSizeLimit::FileSizeLimit(rlim_t bytes)

@@ -24,8 +24,8 @@ inline constexpr auto Yes = platform::Answer::Yes;
 inline constexpr auto No = platform::Answer::No;
 inline constexpr auto OkOnly = platform::Buttons::Ok;
 inline constexpr auto OkCancel = platform::Buttons::OkCancel;
-inline constexpr auto YesNoCancel = platform::Buttons::YesNoCancel;
 inline constexpr auto YesNo = platform::Buttons::YesNo;
+inline constexpr auto YesNoCancel = platform::Buttons::YesNoCancel;
 
 // One message a test expects, with the answer the "user" gives.
 struct ExpectedMessage
@@ -163,6 +163,16 @@ private:
 
 // The objectName of the widget that has the focus in window, or an empty text.
 [[nodiscard]] QString focusname(const QWidget *window);
+
+// Runs body in a child process with SIGXFSZ at its default action and an alarm after seconds,
+// so that neither a signal nor a hang reaches the test itself. Returns the child's exit code,
+// or minus the number of the signal that ended it.
+[[nodiscard]] int runinchild(const std::function<int()> &body, unsigned seconds = 20);
+
+// Special files in a test's own folder: a pipe, and a private character device node that
+// reaches the null device (reads give nothing, writes are discarded).
+[[nodiscard]] bool makefifo(const QString &path);
+[[nodiscard]] bool makedevice(const QString &path);
 
 // Limits the size of any file this process writes while it lives, with SIGXFSZ ignored so
 // that a write past the limit fails instead of ending the process: a full disk.

@@ -64,6 +64,8 @@ private slots:
     void givenUpAfterEditClosesEmptiedRun_data();
     void givenUpAfterEditClosesEmptiedRun();
     void exitEndsWithFilesClosed();
+    void saveAsksBeforeOverwritingAnotherProgram();
+    void saveWarnsBeforeCuttingLongTexts();
 };
 
 void tst_commands::unsavedChanges_data()
@@ -130,8 +132,8 @@ void tst_commands::unsavedChanges()
         } else if (answer == 'F') {
             // A book without its write permission cannot be replaced.
             QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
+            // One box for the failed save, not one for the file and one for the save.
             script.expect({saveprompt, Yes, "Save", YesNoCancel});
-            script.expect({"Error Opening file", Ok, "Error"});
             script.expect({"Error saving file", Ok, "Error"});
         }
     }
@@ -266,6 +268,86 @@ void tst_commands::exitEndsWithFilesClosed()
     QCOMPARE(modquiz::lastquestion(), 0);
     QCOMPARE(int(modquiz::state().curq), 0);
     QVERIFY2(script.done(), script.problem());
+}
+
+// Two copies of the program on one book: the second save would silently undo the first's.
+// Save asks first; No keeps the book in memory, unsaved.
+void tst_commands::saveAsksBeforeOverwritingAnotherProgram()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    const QString path = editchanged(env, w);
+    auto &s = modquiz::state();
+
+    // The other copy deleted question 2 and saved, replacing the file.
+    const QByteArray other =
+        qbook::encodeheader(makeheader(1)) + qbook::encoderecord(makequestion(1));
+    QVERIFY(platform::replacefile(env.path("book.Q"), other) == platform::ReplaceResult::Ok);
+    const QString changed = QStringLiteral("The file book.Q was changed by another program since "
+                                           "it was opened. Overwrite it?");
+    script.expect({changed, No, "Save", YesNo});
+    w.cmdsave_Click();
+    QVERIFY2(script.done(), script.problem());
+    QVERIFY(s.qbchanged);
+    QCOMPARE(filebytes(path), other);
+
+    script.expect({changed, Yes, "Save", YesNo});
+    w.cmdsave_Click();
+    QVERIFY2(script.done(), script.problem());
+    QVERIFY(!s.qbchanged);
+    QVERIFY(savedchange(path));
+
+    // Its own save is nothing to ask about.
+    w.cmdsave_Click();
+    QVERIFY2(script.done(), script.problem());
+}
+
+// A book made elsewhere can hold texts longer than a file this program writes may: Save says
+// how many will be cut, and Cancel keeps the book unsaved.
+void tst_commands::saveWarnsBeforeCuttingLongTexts()
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+    w.Form_Load({});
+    const auto counted = [](const QByteArray &text) {
+        const auto n = static_cast<quint16>(text.size());
+        return QByteArray(1, char(n & 0xFF)) + QByteArray(1, char(n >> 8)) + text;
+    };
+    QByteArray bytes = counted("Cat") + counted(QByteArray(33000, 'a')) + counted("QB") +
+                       QByteArray("\x01\x00", 2);
+    bytes += counted(QByteArray(40000, 'q'));
+    for (const QByteArray &answer :
+         {QByteArray("A"), QByteArray(32768, 'b'), QByteArray("C"), QByteArray("D")})
+        bytes += counted(answer);
+    bytes += '\x01';
+    QFile file(env.path("long.Q"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+    w.processcommandline(QStringLiteral("/E long.Q"));
+    auto &s = modquiz::state();
+    QCOMPARE(s.questions[1].question.size(), 40000);
+
+    const QString cut =
+        QStringLiteral("3 texts are longer than 32767 bytes and will be shortened. Save anyway?");
+    script.expect({cut, Cancel, "Save", OkCancel});
+    w.cmdsave_Click();
+    QVERIFY2(script.done(), script.problem());
+    QVERIFY(s.qbchanged);
+    QCOMPARE(filebytes(file.fileName()), bytes);
+
+    script.expect({cut, Ok, "Save", OkCancel});
+    w.cmdsave_Click();
+    QVERIFY2(script.done(), script.problem());
+    QVERIFY(!s.qbchanged);
+    QBookHeader header;
+    QList<QuestionRecord> questions;
+    QVERIFY(modquiz::parsebook(filebytes(file.fileName()), header, questions));
+    QCOMPARE(header.author.size(), qbook::maxtextbytes);
+    QCOMPARE(questions[1].question.size(), qbook::maxtextbytes);
+    QCOMPARE(questions[1].answers[1].size(), qbook::maxtextbytes);
 }
 
 QTEST_MAIN(tst_commands)

@@ -383,10 +383,8 @@ void tst_editing::close()
 
     e.script.expect(
         {"Save Changes you made to " + path + "?", platform::Answer(answer), "Save", YesNoCancel});
-    if (savefails) {
-        e.script.expect({"Error Opening file", Ok, "Error"});
-        e.script.expect(errorsaving);
-    }
+    if (savefails)
+        e.script.expect(errorsaving); // once: the file that cannot be created has no box of its own
     QCOMPARE(w.cmdeditclose_Click(), closed);
     QVERIFY2(e.script.done(), e.script.problem());
     QCOMPARE(w.picedit->isHidden(), closed);

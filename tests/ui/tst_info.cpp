@@ -40,6 +40,7 @@ private slots:
     void enterKey_data();
     void enterKey();
     void escAndCloseBoxChangeNothing();
+    void unreadableBook_data();
     void unreadableBook();
 };
 
@@ -102,8 +103,9 @@ void tst_info::secondOpeningShowsStoredValues()
         QCOMPARE(p->txtcatagory->text(), QStringLiteral("Stored"));
         p->cmdcancel_Click();
     });
-    // The load put the stored header back, count included, and Cancel kept it.
-    QCOMPARE(s.qbheader, makeheader(3, "Stored", "Stan"));
+    // The load put the stored category and author back, and Cancel kept them; the count in
+    // memory is not the file's business.
+    QCOMPARE(s.qbheader, makeheader(9, "Stored", "Stan"));
     QVERIFY(s.qbchanged);
     QVERIFY2(script.done(), script.problem());
 }
@@ -181,22 +183,48 @@ void tst_info::escAndCloseBoxChangeNothing()
     QVERIFY2(script.done(), script.problem());
 }
 
+void tst_info::unreadableBook_data()
+{
+    QTest::addColumn<int>("keep"); // bytes of the file left behind the program; -1 removes it
+    QTest::newRow("removed") << -1;
+    QTest::newRow("emptied") << 0;
+    QTest::newRow("cut in the header") << 5;
+}
+
+// A book removed or cut by another program holds no header to show: the boxes show what
+// memory holds, and OK then Save still write a sound book.
 void tst_info::unreadableBook()
 {
+    QFETCH(int, keep);
     TestEnvironment env;
     ScriptedMessages script({{"Error: Cannot open file"}});
     frmquiz w;
     w.Form_Load({});
     const QString path = env.writebook("vanish.Q", makeheader(1, "Mem", "Mo"), makequestions(1));
     w.processcommandline("/E vanish.Q");
-    QVERIFY(QFile::remove(path));
+    if (keep < 0)
+        QVERIFY(QFile::remove(path));
+    else
+        QVERIFY(QFile::resize(path, keep));
     useinfo(w, [&](frminfo *p) {
-        QVERIFY(p->txtauthor->text().isEmpty());
-        QVERIFY(p->txtcatagory->text().isEmpty());
-        p->cmdcancel_Click();
+        QCOMPARE(p->txtauthor->text(), QStringLiteral("Mo"));
+        QCOMPARE(p->txtcatagory->text(), QStringLiteral("Mem"));
+        p->txtauthor->setText(QStringLiteral("New"));
+        p->cmdok_Click();
     });
-    QCOMPARE(modquiz::state().qbheader, makeheader(1, "Mem", "Mo"));
+    QCOMPARE(modquiz::state().qbheader, makeheader(1, "Mem", "New"));
     QVERIFY2(script.done(), script.problem());
+
+    if (keep >= 0) // the file changed behind the program: the save asks first
+        script.expect({"The file vanish.Q was changed by another program since it was opened. "
+                       "Overwrite it?",
+                       Yes, "Save", YesNo});
+    w.cmdsave_Click();
+    QVERIFY2(script.done(), script.problem());
+    QBookHeader saved;
+    QList<QuestionRecord> questions;
+    QVERIFY(modquiz::parsebook(filebytes(path), saved, questions));
+    QCOMPARE(saved, makeheader(1, "Mem", "New"));
 }
 
 QTEST_MAIN(tst_info)

@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -55,6 +56,7 @@ private slots:
     void enterInEmptyBoxes();
     void overwrite_data();
     void overwrite();
+    void overwriteLinkLeavesItsTarget();
     void cannotCreate_data();
     void cannotCreate();
     void headerWriteFails();
@@ -233,6 +235,32 @@ void tst_newquiz::overwrite()
         QCOMPARE(modquiz::lastquestion(), 2);
     }
     QVERIFY2(script.done(), script.problem());
+}
+
+// "Overwrite?" is about the name in the folder: a link there gives way to the new book, and
+// the file it led to, elsewhere, stays as it was.
+void tst_newquiz::overwriteLinkLeavesItsTarget()
+{
+    TestEnvironment env;
+    ScriptedMessages script({{"File already exists! Overwrite?", Ok, "Overwrite?", OkCancel}});
+    frmquiz w;
+    w.Form_Load({});
+    QVERIFY(QDir(env.folder()).mkdir("elsewhere"));
+    const QString real = env.writebook("elsewhere/real.Q", makeheader(3), makequestions(3));
+    const QByteArray realbytes = filebytes(real);
+    QVERIFY(QFile::link(real, env.path("old.Q")));
+
+    usenewquiz(w, [&](frmnewquiz *p) {
+        p->txtname->setText("old");
+        p->txtcatagory->setText("New");
+        p->txtauthor->setText("Nina");
+        p->cmdcreate_Click();
+    });
+    QVERIFY2(script.done(), script.problem());
+    QCOMPARE(filebytes(real), realbytes);
+    QVERIFY(!QFileInfo(env.path("old.Q")).isSymLink());
+    QCOMPARE(filebytes(env.path("old.Q")), headeronly("New", "Nina"));
+    QVERIFY(w.picedit->isVisibleTo(&w));
 }
 
 void tst_newquiz::cannotCreate_data()

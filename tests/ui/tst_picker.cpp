@@ -78,6 +78,7 @@ private slots:
     void unreadableBook_data();
     void unreadableBook();
     void vanishedFileOnClick();
+    void onlyRegularFilesListedAndPreviewed();
     void clickThenCancelWhileRunning();
     void enterAndEscKeys();
     void closeBoxActsLikeCancel();
@@ -345,6 +346,40 @@ void tst_picker::vanishedFileOnClick()
         QCOMPARE(p->txtfname->text(), QStringLiteral("gone.Q"));
         QCOMPARE(modquiz::state().qbpath, QStringLiteral("gone.Q"));
         QVERIFY(p->labcatagory->text().isEmpty());
+        p->cmdcancel_Click();
+    });
+    QVERIFY2(script.done(), script.problem());
+}
+
+// Names that lead to a pipe or a device cannot be opened and are not listed; a failed preview
+// leaves nothing of the file shown before; a count that reads as negative shows the number of
+// questions the file holds.
+void tst_picker::onlyRegularFilesListedAndPreviewed()
+{
+    TestEnvironment env;
+    ScriptedMessages script({{"File not found"}});
+    frmquiz w;
+    w.Form_Load({});
+    env.writebook("a.Q", makeheader(-32768, "Art", "Ada"), makequestions(2));
+    env.writebook("b.Q", makeheader(1), makequestions(1));
+    QVERIFY(makefifo(env.path("pipe.Q")));
+    QVERIFY(makedevice(env.path("device.Q")));
+    QVERIFY(QFile::link(env.path("pipe.Q"), env.path("topipe.Q")));
+    QVERIFY(QFile::link(env.path("device.Q"), env.path("todevice.Q")));
+    QVERIFY(QFile::link(env.path("nothing"), env.path("dangling.Q")));
+
+    usepicker(w, Mode::Edit, [&](frmeditquiz *p) {
+        QCOMPARE(listed(p->fileditquiz), (QStringList{"a.Q", "b.Q"}));
+        QVERIFY(p->fileditquiz->selectname("a.Q"));
+        QCOMPARE(p->labcatagory->text(), QStringLiteral("Art"));
+        QCOMPARE(p->labcount->text(), QStringLiteral("2"));
+
+        QVERIFY(QFile::remove(env.path("b.Q")));
+        QVERIFY(makefifo(env.path("b.Q")));
+        QVERIFY(p->fileditquiz->selectname("b.Q"));
+        QVERIFY(p->labcatagory->text().isEmpty());
+        QVERIFY(p->labauthor->text().isEmpty());
+        QVERIFY(p->labcount->text().isEmpty());
         p->cmdcancel_Click();
     });
     QVERIFY2(script.done(), script.problem());

@@ -163,7 +163,11 @@ void BookList::setfolder(const QString &folder)
     QDir dir(folder);
     dir.setNameFilters({QStringLiteral("*.q")});
     // Name filters ignore letter case unless told otherwise, so "*.q" finds ".Q" books too.
-    addItems(dir.entryList(QDir::Files, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware));
+    QStringList names =
+        dir.entryList(QDir::Files, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
+    // Only what leads to a regular file: a link to a pipe or a device cannot be opened.
+    names.removeIf([&dir](const QString &name) { return !QFileInfo(dir.filePath(name)).isFile(); });
+    addItems(names);
 }
 
 QString BookList::selectedname() const

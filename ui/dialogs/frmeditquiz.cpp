@@ -142,6 +142,9 @@ void frmeditquiz::fileditquiz_Click()
     modquiz::closebook();
     txtfname->setText(fileditquiz->selectedname());
     state.qbpath = txtfname->text();
+    // A preview that fails must not leave the file selected before on show.
+    for (QLabel *value : {labcatagory, labauthor, labcount})
+        setvalue(value, QString());
     if (!platform::normalfileexists(state.qbpath)) {
         platform::msgbox(QStringLiteral("File not found"));
         return;

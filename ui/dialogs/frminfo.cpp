@@ -40,11 +40,14 @@ frminfo::frminfo(frmquiz *main, QWidget *parent) : QDialog(parent), m_main(main)
 void frminfo::Form_Load()
 {
     auto &state = modquiz::state();
-    // The values come from the file, not from memory: an earlier OK that was not saved is
-    // replaced by what the file holds.
-    if (!modquiz::previewheader(state.qbpath)) {
+    // The category and author come from the file, not from memory: an earlier OK that was not
+    // saved is replaced by what the file holds. Nothing else of the header is taken from it,
+    // and a file that holds no header (emptied or removed by another program) changes nothing.
+    if (const std::optional<QBookHeader> stored = modquiz::storedheader(state.qbpath)) {
+        state.qbheader.category = stored->category;
+        state.qbheader.author = stored->author;
+    } else {
         platform::msgbox(QStringLiteral("Error: Cannot open file"));
-        return;
     }
     txtauthor->setText(state.qbheader.author);
     txtcatagory->setText(state.qbheader.category);

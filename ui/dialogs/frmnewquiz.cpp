@@ -147,8 +147,10 @@ bool frmnewquiz::createfile(bool replacing)
     if (replacing) {
         // The new book is written beside the old one and takes its place only when complete,
         // so a book that cannot be created leaves the old one as it was.
+        // A link under the name is what gets replaced, not the file it leads to.
         const QByteArray header = qbook::encodeheader(modquiz::state().qbheader);
-        if (platform::replacefile(path, header) != platform::ReplaceResult::Ok) {
+        if (platform::replacefile(path, header, platform::LinkHandling::ReplaceLink) !=
+            platform::ReplaceResult::Ok) {
             error("Error Opening file");
             return false;
         }

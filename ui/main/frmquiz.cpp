@@ -242,13 +242,20 @@ void frmquiz::openfromcommandline(const QString &path, bool editing)
         platform::msgbox(QStringLiteral("Error: Cannot open file"));
         return;
     }
-    if (!modquiz::loadbook()) {
+    // The type mark is judged from the header alone, before any record is read: a large file
+    // that is no book costs nothing.
+    if (!modquiz::loadheader()) {
         platform::msgbox(QStringLiteral("Error: cannot read file"));
         platform::closeall();
         return;
     }
     if (s.qbheader.magic != QLatin1String(qbook::magicmark)) {
         platform::msgbox(QStringLiteral("Error : Invalid file type"));
+        platform::closeall();
+        return;
+    }
+    if (!modquiz::loadbook()) {
+        platform::msgbox(QStringLiteral("Error: cannot read file"));
         platform::closeall();
         return;
     }
@@ -320,11 +327,6 @@ bool frmquiz::pickerineditmode()
 void frmquiz::showeditpanel()
 {
     picedit->show();
-}
-
-void frmquiz::showmessage(const QString &text, const QString &title)
-{
-    platform::msgbox(text, platform::Buttons::Ok, title);
 }
 
 frmeditquiz *frmquiz::picker()

@@ -62,6 +62,10 @@ public:
     // keeps them. False only when the answer was Cancel.
     [[nodiscard]] bool saveprompt();
 
+    // Before a save: asks when another program changed the file since it was opened, and when
+    // texts would be cut. False when the user keeps the file as it is.
+    [[nodiscard]] bool savewanted();
+
     // --- Run panel ----------------------------------------------------------------------------
     void showquestion();
     void firstquestion() override;
@@ -119,7 +123,6 @@ public:
     [[nodiscard]] bool startedwithcommandline() const override;
     [[nodiscard]] bool pickerineditmode() override;
     void showeditpanel() override;
-    void showmessage(const QString &text, const QString &title) override;
 
     // The picker: created hidden in Edit mode when first needed, discarded when it closes.
     frmeditquiz *picker();

@@ -134,6 +134,10 @@ void frmquiz::fillboxes()
     }
     for (int i = 0; i < 4; ++i) {
         const QSignalBlocker block(txtans[i]);
+        // A longer answer from a book made elsewhere shows whole instead of being cut here
+        // without a word; Save says that it will be shortened.
+        txtans[i]->setMaxLength(
+            std::max<int>(qbook::maxtextbytes, static_cast<int>(q.answers[i].size())));
         txtans[i]->setText(q.answers[i]);
     }
     // The one-character limit is for typing; a stored number of several digits must show
@@ -398,12 +402,43 @@ void frmquiz::cmdsave_Click()
 {
     auto &s = modquiz::state();
     cmdadd_Click();
+    // The user kept the file as it is: the book stays in memory, unsaved.
+    if (!savewanted())
+        return;
     if (modquiz::savebook()) {
         s.qbchanged = false;
         return;
     }
     platform::msgbox(QStringLiteral("Error saving file"), platform::Buttons::Ok,
                      QStringLiteral("Error"));
+}
+
+bool frmquiz::savewanted()
+{
+    const auto &s = modquiz::state();
+    if (modquiz::changedondisk()) {
+        const auto answer = platform::msgbox(
+            QStringLiteral("The file ") + s.qbpath +
+                QStringLiteral(" was changed by another program since it was opened. "
+                               "Overwrite it?"),
+            platform::Buttons::YesNo, QStringLiteral("Save"));
+        if (answer != platform::Answer::Yes)
+            return false;
+    }
+    if (const int overlong = modquiz::overlongtexts(); overlong > 0) {
+        const QString text =
+            overlong == 1 ? QStringLiteral("1 text is longer than %1 bytes and will be shortened. "
+                                           "Save anyway?")
+                                .arg(qbook::maxtextbytes)
+                          : QStringLiteral("%1 texts are longer than %2 bytes and will be "
+                                           "shortened. Save anyway?")
+                                .arg(overlong)
+                                .arg(qbook::maxtextbytes);
+        if (platform::msgbox(text, platform::Buttons::OkCancel, QStringLiteral("Save")) !=
+            platform::Answer::Ok)
+            return false;
+    }
+    return true;
 }
 
 bool frmquiz::saveprompt()
