@@ -181,11 +181,12 @@ private:
     {
         if (!m_painter || !row.layout)
             return;
-        row.layout->lineAt(row.line).draw(m_painter, QPointF(row.x, m_y));
+        // The label first, so that a reader copying the text gets "A Paris", not "Paris A".
         if (!row.label.isEmpty()) {
             m_painter->setFont(*row.labelfont);
             m_painter->drawText(QPointF(row.labelx, m_y + row.ascent), row.label);
         }
+        row.layout->lineAt(row.line).draw(m_painter, QPointF(row.x, m_y));
     }
 
     void footer()
