@@ -376,6 +376,14 @@ bool writepdf(const QString &path, const QBookHeader &header,
             *error = QStringLiteral("the PDF could not be started");
         return false;
     }
+    // A write that failed on the way (a full disk) is seen here only: the PDF writer does not
+    // report it, and the buffered rest must reach the disk before the file replaces the old.
+    if (!file.flush() || file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = QStringLiteral("not every byte could be written (is the disk full?)");
+        file.cancelWriting();
+        return false;
+    }
     if (!file.commit()) {
         if (error)
             *error = file.errorString();
