@@ -6,9 +6,11 @@ set -euo pipefail
 
 packages=(cmake make g++ pkg-config qt6-base-dev qt6-qpa-plugins fonts-liberation2)
 if [ "${1:-}" = test ]; then
-    # End-to-end tests in a real X window, the installed files, the accessibility tree.
+    # End-to-end tests in a real X window, the installed files, the accessibility tree, and
+    # printed exams read back from their PDFs.
     packages+=(xvfb xauth xdotool x11-utils imagemagick desktop-file-utils shared-mime-info
-               dbus at-spi2-core python3 python3-gi gir1.2-atspi-2.0 libasan8 libubsan1)
+               dbus at-spi2-core python3 python3-gi gir1.2-atspi-2.0 libasan8 libubsan1
+               poppler-utils)
 fi
 
 missing=()
