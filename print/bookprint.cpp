@@ -57,10 +57,43 @@ bool blank(const QString &text)
     return text.trimmed().isEmpty();
 }
 
-// One printed line: a laid-out text line, or blank space when layout is null. A label (the
-// question's number, the answer's letter) may stand on the line's baseline to its left.
+// What a font tells without laying text out: the height of a line, and an upper bound of
+// the width of a text in Windows-1252 (the widest of its characters times its length).
+struct Oneline
+{
+    Oneline(const QFont &font, QPaintDevice *device)
+    {
+        QTextLayout layout(QStringLiteral("\u00c1g"), font, device);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        line.setLineWidth(1e6);
+        height = line.height();
+        ascent = line.ascent();
+        layout.endLayout();
+        const QFontMetricsF metrics(font, device);
+        for (char16_t c = 0x20; c <= 0xff; ++c)
+            widest = std::max(widest, metrics.horizontalAdvance(QChar(c)));
+    }
+
+    // True when text surely fits on one line of width. Only Latin-1 counts, which the print
+    // fonts have: another character could come from a wider or taller fallback font.
+    [[nodiscard]] bool fits(const QString &text, qreal width) const
+    {
+        if ((text.size() + 1) * widest > width)
+            return false;
+        return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() <= 0xff; });
+    }
+
+    qreal height = 0;
+    qreal ascent = 0;
+    qreal widest = 0;
+};
+
+// One printed line: a line of text (laid out when it is to be drawn), or blank space. A
+// label (the question's number, the answer's letter) may stand on its baseline to its left.
 struct Row
 {
+    bool text = false;
     const QTextLayout *layout = nullptr;
     int line = 0;
     qreal x = 0;
@@ -78,14 +111,26 @@ class Block
 public:
     explicit Block(QPaintDevice *device) : m_device(device) {}
 
-    // Adds text wrapped to width at x, the label on its first line.
+    // Adds text wrapped to width at x, the label on its first line. With oneline, a
+    // paragraph that surely fits on one line is only counted, not laid out: for counting
+    // pages, where laying every text out would take most of the time.
     void addtext(const QString &text, const QFont &font, qreal x, qreal width,
-                 const QString &label = {}, const QFont *labelfont = nullptr, qreal labelx = 0)
+                 const QString &label = {}, const QFont *labelfont = nullptr, qreal labelx = 0,
+                 const Oneline *oneline = nullptr)
     {
         QTextOption option;
         option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         bool first = true;
         for (const QString &paragraph : paragraphs(text)) {
+            if (oneline && oneline->fits(paragraph, width)) {
+                Row row;
+                row.text = true;
+                row.height = oneline->height;
+                row.ascent = oneline->ascent;
+                m_rows.push_back(row);
+                first = false;
+                continue;
+            }
             QTextLayout &layout = m_layouts.emplace_back(paragraph, font, m_device);
             layout.setTextOption(option);
             layout.beginLayout();
@@ -94,6 +139,7 @@ public:
                 // Each line is drawn on its own, wherever the page puts it.
                 line.setPosition(QPointF(0, 0));
                 Row row;
+                row.text = true;
                 row.layout = &layout;
                 row.line = line.lineNumber();
                 row.x = x;
@@ -156,7 +202,7 @@ public:
         if (m_y > 0 && m_y + height > m_bottom && height <= m_bottom)
             newpage();
         for (const Row &row : block.rows()) {
-            if (row.layout && m_y > 0 && m_y + row.height > m_bottom)
+            if (row.text && m_y > 0 && m_y + row.height > m_bottom)
                 newpage();
             draw(row);
             m_y += row.height;
@@ -241,20 +287,30 @@ void placetitle(Pager &pager, QPagedPaintDevice &device, const Fonts &fonts,
 }
 
 // Question k with its answers, the empty slots left out; the letters keep their slots.
-void placequestion(Pager &pager, QPagedPaintDevice &device, const Fonts &fonts, qreal numwidth,
-                   qreal letterwidth, int k, const QuestionRecord &record)
+// Where a question's parts go; with the Oneline measures when pages are only counted.
+struct QuestionStyle
+{
+    qreal numwidth = 0;
+    qreal letterwidth = 0;
+    qreal spacing = 0;
+    const Oneline *question = nullptr;
+    const Oneline *answer = nullptr;
+};
+
+void placequestion(Pager &pager, QPagedPaintDevice &device, const Fonts &fonts,
+                   const QuestionStyle &style, int k, const QuestionRecord &record)
 {
     const qreal width = pager.width();
     Block block(&device);
-    block.addtext(record.question, fonts.question, numwidth, width - numwidth,
-                  QString::number(k) + QLatin1Char('.'), &fonts.question, 0);
-    block.addspace(QFontMetricsF(fonts.text, &device).height() * 0.25);
+    block.addtext(record.question, fonts.question, style.numwidth, width - style.numwidth,
+                  QString::number(k) + QLatin1Char('.'), &fonts.question, 0, style.question);
+    block.addspace(style.spacing);
+    const qreal x = style.numwidth + style.letterwidth;
     for (int i = 0; i < 4; ++i) {
         if (blank(record.answers[i]))
             continue;
-        const qreal x = numwidth + letterwidth;
         block.addtext(record.answers[i], fonts.text, x, width - x, answerletter(i + 1), &fonts.text,
-                      numwidth);
+                      style.numwidth, style.answer);
     }
     pager.place(block);
 }
@@ -309,12 +365,20 @@ int paginate(QPagedPaintDevice &device, QPainter *painter, int pages, const QBoo
 
     const QFontMetricsF bold(fonts.question, &device);
     const QFontMetricsF text(fonts.text, &device);
-    const qreal numwidth =
+    const Oneline question(fonts.question, &device);
+    const Oneline answer(fonts.text, &device);
+    QuestionStyle style;
+    style.numwidth =
         bold.horizontalAdvance(QString::number(count) + QLatin1Char('.')) + bold.averageCharWidth();
-    const qreal letterwidth = text.horizontalAdvance(QLatin1Char('D')) * 2.2;
+    style.letterwidth = text.horizontalAdvance(QLatin1Char('D')) * 2.2;
+    style.spacing = text.height() * 0.25;
+    if (!painter) {
+        style.question = &question;
+        style.answer = &answer;
+    }
     const qreal gap = text.height() * 0.8;
     for (int k = 1; k <= count; ++k) {
-        placequestion(pager, device, fonts, numwidth, letterwidth, k, questions[k]);
+        placequestion(pager, device, fonts, style, k, questions[k]);
         pager.skip(gap);
     }
     if (options.answerkey && count > 0)
