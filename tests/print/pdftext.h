@@ -2,50 +2,29 @@
 
 #include <QProcess>
 #include <QRegularExpression>
-#include <QString>
-#include <QStringList>
 #include <QTest>
 
-// Reading a PDF back with poppler's tools (poppler-utils).
+// Reading a PDF back with poppler-utils; a missing tool fails the running test.
+inline QString poppler(const QString &tool, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(tool, arguments);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        QTest::qFail(qPrintable(tool + " failed or is missing"), __FILE__, __LINE__);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
 
-// The text of the PDF in the order it was drawn (pdftotext -raw), or an empty text when the
-// tool fails; a missing tool fails the running test.
+// The text in the order it was drawn, pages separated by form feeds.
 inline QString pdftext(const QString &path)
 {
-    QProcess tool;
-    tool.start(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), QStringLiteral("-enc"),
-                                             QStringLiteral("UTF-8"), path, QStringLiteral("-")});
-    if (!tool.waitForFinished(60000) || tool.exitCode() != 0) {
-        QTest::qFail("pdftotext failed or is missing (poppler-utils)", __FILE__, __LINE__);
-        return {};
-    }
-    return QString::fromUtf8(tool.readAllStandardOutput());
+    return poppler("pdftotext", {"-raw", "-enc", "UTF-8", path, "-"});
 }
 
-// Runs of white space as one blank: lines that wrap read as one text.
-inline QString flattened(const QString &text)
-{
-    return text.simplified();
-}
-
-// A field of pdfinfo's report ("Pages", "Page size"), or an empty text.
+// A field of pdfinfo's report: "Pages", "Page size".
 inline QString pdfinfo(const QString &path, const QString &field)
 {
-    QProcess tool;
-    tool.start(QStringLiteral("pdfinfo"), {path});
-    if (!tool.waitForFinished(60000) || tool.exitCode() != 0) {
-        QTest::qFail("pdfinfo failed or is missing (poppler-utils)", __FILE__, __LINE__);
-        return {};
-    }
-    const QRegularExpression line(QStringLiteral("^") + QRegularExpression::escape(field) +
-                                      QStringLiteral(":\\s*(.*)$"),
-                                  QRegularExpression::MultilineOption);
-    return line.match(QString::fromUtf8(tool.readAllStandardOutput())).captured(1).trimmed();
-}
-
-inline int pdfpages(const QString &path)
-{
-    return pdfinfo(path, QStringLiteral("Pages")).toInt();
+    const QRegularExpression line("^" + field + ":\\s*(.*)$", QRegularExpression::MultilineOption);
+    return line.match(poppler("pdfinfo", {path})).captured(1).trimmed();
 }
 
 // The first of texts that does not follow the one before it in haystack; empty when all do.
@@ -53,10 +32,10 @@ inline QString missinginorder(const QString &haystack, const QStringList &texts)
 {
     qsizetype from = 0;
     for (const QString &text : texts) {
-        const qsizetype at = haystack.indexOf(text, from);
-        if (at < 0)
+        from = haystack.indexOf(text, from);
+        if (from < 0)
             return text;
-        from = at + text.size();
+        from += text.size();
     }
     return {};
 }

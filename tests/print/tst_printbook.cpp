@@ -1,5 +1,5 @@
 // A book printed as an exam: read back from the PDF, every question, answer and key entry is
-// there and in order, the key can be left out, and the pages add up.
+// there and in order, questions stay whole on a page, the key can be left out.
 
 #include "bookprint.h"
 #include "pdftext.h"
@@ -9,24 +9,14 @@
 
 namespace {
 
-// questions as the working state holds them: index 0 unused.
-QList<QuestionRecord> held(const QList<QuestionRecord> &records)
-{
-    QList<QuestionRecord> questions{QuestionRecord{}};
-    questions += records;
-    return questions;
-}
-
-QString writeexam(const TestEnvironment &env, const QList<QuestionRecord> &records, bool key,
-                  const QPageSize &size = QPageSize(QPageSize::A4))
+// Writes the records (held as the working state holds them: index 0 unused) as a PDF.
+QString writeexam(const TestEnvironment &env, const QList<QuestionRecord> &records, bool key)
 {
     const QString path = env.path(key ? "key.pdf" : "nokey.pdf");
-    bookprint::PrintOptions options;
-    options.answerkey = key;
     QString error;
-    const bool written = bookprint::writepdf(path, makeheader(records.size(), "Geography", "Ann"),
-                                             held(records), options, size, &error);
-    if (!written)
+    if (!bookprint::writepdf(path, makeheader(records.size(), "Geography", "Ann"),
+                             QList<QuestionRecord>{{}} + records, {key}, QPageSize(QPageSize::A4),
+                             &error))
         QTest::qFail(qPrintable(error), __FILE__, __LINE__);
     return path;
 }
@@ -39,7 +29,6 @@ class tst_printbook : public QObject
 
 private slots:
     void everyTextInOrder();
-    void keyLeftOut();
     void pageCounts_data();
     void pageCounts();
     void questionLongerThanAPage();
@@ -50,44 +39,26 @@ void tst_printbook::everyTextInOrder()
 {
     TestEnvironment env;
     QList<QuestionRecord> records = makequestions(5);
-    records[0].question = QStringLiteral("First line\r\nSecond line");
+    records[0].question = "First line\r\nSecond line";
     records[1].answers[2].clear(); // an empty slot: no "C" for question 2
     records[2].question =
-        QStringLiteral("Caf\u00e9 costs \u20ac5 ") + QStringLiteral("word ").repeated(60);
+        QStringLiteral("Caf\u00e9 costs \u20ac5 ") + QString("word ").repeated(60);
     records[3].correct = 0; // outside 1-4: the key cannot name a letter
     const QString text = pdftext(writeexam(env, records, true));
-    const QString flat = flattened(text);
 
     QStringList expected{"Geography", "Author: Ann", "Questions: 5", "Name:", "Date:"};
     for (int k = 1; k <= 5; ++k) {
         const QuestionRecord &r = records[k - 1];
-        expected += QStringLiteral("%1. %2").arg(k).arg(flattened(r.question));
+        expected += QString("%1. %2").arg(k).arg(r.question.simplified());
         for (int i = 0; i < 4; ++i) {
             if (!r.answers[i].isEmpty())
-                expected += QStringLiteral("%1 %2").arg(QChar('A' + i)).arg(r.answers[i]);
+                expected += QString("%1 %2").arg(QChar('A' + i)).arg(r.answers[i]);
         }
     }
     expected += {"Answer Key", "1 A, 2 B, 3 C, 4 ?, 5 A"};
-    QCOMPARE(missinginorder(flat, expected), QString());
-
-    // The stored line break stays a line break; the answer left empty has no letter.
-    QVERIFY(text.contains(QRegularExpression("First line *\n *Second line")));
-    QVERIFY(!flat.contains("C Answer 2.3"));
-    QVERIFY(!flat.contains(QRegularExpression("Answer 2\\.2 C ")));
-    QCOMPARE(pdfinfo(env.path("key.pdf"), "Page size"), QStringLiteral("595 x 842 pts (A4)"));
-}
-
-void tst_printbook::keyLeftOut()
-{
-    TestEnvironment env;
-    const QList<QuestionRecord> records = makequestions(3);
-    const QString withkey = writeexam(env, records, true);
-    const QString without = writeexam(env, records, false);
-    const QString text = flattened(pdftext(without));
-    QCOMPARE(missinginorder(text, {"1. Question 1", "C Answer 3.3"}), QString());
-    QVERIFY(!text.contains("Answer Key"));
-    QVERIFY(!text.contains("1 A,"));
-    QCOMPARE(pdfpages(withkey), pdfpages(without) + 1);
+    QCOMPARE(missinginorder(text.simplified(), expected), QString());
+    QVERIFY(text.contains("First line\nSecond line"));
+    QVERIFY(text.contains("B Answer 2.2\nD Answer 2.4"));
 }
 
 void tst_printbook::pageCounts_data()
@@ -109,41 +80,38 @@ void tst_printbook::pageCounts()
     TestEnvironment env;
     const QList<QuestionRecord> records = makequestions(questions);
     const QString path = writeexam(env, records, true);
-    const int pages = pdfpages(path);
-    const int exam = pdfpages(writeexam(env, records, false));
-    QVERIFY2(exam >= fewest && exam <= most, qPrintable(QString::number(exam)));
-    // The key of up to 500 questions fits on one page of its own.
-    QCOMPARE(pages, exam + 1);
+    const QString exam = writeexam(env, records, false);
+    const int pages = pdfinfo(path, "Pages").toInt();
+    const int exampages = pdfinfo(exam, "Pages").toInt();
+    QVERIFY2(exampages >= fewest && exampages <= most, qPrintable(QString::number(exampages)));
+    QCOMPARE(pages, exampages + 1); // up to 500 entries fit on the key's page
+    QVERIFY(!pdftext(exam).contains("Answer Key"));
 
-    // A question stays on one page with its answers.
-    const QStringList pageTexts = pdftext(path).split(QLatin1Char('\f'));
-    const auto pageOf = [&](const QString &what) {
-        for (qsizetype p = 0; p < pageTexts.size(); ++p) {
-            if (flattened(pageTexts[p]).contains(what))
+    const QStringList pagetexts = pdftext(path).split('\f');
+    const auto pageof = [&](const QString &what) {
+        for (qsizetype p = 0; p < pagetexts.size(); ++p) {
+            if (pagetexts[p].simplified().contains(what))
                 return p;
         }
         return qsizetype(-1);
     };
-    for (int k = 1; k <= questions; ++k) {
-        const qsizetype page = pageOf(QStringLiteral("%1. Question %1 ").arg(k));
-        QVERIFY(page >= 0);
-        QCOMPARE(pageOf(QStringLiteral("D Answer %1.4 ").arg(k)), page);
-    }
-
-    // Every page carries "n / N" at its foot, every question and key entry is there.
-    const QString text = flattened(pageTexts.join(QLatin1Char(' ')));
     QStringList expected;
-    for (int k = 1; k <= questions; ++k)
-        expected += QStringLiteral("%1. Question %1").arg(k);
     QString key;
-    for (int k = 1; k <= questions; ++k)
-        key += QStringLiteral("%1 %2, ").arg(k).arg(QChar('A' + (k - 1) % 4));
+    for (int k = 1; k <= questions; ++k) {
+        // Whole on one page with its answers.
+        const qsizetype page = pageof(QString("%1. Question %1 ").arg(k));
+        QVERIFY(page >= 0);
+        QCOMPARE(pageof(QString("D Answer %1.4 ").arg(k)), page);
+        expected += QString("%1. Question %1").arg(k);
+        key += QString("%1 %2, ").arg(k).arg(QChar('A' + (k - 1) % 4));
+    }
     key.chop(2);
     expected += {"Answer Key", key};
+    const QString text = pagetexts.join(' ').simplified();
     QCOMPARE(missinginorder(text, expected), QString());
-    QStringList feet;
+    QStringList feet; // "n / N", N counted before the first page was drawn
     for (int n = 1; n <= pages; ++n)
-        feet += QStringLiteral("%1 / %2").arg(n).arg(pages);
+        feet += QString("%1 / %2").arg(n).arg(pages);
     QCOMPARE(missinginorder(text, feet), QString());
 }
 
@@ -153,11 +121,11 @@ void tst_printbook::questionLongerThanAPage()
     QList<QuestionRecord> records = makequestions(2);
     QStringList lines;
     for (int i = 1; i <= 150; ++i)
-        lines += QStringLiteral("Line %1 of a long question").arg(i);
+        lines += QString("Line %1 of a long question").arg(i);
     records[0].question = lines.join("\r\n");
     const QString path = writeexam(env, records, false);
-    QVERIFY(pdfpages(path) >= 3);
-    QCOMPARE(missinginorder(flattened(pdftext(path)),
+    QVERIFY(pdfinfo(path, "Pages").toInt() >= 3);
+    QCOMPARE(missinginorder(pdftext(path).simplified(),
                             lines + QStringList{"A Answer 1.1", "2. Question 2"}),
              QString());
 }
@@ -170,10 +138,6 @@ void tst_printbook::pageSizeFollowsLocale()
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     QCOMPARE(bookprint::defaultpagesize().id(), QPageSize::A4);
     QLocale::setDefault(old);
-
-    TestEnvironment env;
-    const QString path = writeexam(env, makequestions(1), true, QPageSize(QPageSize::Letter));
-    QCOMPARE(pdfinfo(path, "Page size"), QStringLiteral("612 x 792 pts (letter)"));
 }
 
 QTEST_MAIN(tst_printbook)
