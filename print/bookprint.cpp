@@ -58,7 +58,7 @@ bool blank(const QString &text)
 }
 
 // What a font tells without laying text out: the height of a line, and an upper bound of
-// the width of a text in Windows-1252 (the widest of its characters times its length).
+// the width of a Latin-1 text (the widest of those characters times the text's length).
 struct Oneline
 {
     Oneline(const QFont &font, QPaintDevice *device)
@@ -286,7 +286,6 @@ void placetitle(Pager &pager, QPagedPaintDevice &device, const Fonts &fonts,
     pager.place(block);
 }
 
-// Question k with its answers, the empty slots left out; the letters keep their slots.
 // Where a question's parts go; with the Oneline measures when pages are only counted.
 struct QuestionStyle
 {
@@ -297,6 +296,7 @@ struct QuestionStyle
     const Oneline *answer = nullptr;
 };
 
+// Question k with its answers, the empty slots left out; the letters keep their slots.
 void placequestion(Pager &pager, QPagedPaintDevice &device, const Fonts &fonts,
                    const QuestionStyle &style, int k, const QuestionRecord &record)
 {
@@ -342,7 +342,8 @@ void placekey(Pager &pager, QPagedPaintDevice &device, const Fonts &fonts,
         if (k < last)
             entry += QLatin1Char(',');
         const qreal advance = metrics.horizontalAdvance(entry + QLatin1Char(' '));
-        if (!line.isEmpty() && used + advance > width) {
+        // A little room to spare: the line as a whole may come out wider than its parts.
+        if (!line.isEmpty() && used + advance > width * 0.97) {
             line.chop(1); // the blank after the last comma
             flush();
         }
