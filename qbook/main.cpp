@@ -1,6 +1,7 @@
 // qbook: reads quiz books and moves their questions to and from other formats, without a
 // display. It answers --help and --version, then hands the arguments to one sub-command.
 #include "bookcommands.h"
+#include "printcommand.h"
 
 #include <QCoreApplication>
 
@@ -19,6 +20,13 @@ int withcore(int &argc, char **argv, Command command, const QStringList &argumen
     return command(arguments);
 }
 
+// print lays text out in fonts, which a core-only application cannot give: it makes its own
+// application object on the offscreen platform.
+int withgui(int &argc, char **argv, Command, const QStringList &)
+{
+    return qbookprint(argc - 2, argv + 2);
+}
+
 struct Subcommand
 {
     const char *name;
@@ -31,6 +39,7 @@ const std::array subcommands = {
     Subcommand{"check", withcore, cli::check},
     Subcommand{"export", withcore, cli::exportbook},
     Subcommand{"import", withcore, cli::importbook},
+    Subcommand{"print", withgui, nullptr},
 };
 
 const char helptext[] =
@@ -38,6 +47,7 @@ const char helptext[] =
     "       qbook check BOOK.Q...\n"
     "       qbook export BOOK.Q [-f FORMAT] [-o OUT] [--force]\n"
     "       qbook import IN [-f FORMAT] -o BOOK.Q [--category TEXT] [--author TEXT] [--force]\n"
+    "       qbook print BOOK.Q -o EXAM.pdf [--no-key] [--page-size A4|Letter]\n"
     "\n"
     "Read quiz books and move their questions to and from GIFT, Aiken, Moodle XML,\n"
     "CSV and JSON.\n"
@@ -50,6 +60,8 @@ const char helptext[] =
     "  export   write a book in another format, to OUT or to standard output\n"
     "  import   make a new book from a file in another format (IN - is standard\n"
     "           input)\n"
+    "  print    write a book as an exam PDF: a title block, the numbered questions\n"
+    "           and, on a page of its own, the answer key\n"
     "\n"
     "Options:\n"
     "  -f, --format=FORMAT  gift, aiken, xml, csv or json; without it the format\n"
@@ -58,6 +70,8 @@ const char helptext[] =
     "      --category=TEXT  the new book's category (default: the one IN names)\n"
     "      --author=TEXT    the new book's author (default: the one IN names)\n"
     "      --force          replace FILE when it exists\n"
+    "      --no-key         (print) leave the answer key out\n"
+    "      --page-size=SIZE (print) A4 or Letter; the locale's size without it\n"
     "  -h, --help           show this help and exit\n"
     "  -v, --version        show the version and exit\n"
     "\n"
@@ -106,7 +120,7 @@ int main(int argc, char *argv[])
     }
 
     if (arguments.isEmpty())
-        return cli::usageerror(QStringLiteral("missing command (info, check, export or import)"));
+        return cli::usageerror(QStringLiteral("missing command (info, check, export, import or print)"));
     for (const Subcommand &subcommand : subcommands) {
         if (arguments.constFirst() == QLatin1String(subcommand.name))
             return subcommand.run(argc, argv, subcommand.command, arguments.mid(1));

@@ -16,10 +16,11 @@ if [ "${1:-}" = package ]; then
 fi
 if [ "${1:-}" = test ]; then
     # End-to-end tests in a real X window, the installed files, the accessibility tree, the
-    # Debian package (built with dpkg-dev's tools, checked by lintian and appstreamcli).
+    # Debian package (built with dpkg-dev's tools, checked by lintian and appstreamcli), and
+    # printed exams read back from their PDFs.
     packages+=(xvfb xauth xdotool x11-utils openbox imagemagick desktop-file-utils shared-mime-info
                dbus at-spi2-core python3 python3-gi gir1.2-atspi-2.0 libasan8 libubsan1
-               lintian appstream dpkg-dev file)
+               lintian appstream dpkg-dev file poppler-utils)
 fi
 
 missing=()

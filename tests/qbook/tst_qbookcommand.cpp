@@ -57,7 +57,7 @@ void tst_qbookcommand::usageErrorsExitTwo_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("message");
-    QTest::newRow("nothing") << QStringList() << "missing command (info, check, export or import)";
+    QTest::newRow("nothing") << QStringList() << "missing command (info, check, export, import or print)";
     QTest::newRow("unknown command") << QStringList{"show", "b.Q"} << "unknown command 'show'";
     QTest::newRow("unknown option")
         << QStringList{"info", "--all", "b.Q"} << "Unknown option 'all'.";

@@ -323,7 +323,7 @@ void tst_recent::newItemsKeepDesignKeys()
                           "&Review Missed Questions", "&Undo Delete"}));
     QCOMPARE(captions(w.mnuquiz),
              QStringList({"&New Quiz", "&Edit Quiz", "&Run Quiz", "", "&Import...", "Expor&t...",
-                          "Recent &Books", "E&xit"}));
+                          "&Print...", "Export as P&DF...", "Recent &Books", "E&xit"}));
     QCOMPARE(w.mnureadme->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_H));
 
     // Access keys differ within each menu; the only shortcut added is F1.
@@ -342,7 +342,7 @@ void tst_recent::newItemsKeepDesignKeys()
             }
         }
     }
-    QCOMPARE(shortcuts.size(), 10);
+    QCOMPARE(shortcuts.size(), 11);
     QVERIFY(shortcuts.contains(QKeySequence(Qt::Key_F1)));
     for (const QAction *action :
          {w.mnushufflequestions, w.mnushuffleanswers, w.mnureviewmissed, w.mnurecent->menuAction()})

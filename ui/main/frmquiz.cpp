@@ -173,6 +173,7 @@ void frmquiz::buildmenus()
                         &frmquiz::mnureadme_Click);
     mnuhelpabout = additem(mnuhelp, "mnuhelpabout", QStringLiteral("&About"), Qt::CTRL | Qt::Key_A,
                            &frmquiz::mnuhelpabout_Click);
+    buildprintmenu();
 }
 
 void frmquiz::Form_Load(const QString &commandline)

@@ -54,6 +54,9 @@ public:
     void mnuinfo_Click();
     void mnureadme_Click();
     void mnuhelpabout_Click();
+    // Print shows the preview with the print dialog; the PDF goes to a file the user names.
+    void mnuquizprint_Click();
+    void mnuquizpdf_Click();
 
     // Closing the main window (close box); false when the user chose to stay.
     [[nodiscard]] bool Form_QueryUnload();
@@ -150,6 +153,8 @@ public:
     QMenu *mnurecent = nullptr;
     QAction *mnurecentclear = nullptr;
     QAction *mnuquizexit = nullptr;
+    QAction *mnuquizprint = nullptr;
+    QAction *mnuquizpdf = nullptr;
     QMenu *mnuedit = nullptr;
     QAction *mnuonechance = nullptr;
     QAction *mnushufflequestions = nullptr;
@@ -204,6 +209,7 @@ protected:
 
 private:
     void buildmenus();
+    void buildprintmenu(); // ui/main/printing.cpp
     void buildrunpanel();  // ui/main/run
     void buildeditpanel(); // ui/main/edit
     void layoutrunpanel(); // stacks the answer rows under the question
