@@ -62,7 +62,7 @@ private:
             m_choices.append(line.sliced(2).trimmed().toString());
             m_state = State::Choices;
         } else if (m_state == State::Question) {
-            m_question += u'\n' + line.toString();
+            m_question += QStringLiteral("\r\n") + line.toString(); // a book's line break
         } else {
             // Neither the next choice nor the answer: this question is damaged; go on at the
             // next one, after a blank line or this one's ANSWER line.

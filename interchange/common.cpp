@@ -175,7 +175,7 @@ QString htmltotext(QStringView html)
     const auto linebreak = [&] {
         while (out.endsWith(u' '))
             out.chop(1);
-        out += u'\n';
+        out += QStringLiteral("\r\n"); // a book's line break
         space = false;
     };
     const qsizetype n = html.size();
@@ -232,10 +232,10 @@ QString htmltotext(QStringView html)
         }
         out += c;
     }
-    while (out.endsWith(u'\n') || out.endsWith(u' '))
+    while (out.endsWith(u'\n') || out.endsWith(u'\r') || out.endsWith(u' '))
         out.chop(1);
     qsizetype start = 0;
-    while (start < out.size() && out[start] == u'\n')
+    while (start < out.size() && (out[start] == u'\r' || out[start] == u'\n'))
         ++start;
     return out.sliced(start);
 }

@@ -42,7 +42,8 @@ enum OnceKey { OnceEncoding = 1, OnceFeedback = 2 };
 [[nodiscard]] QString decodefile(QByteArrayView data, BookBuilder &builder);
 
 // HTML reduced to plain text: tags dropped, entities decoded, white space collapsed as a
-// browser does, <br> and the ends of paragraphs, list items, headings and rows as line breaks.
+// browser does, <br> and the ends of paragraphs, list items, headings and rows as line breaks
+// (CR LF, as a book holds them).
 [[nodiscard]] QString htmltotext(QStringView html);
 
 // The last part of a category path such as "$course$/top/Maths": "//" stands for a "/" inside

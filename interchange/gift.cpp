@@ -28,13 +28,17 @@ QString unescape(QStringView s)
     QString out;
     out.reserve(s.size());
     for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s[i] == u'\n') {
+            out += QStringLiteral("\r\n"); // a book's line break
+            continue;
+        }
         if (s[i] != u'\\' || i + 1 == s.size()) {
             out += s[i];
             continue;
         }
         const QChar next = s[i + 1];
         if (next == u'n') {
-            out += u'\n';
+            out += QStringLiteral("\r\n");
             ++i;
         } else if (QStringView(u"~=#{}:\\").contains(next)) {
             out += next;
@@ -256,15 +260,22 @@ bool looksweighted(const QString &answer)
 }
 
 // A text as GIFT writes it: special characters escaped, line breaks as \n, all on one line.
+// A book's line break is CR LF, which is what \n reads back as; a lone CR or LF is not.
 QString escaped(const QString &text, bool &spaces, bool &returns)
 {
     const QString trimmed = text.trimmed();
     spaces |= trimmed.size() != text.size();
     QString out;
     out.reserve(trimmed.size() + 8);
-    for (const QChar c : trimmed) {
-        if (c == u'\n') {
+    for (qsizetype i = 0; i < trimmed.size(); ++i) {
+        const QChar c = trimmed[i];
+        const bool crlf = c == u'\r' && i + 1 < trimmed.size() && trimmed[i + 1] == u'\n';
+        if (crlf) {
             out += QStringLiteral("\\n");
+            ++i;
+        } else if (c == u'\n') {
+            out += QStringLiteral("\\n");
+            returns = true;
         } else if (c == u'\r') {
             returns = true;
         } else {
@@ -329,7 +340,8 @@ ExportResult writegift(const QBookHeader &header, const QList<QuestionRecord> &q
             result.problems.append(
                 Problem{number, QStringLiteral("spaces at the start or end of a text left out")});
         if (returns)
-            result.problems.append(Problem{number, QStringLiteral("carriage returns left out")});
+            result.problems.append(
+                Problem{number, QStringLiteral("a line break other than CR LF changed")});
         if (weighted)
             result.problems.append(Problem{number, QStringLiteral("an answer starting with \"%n%\" "
                                                                   "reads back as a weight")});

@@ -89,10 +89,10 @@ void tst_formats::giftSyntax()
     const QList<QuestionRecord> expected = {
         record("What is 2+2?", {"4", "3", "5"}, 1),
         record("Grant is _____ in Grant's tomb.", {"buried", "entombed", "living"}, 2),
-        record("Is <b> bold?\nCafé!\nx", {"yes", "no"}, 1),
+        record("Is <b> bold?\r\nCafé!\r\nx", {"yes", "no"}, 1),
         record("Keep *this*", {"a", "b"}, 1),
-        record("Escapes { } : = ~ # \\ and\nbreak, \\q kept\nover two lines", {"a=b", "c~d", "e}f"},
-               1),
+        record("Escapes { } : = ~ # \\ and\r\nbreak, \\q kept\r\nover two lines",
+               {"a=b", "c~d", "e}f"}, 1),
         record("The sun rises in the east.", {"True", "False"}, 1),
         record("False?", {"True", "False"}, 2),
     };
@@ -158,10 +158,10 @@ void tst_formats::severalCategoriesKeepTheFirst()
 void tst_formats::aikenMarksAndLineEnds()
 {
     const QByteArray aiken = "What?\r\nA) one\r\nB)two\r\nC. three\r\nANSWER: C\r\n\r\n\r\n"
-                             "Second line\nA.x\nB. y\nanswer: a\n";
+                             "Second\nline\nA.x\nB. y\nanswer: a\n";
     const ImportResult result = read(aiken, Format::Aiken);
     QCOMPARE(result.questions, (QList<QuestionRecord>{record("What?", {"one", "two", "three"}, 3),
-                                                      record("Second line", {"x", "y"}, 1)}));
+                                                      record("Second\r\nline", {"x", "y"}, 1)}));
     QVERIFY(result.problems.isEmpty());
 }
 

@@ -54,10 +54,10 @@ QString readback(const QString &text, Format format)
 {
     QString out = text;
     switch (format) {
-    case Format::Gift:
+    case Format::Gift: // every line break reads back as CR LF; a lone CR is left out
         out = out.trimmed();
-        out.remove(u'\r');
-        return out;
+        out.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).remove(u'\r');
+        return out.replace(u'\n', QStringLiteral("\r\n"));
     case Format::Aiken:
         out.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(u'\n', u' ');
         return out.trimmed();
