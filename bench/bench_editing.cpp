@@ -2,9 +2,9 @@
 // each must answer well inside one frame. Prints the median and the worst of many runs.
 // Runs offscreen; not a test.
 
-#include "frmquiz.h"
-#include "modquiz.h"
-#include "qbook.h"
+#include "storage/modquiz.h"
+#include "storage/qbook.h"
+#include "ui/main/frmquiz.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 // Aiken: a question line, choices "A) text" or "A. text", then "ANSWER: B"; blank lines
 // between questions.
-#include "common.h"
+#include "interchange/common.h"
 
 namespace interchange::detail {
 namespace {

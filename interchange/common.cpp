@@ -1,6 +1,6 @@
-#include "common.h"
+#include "interchange/common.h"
 
-#include "ansi.h"
+#include "platform/ansi.h"
 
 #include <QHash>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "interchange.h"
+#include "interchange/interchange.h"
 
 #include <QStringView>
 

@@ -1,7 +1,7 @@
 // CSV for spreadsheets (RFC 4180 quoting): a header row naming the columns question,
 // answer1..answer4 and correct, then one question a row. Comma, semicolon or tab, whichever
 // the header row uses.
-#include "common.h"
+#include "interchange/common.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 // GIFT, the plain-text question format of learning platforms: one question a paragraph,
 // "Question text {=right ~wrong ~wrong}", with backslash escapes for its special characters.
-#include "common.h"
+#include "interchange/common.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
-#include "interchange.h"
+#include "interchange/interchange.h"
 
-#include "ansi.h"
-#include "common.h"
+#include "interchange/common.h"
+#include "platform/ansi.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,6 @@
 // Moodle XML: <quiz> holding <question type="..."> elements, texts in <text> children with a
 // format attribute; a <question type="category"> sets the category of the questions after it.
-#include "common.h"
+#include "interchange/common.h"
 
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>

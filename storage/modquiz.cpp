@@ -1,6 +1,6 @@
-#include "modquiz.h"
+#include "storage/modquiz.h"
 
-#include "ansi.h"
+#include "platform/ansi.h"
 
 #include <algorithm>
 #include <functional>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "files.h"
-#include "qbook.h"
+#include "platform/files.h"
+#include "storage/qbook.h"
 
 #include <QList>
 #include <QString>

@@ -1,11 +1,11 @@
 // Start-up with a command line: switch spellings, every refusal with the files it leaves
 // open, the stored One Chance option, and the program's own --help and --version.
-#include "cmdline.h"
-#include "files.h"
-#include "frmquiz.h"
-#include "modquiz.h"
-#include "settings.h"
-#include "testsupport.h"
+#include "app/cmdline.h"
+#include "platform/files.h"
+#include "platform/settings.h"
+#include "storage/modquiz.h"
+#include "tests/support/testsupport.h"
+#include "ui/main/frmquiz.h"
 
 #include <QAction>
 #include <QFile>

@@ -1,6 +1,6 @@
 // The real message box (built, shown offscreen, answered by keys) and the scripted one.
-#include "msgbox.h"
-#include "testsupport.h"
+#include "platform/msgbox.h"
+#include "tests/support/testsupport.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "filedialog.h"
-#include "msgbox.h"
-#include "qbook.h"
+#include "platform/filedialog.h"
+#include "platform/msgbox.h"
+#include "storage/qbook.h"
 
 #include <QList>
 #include <QString>

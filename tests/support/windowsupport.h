@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frmquiz.h"
+#include "ui/main/frmquiz.h"
 
 #include <QPushButton>
 #include <QString>

@@ -2,12 +2,12 @@
 // changes answered Yes, No, Cancel and Yes with a save that fails, and what becomes of a
 // running quiz when New or Edit is given up.
 
-#include "files.h"
-#include "frmeditquiz.h"
-#include "frmnewquiz.h"
-#include "frmquiz.h"
-#include "modquiz.h"
-#include "testsupport.h"
+#include "platform/files.h"
+#include "storage/modquiz.h"
+#include "tests/support/testsupport.h"
+#include "ui/dialogs/frmeditquiz.h"
+#include "ui/dialogs/frmnewquiz.h"
+#include "ui/main/frmquiz.h"
 
 #include <QFile>
 #include <QLabel>

@@ -1,9 +1,9 @@
 // The editing operations of the edit panel as a user goes through them: typing a book with
 // the Enter key, Add, Update, Delete, Undo Delete, Save and Close with its prompt.
 
-#include "tst_editsupport.h"
+#include "tests/ui/tst_editsupport.h"
 
-#include "ansi.h"
+#include "platform/ansi.h"
 
 #include <QAction>
 #include <QApplication>

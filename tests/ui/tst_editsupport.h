@@ -3,9 +3,9 @@
 // What the edit panel's tests share: a main window with a book open for editing, in a private
 // test world.
 
-#include "frmquiz.h"
-#include "modquiz.h"
-#include "testsupport.h"
+#include "storage/modquiz.h"
+#include "tests/support/testsupport.h"
+#include "ui/main/frmquiz.h"
 
 #include <QApplication>
 #include <QPushButton>

@@ -1,12 +1,12 @@
 // The Help and About windows: the read-me text with its headings, a text the user can read
 // and copy but not change, Esc doing nothing, and the About window's placement.
 
-#include "frmabout.h"
-#include "frmhelp.h"
-#include "frmquiz.h"
-#include "msgbox.h"
-#include "testsupport.h"
-#include "twips.h"
+#include "platform/msgbox.h"
+#include "platform/twips.h"
+#include "tests/support/testsupport.h"
+#include "ui/dialogs/frmabout.h"
+#include "ui/dialogs/frmhelp.h"
+#include "ui/main/frmquiz.h"
 
 #include <QFile>
 #include <QPlainTextEdit>

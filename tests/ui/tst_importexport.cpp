@@ -1,13 +1,13 @@
 // The Quiz menu's Import and Export: the menu, the unsaved changes prompt, the file dialogs,
 // files never replaced unasked, the report of what was skipped, how the format is chosen.
 
-#include "files.h"
-#include "frmquiz.h"
-#include "interchange.h"
-#include "modquiz.h"
-#include "recentbooks.h"
-#include "testsupport.h"
-#include "windowsupport.h"
+#include "interchange/interchange.h"
+#include "platform/files.h"
+#include "storage/modquiz.h"
+#include "tests/support/testsupport.h"
+#include "tests/support/windowsupport.h"
+#include "ui/main/frmquiz.h"
+#include "ui/main/recentbooks.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,11 +1,11 @@
 // The Info dialog: the header it shows comes from the file every time it opens, OK changes
 // the book in memory only, and the Enter key moves through its two boxes.
 
-#include "files.h"
-#include "frminfo.h"
-#include "frmquiz.h"
-#include "modquiz.h"
-#include "testsupport.h"
+#include "platform/files.h"
+#include "storage/modquiz.h"
+#include "tests/support/testsupport.h"
+#include "ui/dialogs/frminfo.h"
+#include "ui/main/frmquiz.h"
 
 #include <QAction>
 #include <QFile>

@@ -1,11 +1,11 @@
 // The main window as loaded: its completed layout, size and place, the idle state, and the
 // keyboard (Esc, access keys, menu shortcuts) reaching only what is visible and enabled.
-#include "files.h"
-#include "frmquiz.h"
-#include "modquiz.h"
-#include "settings.h"
-#include "testsupport.h"
-#include "twips.h"
+#include "platform/files.h"
+#include "platform/settings.h"
+#include "platform/twips.h"
+#include "storage/modquiz.h"
+#include "tests/support/testsupport.h"
+#include "ui/main/frmquiz.h"
 
 #include <QAction>
 #include <QDialog>

@@ -2,14 +2,14 @@
 // question, the folder the book goes to, every way creating the file can fail, and the
 // hand-over of the empty book to the edit panel.
 
-#include "files.h"
-#include "folderlists.h"
-#include "folders.h"
-#include "frmnewquiz.h"
-#include "frmquiz.h"
-#include "modquiz.h"
-#include "testsupport.h"
-#include "windowsupport.h"
+#include "platform/files.h"
+#include "platform/folders.h"
+#include "storage/modquiz.h"
+#include "tests/support/testsupport.h"
+#include "tests/support/windowsupport.h"
+#include "ui/dialogs/folderlists.h"
+#include "ui/dialogs/frmnewquiz.h"
+#include "ui/main/frmquiz.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,15 +1,15 @@
 // The quiz book picker in both modes, driven through its handlers as a user would: choosing,
 // previewing, confirming, cancelling and browsing folders, with every message it shows.
 
-#include "files.h"
-#include "folderlists.h"
-#include "folders.h"
-#include "frmeditquiz.h"
-#include "frminfo.h"
-#include "frmquiz.h"
-#include "modquiz.h"
-#include "testsupport.h"
-#include "windowsupport.h"
+#include "platform/files.h"
+#include "platform/folders.h"
+#include "storage/modquiz.h"
+#include "tests/support/testsupport.h"
+#include "tests/support/windowsupport.h"
+#include "ui/dialogs/folderlists.h"
+#include "ui/dialogs/frmeditquiz.h"
+#include "ui/dialogs/frminfo.h"
+#include "ui/main/frmquiz.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,10 +1,10 @@
 // Shuffled questions and answers with a seeded random source, the practice options in the
 // settings store, and another go at the missed questions for each way a question is missed.
-#include "frmquiz.h"
-#include "modquiz.h"
-#include "runplan.h"
-#include "settings.h"
-#include "testsupport.h"
+#include "platform/settings.h"
+#include "storage/modquiz.h"
+#include "tests/support/testsupport.h"
+#include "ui/main/frmquiz.h"
+#include "ui/main/run/runplan.h"
 
 #include <QAction>
 #include <QLabel>

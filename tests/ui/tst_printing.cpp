@@ -2,9 +2,9 @@
 // panel, keys that clash with no other item, the preview's answer-key box, and the PDF of
 // the book as it stands in memory.
 
-#include "../print/pdftext.h"
-#include "frmquiz.h"
-#include "testsupport.h"
+#include "tests/print/pdftext.h"
+#include "tests/support/testsupport.h"
+#include "ui/main/frmquiz.h"
 
 #include <QAction>
 #include <QCheckBox>

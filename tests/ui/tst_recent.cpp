@@ -1,13 +1,13 @@
 // Recent Books, a book dropped on the window, F1 for the read-me, and the new menu items
 // beside the design's own.
-#include "files.h"
-#include "frmeditquiz.h"
-#include "frmhelp.h"
-#include "frmnewquiz.h"
-#include "frmquiz.h"
-#include "modquiz.h"
-#include "recentbooks.h"
-#include "testsupport.h"
+#include "platform/files.h"
+#include "storage/modquiz.h"
+#include "tests/support/testsupport.h"
+#include "ui/dialogs/frmeditquiz.h"
+#include "ui/dialogs/frmhelp.h"
+#include "ui/dialogs/frmnewquiz.h"
+#include "ui/main/frmquiz.h"
+#include "ui/main/recentbooks.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,10 +1,10 @@
 // Whole quizzes taken through the run panel's handlers, with every message scripted.
-#include "files.h"
-#include "frmeditquiz.h"
-#include "frmquiz.h"
-#include "modquiz.h"
-#include "settings.h"
-#include "testsupport.h"
+#include "platform/files.h"
+#include "platform/settings.h"
+#include "storage/modquiz.h"
+#include "tests/support/testsupport.h"
+#include "ui/dialogs/frmeditquiz.h"
+#include "ui/main/frmquiz.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,7 +1,7 @@
-#include "dialogsupport.h"
+#include "ui/dialogs/dialogsupport.h"
 
-#include "fonts.h"
-#include "twips.h"
+#include "platform/fonts.h"
+#include "platform/twips.h"
 
 #include <QDialog>
 #include <QDir>

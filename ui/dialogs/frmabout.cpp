@@ -1,8 +1,8 @@
-#include "frmabout.h"
+#include "ui/dialogs/frmabout.h"
 
-#include "dialogsupport.h"
-#include "msgbox.h"
-#include "twips.h"
+#include "platform/msgbox.h"
+#include "platform/twips.h"
+#include "ui/dialogs/dialogsupport.h"
 
 #include <QFontDatabase>
 #include <QGroupBox>

@@ -1,8 +1,8 @@
-#include "frmhelp.h"
+#include "ui/dialogs/frmhelp.h"
 
-#include "dialogsupport.h"
-#include "fonts.h"
-#include "twips.h"
+#include "platform/fonts.h"
+#include "platform/twips.h"
+#include "ui/dialogs/dialogsupport.h"
 
 #include <QFile>
 #include <QKeyEvent>

@@ -1,8 +1,8 @@
-#include "frminfo.h"
+#include "ui/dialogs/frminfo.h"
 
-#include "dialogsupport.h"
-#include "modquiz.h"
-#include "msgbox.h"
+#include "platform/msgbox.h"
+#include "storage/modquiz.h"
+#include "ui/dialogs/dialogsupport.h"
 
 #include <QLabel>
 #include <QLineEdit>

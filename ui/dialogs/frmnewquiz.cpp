@@ -1,13 +1,13 @@
-#include "frmnewquiz.h"
+#include "ui/dialogs/frmnewquiz.h"
 
-#include "dialogsupport.h"
-#include "files.h"
-#include "folderlists.h"
-#include "folders.h"
-#include "frmquiz.h"
-#include "modquiz.h"
-#include "msgbox.h"
-#include "twips.h"
+#include "platform/files.h"
+#include "platform/folders.h"
+#include "platform/msgbox.h"
+#include "platform/twips.h"
+#include "storage/modquiz.h"
+#include "ui/dialogs/dialogsupport.h"
+#include "ui/dialogs/folderlists.h"
+#include "ui/main/frmquiz.h"
 
 #include <QFileInfo>
 #include <QFrame>

@@ -1,14 +1,14 @@
-#include "frmquiz.h"
+#include "ui/main/frmquiz.h"
 
-#include "files.h"
-#include "frmabout.h"
-#include "frmeditquiz.h"
-#include "frmhelp.h"
-#include "frminfo.h"
-#include "frmnewquiz.h"
-#include "modquiz.h"
-#include "msgbox.h"
-#include "process.h"
+#include "platform/files.h"
+#include "platform/msgbox.h"
+#include "platform/process.h"
+#include "storage/modquiz.h"
+#include "ui/dialogs/frmabout.h"
+#include "ui/dialogs/frmeditquiz.h"
+#include "ui/dialogs/frmhelp.h"
+#include "ui/dialogs/frminfo.h"
+#include "ui/dialogs/frmnewquiz.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

@@ -1,10 +1,10 @@
-#include "frmquiz.h"
+#include "ui/main/frmquiz.h"
 
-#include "fonts.h"
-#include "frmeditquiz.h"
-#include "msgbox.h"
-#include "settings.h"
-#include "twips.h"
+#include "platform/fonts.h"
+#include "platform/msgbox.h"
+#include "platform/settings.h"
+#include "platform/twips.h"
+#include "ui/dialogs/frmeditquiz.h"
 
 #include <QAction>
 #include <QCloseEvent>

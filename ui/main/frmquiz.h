@@ -1,7 +1,7 @@
 #pragma once
 
-#include "modquiz.h"
-#include "runplan.h"
+#include "storage/modquiz.h"
+#include "ui/main/run/runplan.h"
 
 #include <QMainWindow>
 #include <QPointer>

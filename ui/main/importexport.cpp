@@ -1,10 +1,10 @@
-#include "frmquiz.h"
+#include "ui/main/frmquiz.h"
 
-#include "filedialog.h"
-#include "files.h"
-#include "interchange.h"
-#include "modquiz.h"
-#include "msgbox.h"
+#include "interchange/interchange.h"
+#include "platform/filedialog.h"
+#include "platform/files.h"
+#include "platform/msgbox.h"
+#include "storage/modquiz.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,9 +1,9 @@
 // Recent Books and books dropped on the window: both run a book as naming it on the command
 // line does.
-#include "frmquiz.h"
+#include "ui/main/frmquiz.h"
 
-#include "files.h"
-#include "recentbooks.h"
+#include "platform/files.h"
+#include "ui/main/recentbooks.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,8 +1,8 @@
-#include "frmquiz.h"
+#include "ui/main/frmquiz.h"
 
-#include "modquiz.h"
-#include "msgbox.h"
-#include "qbook.h"
+#include "platform/msgbox.h"
+#include "storage/modquiz.h"
+#include "storage/qbook.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "runoptions.h"
+#include "ui/main/run/runoptions.h"
 
-#include "settings.h"
+#include "platform/settings.h"
 
 namespace runoptions {
 namespace {
