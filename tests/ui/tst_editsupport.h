@@ -28,8 +28,7 @@ struct Editor
         s.qbpath = path;
         if (!modquiz::openbook() || !modquiz::loadbook())
             return false;
-        w.applyentrystate(s.qbheader.count);
-        w.picedit->show();
+        w.entereditpanel(s.qbheader.count);
         return true;
     }
 

@@ -34,7 +34,7 @@ constexpr int windowtop = 2835;
 
 } // namespace
 
-frmabout::frmabout(frmquiz *main, QWidget *parent) : QDialog(parent), m_main(main)
+frmabout::frmabout(QWidget *parent) : QDialog(parent)
 {
     dialogs::setupwindow(this, QStringLiteral("About"), 4590, 3150);
 

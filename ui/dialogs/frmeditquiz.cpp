@@ -6,9 +6,9 @@
 #include "platform/msgbox.h"
 #include "platform/twips.h"
 #include "storage/modquiz.h"
+#include "ui/dialogs/bookwindow.h"
 #include "ui/dialogs/dialogsupport.h"
 #include "ui/dialogs/folderlists.h"
-#include "ui/main/frmquiz.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -34,7 +34,7 @@ void setvalue(QLabel *value, const QString &text)
 
 } // namespace
 
-frmeditquiz::frmeditquiz(frmquiz *main, QWidget *parent) : QDialog(parent), m_main(main)
+frmeditquiz::frmeditquiz(BookWindow *main, QWidget *parent) : QDialog(parent), m_main(main)
 {
     dialogs::setupwindow(this, QStringLiteral("Edit Quiz"), 7485, 3240);
 
@@ -203,9 +203,8 @@ void frmeditquiz::cmdedit_Click()
         return;
     }
 
-    m_main->cmdqbclose_Click();
     // Close asked about unsaved changes and the user kept them (or their save failed).
-    if (!m_main->cmdeditclose_Click())
+    if (!m_main->closebooks())
         return;
 
     state.qbpath = name;
@@ -220,7 +219,7 @@ void frmeditquiz::cmdedit_Click()
         platform::msgbox(QStringLiteral("Error: cannot read file"));
         // The loader has already shown the edit panel; a half-read book must not be edited
         // and then saved over the whole one.
-        m_main->cmdeditclose_Click();
+        m_main->closeeditedbook();
         return;
     }
     if (!editmode) {
@@ -233,7 +232,7 @@ void frmeditquiz::cmdedit_Click()
         return;
     }
     state.dlgok = true;
-    m_main->applyentrystate(state.qbheader.count);
+    m_main->entereditpanel(state.qbheader.count);
     accept();
 }
 

@@ -9,7 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-frmhelp::frmhelp(frmquiz *main, QWidget *parent) : QDialog(parent), m_main(main)
+frmhelp::frmhelp(QWidget *parent) : QDialog(parent)
 {
     dialogs::setupwindow(this, QStringLiteral("Help"), 7455, 6300);
 

@@ -8,7 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-frminfo::frminfo(frmquiz *main, QWidget *parent) : QDialog(parent), m_main(main)
+frminfo::frminfo(QWidget *parent) : QDialog(parent)
 {
     dialogs::setupwindow(this, QStringLiteral("Info"), 3705, 3000);
 

@@ -5,9 +5,9 @@
 #include "platform/msgbox.h"
 #include "platform/twips.h"
 #include "storage/modquiz.h"
+#include "ui/dialogs/bookwindow.h"
 #include "ui/dialogs/dialogsupport.h"
 #include "ui/dialogs/folderlists.h"
-#include "ui/main/frmquiz.h"
 
 #include <QFileInfo>
 #include <QFrame>
@@ -35,7 +35,7 @@ bool nameheldbyother(const QString &path)
 
 } // namespace
 
-frmnewquiz::frmnewquiz(frmquiz *main, QWidget *parent) : QDialog(parent), m_main(main)
+frmnewquiz::frmnewquiz(BookWindow *main, QWidget *parent) : QDialog(parent), m_main(main)
 {
     dialogs::setupwindow(this, QStringLiteral("New Quiz"), 6495, 3090);
 
@@ -128,9 +128,8 @@ void frmnewquiz::cmdcreate_Click()
         }
     }
 
-    m_main->cmdqbclose_Click();
     // Close asked about unsaved changes and the user kept them (or their save failed).
-    if (!m_main->cmdeditclose_Click())
+    if (!m_main->closebooks())
         return;
     if (!createfile(exists))
         return;
@@ -168,20 +167,10 @@ bool frmnewquiz::createfile(bool replacing)
 void frmnewquiz::handover()
 {
     auto &state = modquiz::state();
-    m_main->cmdprev->setEnabled(false);
-    m_main->cmdfirst->setEnabled(false);
-    m_main->cmdnext->setEnabled(false);
-    m_main->cmdlast->setEnabled(false);
-    m_main->picedit->setVisible(true);
-    m_main->cmddelete->setEnabled(false);
-    m_main->cmdupdate->setEnabled(false);
-    m_main->cmdsave->setEnabled(false);
-    m_main->clearboxes();
     modquiz::resizequestions(0);
     state.curq = 0;
-    m_main->mnuinfo->setEnabled(true);
+    m_main->entereditpanel(0);
     accept();
-    m_main->txtquestion->setFocus();
     state.dlgok = true;
 }
 

@@ -265,11 +265,7 @@ void frmquiz::openfromcommandline(const QString &path, bool editing)
         s.dlgok = true;
         editstarted = true;
         picqb->hide();
-        picedit->show();
-        mnuinfo->setEnabled(true);
-        if (cmdadd)
-            cmdadd->setEnabled(true);
-        applyentrystate(s.qbheader.count);
+        entereditpanel(s.qbheader.count);
         rememberbook();
         return;
     }

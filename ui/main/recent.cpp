@@ -46,9 +46,7 @@ void frmquiz::mnurecentbook_Click(const QString &path)
     auto &s = modquiz::state();
     // What the Run command does before its picker: unsaved edits, the edit panel, the run's
     // own copies of the options.
-    if (s.qbchanged && !saveprompt())
-        return;
-    if (editstarted && !cmdeditclose_Click())
+    if (!readyforbook())
         return;
     cmdqbclose_Click();
     mnueditundodelete->setEnabled(false);

@@ -254,9 +254,7 @@ void frmquiz::cmdqbclose_Click()
 void frmquiz::mnuquizrun_Click()
 {
     auto &s = modquiz::state();
-    if (s.qbchanged && !saveprompt())
-        return;
-    if (editstarted && !cmdeditclose_Click())
+    if (!readyforbook())
         return;
     mnueditundodelete->setEnabled(false);
     runonechance = mnuonechance->isChecked();
@@ -269,10 +267,8 @@ void frmquiz::mnuquizrun_Click()
         picedit->hide();
         setlabnum(QStringLiteral("1"));
         rememberbook();
-    } else if (picqb->isVisibleTo(this) && modquiz::lastquestion() == 0) {
-        // Closing the edit panel above took the running quiz's questions with it; a panel
-        // that can no longer go on is closed like its own Close button does.
-        cmdqbclose_Click();
+    } else {
+        closeorphanedrun();
     }
     score = 0;
 }
