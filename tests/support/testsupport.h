@@ -67,6 +67,9 @@ private:
     QString m_problem;
 };
 
+// Fails the running test unless the script's messages were all shown, and nothing else.
+#define VERIFY_DONE(script) QVERIFY2((script).done(), (script).problem())
+
 // Replaces showmodal() while it lives: each dialog shown is handed to the next step, which
 // drives it through its handlers. A dialog with no step left fails the test and is closed.
 class ScriptedModal

@@ -4,21 +4,15 @@
 // test world.
 
 #include "storage/modquiz.h"
-#include "tests/support/testsupport.h"
-#include "ui/main/frmquiz.h"
+#include "tests/support/windowsupport.h"
 
 #include <QApplication>
 #include <QPushButton>
 #include <QTest>
 
-struct Editor
+struct Editor : LoadedWindow
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
     QString path;
-
-    Editor() { w.Form_Load({}); }
 
     // Opens a book the way the program does after a successful load.
     bool open(const QString &book)

@@ -124,7 +124,7 @@ void tst_printing::exportWritesBookInMemory()
     w.mnuquizpdf_Click();
     QVERIFY(pdftext(env.path("key.pdf")).simplified().contains("Answer Key 1 A, 2 B"));
     QVERIFY(modal.done());
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 void tst_printing::exportFailureReported()
@@ -137,7 +137,7 @@ void tst_printing::exportFailureReported()
     ScriptedModal modal({saveas(path)});
     w.mnuquizpdf_Click();
     QVERIFY(modal.done());
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 void tst_printing::previewLeavesKeyOut()
