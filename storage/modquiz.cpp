@@ -189,6 +189,11 @@ bool openbookreadonly()
     return st.bookfile != 0;
 }
 
+bool openbookfor(bool editing)
+{
+    return openbook() || (!editing && openbookreadonly());
+}
+
 bool parsebook(QByteArrayView bytes, QBookHeader &header, QList<QuestionRecord> &questions)
 {
     const auto whole = [bytes](qint64 pos, qint64) -> std::optional<QByteArrayView> {

@@ -75,6 +75,9 @@ void resizequestions(int n);
 // not change can still be taken.
 [[nodiscard]] bool openbookreadonly();
 
+// Opens qbpath as bookfile for editing, or for a run: read-write, or else read-only.
+[[nodiscard]] bool openbookfor(bool editing);
+
 // Reads qbheader and every question from bookfile, sets curq and hands over to the host. The
 // file is read through a buffer of bounded size; a negative count in the file is taken as
 // the number of questions read. False also when memory runs out (nothing is kept then).

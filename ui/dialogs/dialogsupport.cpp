@@ -49,6 +49,23 @@ bool KeyPressFilter::eventFilter(QObject *watched, QEvent *event)
     return code == 0;
 }
 
+void enterkey(int &keyascii, const QLineEdit *box, const std::function<void()> &then)
+{
+    if (keyascii != 13)
+        return;
+    keyascii = 0;
+    if (!box->text().isEmpty())
+        then();
+}
+
+bool ignoreescape(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Escape)
+        return false;
+    event->accept();
+    return true;
+}
+
 void setupwindow(QDialog *dialog, const QString &title, int widthtwips, int heighttwips)
 {
     dialog->setWindowTitle(title);

@@ -78,9 +78,6 @@ void frmabout::Command1_Click()
 
 void frmabout::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!dialogs::ignoreescape(event))
+        QDialog::keyPressEvent(event);
 }

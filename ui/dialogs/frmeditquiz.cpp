@@ -209,9 +209,7 @@ void frmeditquiz::cmdedit_Click()
 
     state.qbpath = name;
     const bool editmode = ineditmode();
-    // A run never writes, so a book the user may not change can still be taken.
-    const bool opened = modquiz::openbook() || (!editmode && modquiz::openbookreadonly());
-    if (!opened) {
+    if (!modquiz::openbookfor(editmode)) {
         platform::msgbox(QStringLiteral("Error: Cannot open file"));
         return;
     }

@@ -47,9 +47,6 @@ void frmhelp::cmdok_Click()
 
 void frmhelp::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!dialogs::ignoreescape(event))
+        QDialog::keyPressEvent(event);
 }

@@ -75,18 +75,10 @@ void frminfo::reject()
 
 void frminfo::txtcatagory_KeyPress(int &keyascii)
 {
-    if (keyascii != 13)
-        return;
-    keyascii = 0;
-    if (!txtcatagory->text().isEmpty())
-        txtauthor->setFocus();
+    dialogs::enterkey(keyascii, txtcatagory, [this] { txtauthor->setFocus(); });
 }
 
 void frminfo::txtauthor_KeyPress(int &keyascii)
 {
-    if (keyascii != 13)
-        return;
-    keyascii = 0;
-    if (!txtauthor->text().isEmpty())
-        cmdok_Click();
+    dialogs::enterkey(keyascii, txtauthor, [this] { cmdok_Click(); });
 }

@@ -186,29 +186,17 @@ void frmnewquiz::reject()
 
 void frmnewquiz::txtname_KeyPress(int &keyascii)
 {
-    if (keyascii != 13)
-        return;
-    keyascii = 0;
-    if (!txtname->text().isEmpty())
-        txtcatagory->setFocus();
+    dialogs::enterkey(keyascii, txtname, [this] { txtcatagory->setFocus(); });
 }
 
 void frmnewquiz::txtcatagory_KeyPress(int &keyascii)
 {
-    if (keyascii != 13)
-        return;
-    keyascii = 0;
-    if (!txtcatagory->text().isEmpty())
-        txtauthor->setFocus();
+    dialogs::enterkey(keyascii, txtcatagory, [this] { txtauthor->setFocus(); });
 }
 
 void frmnewquiz::txtauthor_KeyPress(int &keyascii)
 {
-    if (keyascii != 13)
-        return;
-    keyascii = 0;
-    if (!txtauthor->text().isEmpty())
-        cmdcreate_Click();
+    dialogs::enterkey(keyascii, txtauthor, [this] { cmdcreate_Click(); });
 }
 
 void frmnewquiz::Drvnewquiz_Change()

@@ -237,9 +237,7 @@ void frmquiz::openfromcommandline(const QString &path, bool editing)
         return;
     }
 
-    // Taking a quiz never writes, so a book the user may not change still runs.
-    const bool opened = modquiz::openbook() || (!editing && modquiz::openbookreadonly());
-    if (!opened) {
+    if (!modquiz::openbookfor(editing)) {
         platform::msgbox(QStringLiteral("Error: Cannot open file"));
         return;
     }
