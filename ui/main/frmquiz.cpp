@@ -2,9 +2,9 @@
 
 #include "platform/fonts.h"
 #include "platform/msgbox.h"
-#include "platform/settings.h"
 #include "platform/twips.h"
 #include "ui/dialogs/frmeditquiz.h"
+#include "ui/main/run/runoptions.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -24,22 +24,6 @@ static void initresources()
 }
 
 namespace {
-
-// The usual text-to-boolean rule of the settings store: true and false in any letter case,
-// or a number where 0 is false. Anything else keeps the option on, as a missing key does.
-bool settingtobool(const QString &text)
-{
-    const QString word = text.trimmed();
-    if (word.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
-        return true;
-    if (word.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
-        return false;
-    bool isnumber = false;
-    const double number = word.toDouble(&isnumber);
-    if (isnumber)
-        return number != 0.0;
-    return true;
-}
 
 // Removes the leading and trailing blanks only: other white space belongs to the path.
 QString trimspaces(const QString &text)
@@ -202,9 +186,7 @@ void frmquiz::Form_Load(const QString &commandline)
     score = 0;
     mnuinfo->setEnabled(false);
 
-    mnuonechance->setChecked(
-        settingtobool(platform::readsetting(QStringLiteral("Tarvel"), QStringLiteral("General"),
-                                            QStringLiteral("onechance"), QStringLiteral("True"))));
+    mnuonechance->setChecked(runoptions::readonechance());
     runonechance = mnuonechance->isChecked();
     readpracticeoptions();
 
@@ -288,11 +270,11 @@ void frmquiz::layoutrunpanel()
     // Stacked in twips from the labels' heights, so that rounding to pixels happens once
     // per row and does not add up down the panel.
     constexpr int gap = 160;
-    int top = (labquestion->y() + labquestion->height()) * 15 + gap;
+    int top = platform::totwips(labquestion->y() + labquestion->height()) + gap;
     for (int i = 0; i < 4; ++i) {
         labans[i]->move(labans[i]->x(), platform::twips(top));
         cmdans[i]->move(cmdans[i]->x(), platform::twips(top));
-        top += labans[i]->height() * 15 + gap;
+        top += platform::totwips(labans[i]->height()) + gap;
     }
 }
 
@@ -300,8 +282,8 @@ void frmquiz::placewindow()
 {
     if (QLayout *windowlayout = layout())
         windowlayout->activate();
-    const QSize screen = platform::screensize() * 15;
-    const QSize window = frameGeometry().size() * 15;
+    const QSize screen = platform::totwips(platform::screensize());
+    const QSize window = platform::totwips(frameGeometry().size());
     const double top = screen.height() / 2.0 - window.height() / 2.0 - 600;
     const double left = screen.width() / 2.0 - window.width() / 2.0;
     move(platform::twips(qRound(left)), platform::twips(qRound(top)));

@@ -4,9 +4,9 @@
 
 #include "platform/fonts.h"
 #include "platform/msgbox.h"
-#include "platform/settings.h"
 #include "platform/twips.h"
 #include "ui/dialogs/frmeditquiz.h"
+#include "ui/main/run/runoptions.h"
 
 #include <QAction>
 #include <QFrame>
@@ -277,7 +277,5 @@ void frmquiz::mnuonechance_Click()
 {
     mnuonechance->setChecked(!mnuonechance->isChecked());
     // Stored at once: the option survives a crash or a killed process.
-    platform::writesetting(
-        QStringLiteral("Tarvel"), QStringLiteral("General"), QStringLiteral("onechance"),
-        mnuonechance->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
+    runoptions::writeonechance(mnuonechance->isChecked());
 }
