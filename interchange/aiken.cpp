@@ -144,10 +144,8 @@ ExportResult writeaiken(const QBookHeader &header, const QList<QuestionRecord> &
     for (qsizetype k = 0; k < questions.size(); ++k) {
         const QuestionRecord &record = questions[k];
         const int number = static_cast<int>(k + 1);
-        if (!hasrightanswer(record)) {
-            result.problems.append(Problem{number, norightanswer(record.correct)});
+        if (!writable(record, number, result))
             continue;
-        }
         bool breaks = false;
         bool spaces = false;
         const QString question = oneline(record.question, breaks, spaces);

@@ -296,6 +296,14 @@ int lineat(QStringView text, qsizetype offset)
     return static_cast<int>(text.first(offset).count(u'\n')) + 1;
 }
 
+bool writable(const QuestionRecord &record, int number, ExportResult &result)
+{
+    if (hasrightanswer(record))
+        return true;
+    result.problems.append(Problem{number, norightanswer(record.correct)});
+    return false;
+}
+
 QString norightanswer(int correct)
 {
     return QStringLiteral("correct answer %1 is not 1 to 4: left out").arg(correct);

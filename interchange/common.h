@@ -64,6 +64,9 @@ enum OnceKey { OnceEncoding = 1, OnceFeedback = 2 };
     return record.correct >= 1 && record.correct <= 4;
 }
 
+// Whether a writer puts the question out: one without a right answer is reported instead.
+[[nodiscard]] bool writable(const QuestionRecord &record, int number, ExportResult &result);
+
 // The 1-based line number of an offset into text.
 [[nodiscard]] int lineat(QStringView text, qsizetype offset);
 

@@ -305,10 +305,8 @@ ExportResult writegift(const QBookHeader &header, const QList<QuestionRecord> &q
     for (qsizetype k = 0; k < questions.size(); ++k) {
         const QuestionRecord &record = questions[k];
         const int number = static_cast<int>(k + 1);
-        if (!hasrightanswer(record)) {
-            result.problems.append(Problem{number, norightanswer(record.correct)});
+        if (!writable(record, number, result))
             continue;
-        }
         bool spaces = false;
         bool returns = false;
         QString question = escaped(record.question, spaces, returns);

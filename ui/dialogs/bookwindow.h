@@ -17,7 +17,5 @@ public:
     virtual void entereditpanel(qint16 count) = 0;
 
 protected:
-    BookWindow() = default;
     ~BookWindow() = default;
-    Q_DISABLE_COPY_MOVE(BookWindow)
 };
