@@ -128,10 +128,7 @@ QString oneline(const QString &text, bool &breaks, bool &spaces)
 
 ImportResult readaiken(QByteArrayView data)
 {
-    ImportResult result;
-    BookBuilder builder(result);
-    AikenReader(builder).read(decodefile(data, builder));
-    return result;
+    return readtext<AikenReader>(data);
 }
 
 ExportResult writeaiken(const QBookHeader &header, const QList<QuestionRecord> &questions)

@@ -73,6 +73,15 @@ enum OnceKey { OnceEncoding = 1, OnceFeedback = 2 };
 // Reasons shared by several formats.
 [[nodiscard]] QString norightanswer(int correct);
 
+// An import of a text format by its reader, whose read() takes the decoded text.
+template <typename Reader> ImportResult readtext(QByteArrayView data)
+{
+    ImportResult result;
+    BookBuilder builder(result);
+    Reader(builder).read(decodefile(data, builder));
+    return result;
+}
+
 ImportResult readgift(QByteArrayView data);
 ImportResult readaiken(QByteArrayView data);
 ImportResult readmoodlexml(QByteArrayView data);

@@ -280,10 +280,7 @@ QString escaped(const QString &text, bool &spaces, bool &returns)
 
 ImportResult readgift(QByteArrayView data)
 {
-    ImportResult result;
-    BookBuilder builder(result);
-    GiftReader(builder).read(decodefile(data, builder));
-    return result;
+    return readtext<GiftReader>(data);
 }
 
 ExportResult writegift(const QBookHeader &header, const QList<QuestionRecord> &questions)

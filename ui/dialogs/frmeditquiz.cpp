@@ -180,10 +180,7 @@ void frmeditquiz::fileditquiz_KeyPress(int &keyascii)
 
 void frmeditquiz::txtfname_KeyPress(int &keyascii)
 {
-    if (keyascii != 13)
-        return;
-    keyascii = 0;
-    cmdedit_Click();
+    fileditquiz_KeyPress(keyascii); // Enter presses Edit (Open) here too
 }
 
 void frmeditquiz::cmdedit_Click()

@@ -167,11 +167,8 @@ void frmquiz::Form_Load(const QString &commandline)
     picqb->hide();
     picedit->hide();
 
-    for (QPushButton *button :
-         {cmdnext, cmdprev, cmdfirst, cmdlast, cmddelete, cmdupdate, cmdsave}) {
-        if (button)
-            button->setEnabled(false);
-    }
+    for (QPushButton *button : {cmdnext, cmdprev, cmdfirst, cmdlast, cmddelete, cmdupdate, cmdsave})
+        button->setEnabled(false);
     mnueditundodelete->setEnabled(false);
 
     s.curq = 0;
@@ -225,18 +222,11 @@ void frmquiz::openfromcommandline(const QString &path, bool editing)
     }
     // The type mark is judged from the header alone, before any record is read: a large file
     // that is no book costs nothing.
-    if (!modquiz::loadheader()) {
-        platform::msgbox(QStringLiteral("Error: cannot read file"));
-        platform::closeall();
-        return;
-    }
-    if (s.qbheader.magic != QLatin1String(qbook::magicmark)) {
-        platform::msgbox(QStringLiteral("Error : Invalid file type"));
-        platform::closeall();
-        return;
-    }
-    if (!modquiz::loadbook()) {
-        platform::msgbox(QStringLiteral("Error: cannot read file"));
+    const bool header = modquiz::loadheader();
+    const bool isbook = header && s.qbheader.magic == QLatin1String(qbook::magicmark);
+    if (!isbook || !modquiz::loadbook()) {
+        platform::msgbox(header && !isbook ? QStringLiteral("Error : Invalid file type")
+                                           : QStringLiteral("Error: cannot read file"));
         platform::closeall();
         return;
     }
