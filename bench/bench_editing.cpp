@@ -75,8 +75,7 @@ int main(int argc, char **argv)
     s.qbpath = path;
     if (!modquiz::openbook() || !modquiz::loadbook())
         return 1;
-    w.applyentrystate(s.qbheader.count);
-    w.picedit->show();
+    w.entereditpanel(s.qbheader.count);
     w.show();
     const int middle = qbook::maxquestions / 2;
     auto goto_ = [&](int k) {
