@@ -1,6 +1,6 @@
 // The quiz program: answers --help and --version, or builds the main window and runs it.
-#include "cmdline.h"
-#include "frmquiz.h"
+#include "app/cmdline.h"
+#include "ui/main/frmquiz.h"
 
 #include <QApplication>
 

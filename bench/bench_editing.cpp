@@ -2,9 +2,9 @@
 // each must answer well inside one frame. Prints the median and the worst of many runs.
 // Runs offscreen; not a test.
 
-#include "frmquiz.h"
-#include "modquiz.h"
-#include "qbook.h"
+#include "storage/modquiz.h"
+#include "storage/qbook.h"
+#include "ui/main/frmquiz.h"
 
 #include <QApplication>
 #include <QDir>
@@ -75,8 +75,7 @@ int main(int argc, char **argv)
     s.qbpath = path;
     if (!modquiz::openbook() || !modquiz::loadbook())
         return 1;
-    w.applyentrystate(s.qbheader.count);
-    w.picedit->show();
+    w.entereditpanel(s.qbheader.count);
     w.show();
     const int middle = qbook::maxquestions / 2;
     auto goto_ = [&](int k) {

@@ -1,6 +1,6 @@
 // Import and export speed of the largest book (32,766 questions) in every exchange format.
 // Usage: bench_interchange [repeats]
-#include "interchange.h"
+#include "interchange/interchange.h"
 
 #include <QCoreApplication>
 #include <QStringList>

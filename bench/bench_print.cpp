@@ -1,7 +1,7 @@
 // Time and peak memory of printing the largest book (32,766 questions) to a PDF, with and
 // without the answer key.
 // Usage: bench_print [folder]
-#include "bookprint.h"
+#include "print/bookprint.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>

@@ -7,9 +7,9 @@
 // dropped before each of them. The raw reads and the other loads read from the page cache,
 // where reading the file is a memory copy.
 // bench_storage --first-load PATH is the fresh process: it loads PATH once and reports.
-#include "ansi.h"
-#include "files.h"
-#include "modquiz.h"
+#include "platform/ansi.h"
+#include "platform/files.h"
+#include "storage/modquiz.h"
 
 #include <QCoreApplication>
 #include <QFile>

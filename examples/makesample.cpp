@@ -1,7 +1,7 @@
 // Writes the sample quiz book that ships with the program, through the same working state and
 // save routine that the editor uses, so the file is exactly what the program itself writes.
 // Usage: quiz-makesample [path]; without a path it rewrites examples/general-knowledge.Q.
-#include "modquiz.h"
+#include "storage/modquiz.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -2,8 +2,8 @@
 // the sanitizers it checks what every import promises: no more questions than a book holds,
 // texts a book can store unchanged, and that writing the questions back in the same format,
 // when the writer reports no change, reads back the same.
-#include "ansi.h"
-#include "interchange.h"
+#include "interchange/interchange.h"
+#include "platform/ansi.h"
 
 #include <cstddef>
 #include <cstdint>

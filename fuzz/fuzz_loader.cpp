@@ -1,10 +1,10 @@
 // Feeds arbitrary bytes to the quiz book loader. Beyond the sanitizers it checks that a book
 // the loader accepts is written back so that it loads the same, and that a second write gives
 // the same bytes. Now and then the same bytes go through a real file, openbook and loadbook.
-#include "ansi.h"
-#include "files.h"
-#include "modquiz.h"
-#include "qbook.h"
+#include "platform/ansi.h"
+#include "platform/files.h"
+#include "storage/modquiz.h"
+#include "storage/qbook.h"
 
 #include <QFile>
 #include <QTemporaryDir>

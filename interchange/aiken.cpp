@@ -1,6 +1,6 @@
 // Aiken: a question line, choices "A) text" or "A. text", then "ANSWER: B"; blank lines
 // between questions.
-#include "common.h"
+#include "interchange/common.h"
 
 namespace interchange::detail {
 namespace {
@@ -128,10 +128,7 @@ QString oneline(const QString &text, bool &breaks, bool &spaces)
 
 ImportResult readaiken(QByteArrayView data)
 {
-    ImportResult result;
-    BookBuilder builder(result);
-    AikenReader(builder).read(decodefile(data, builder));
-    return result;
+    return readtext<AikenReader>(data);
 }
 
 ExportResult writeaiken(const QBookHeader &header, const QList<QuestionRecord> &questions)
@@ -144,10 +141,8 @@ ExportResult writeaiken(const QBookHeader &header, const QList<QuestionRecord> &
     for (qsizetype k = 0; k < questions.size(); ++k) {
         const QuestionRecord &record = questions[k];
         const int number = static_cast<int>(k + 1);
-        if (!hasrightanswer(record)) {
-            result.problems.append(Problem{number, norightanswer(record.correct)});
+        if (!writable(record, number, result))
             continue;
-        }
         bool breaks = false;
         bool spaces = false;
         const QString question = oneline(record.question, breaks, spaces);

@@ -1,6 +1,6 @@
-#include "common.h"
+#include "interchange/common.h"
 
-#include "ansi.h"
+#include "platform/ansi.h"
 
 #include <QHash>
 
@@ -294,6 +294,14 @@ int lineat(QStringView text, qsizetype offset)
 {
     offset = std::clamp<qsizetype>(offset, 0, text.size());
     return static_cast<int>(text.first(offset).count(u'\n')) + 1;
+}
+
+bool writable(const QuestionRecord &record, int number, ExportResult &result)
+{
+    if (hasrightanswer(record))
+        return true;
+    result.problems.append(Problem{number, norightanswer(record.correct)});
+    return false;
 }
 
 QString norightanswer(int correct)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "interchange.h"
+#include "interchange/interchange.h"
 
 #include <QStringView>
 
@@ -65,11 +65,23 @@ enum OnceKey { OnceEncoding = 1, OnceFeedback = 2 };
     return record.correct >= 1 && record.correct <= 4;
 }
 
+// Whether a writer puts the question out: one without a right answer is reported instead.
+[[nodiscard]] bool writable(const QuestionRecord &record, int number, ExportResult &result);
+
 // The 1-based line number of an offset into text.
 [[nodiscard]] int lineat(QStringView text, qsizetype offset);
 
 // Reasons shared by several formats.
 [[nodiscard]] QString norightanswer(int correct);
+
+// An import of a text format by its reader, whose read() takes the decoded text.
+template <typename Reader> ImportResult readtext(QByteArrayView data)
+{
+    ImportResult result;
+    BookBuilder builder(result);
+    Reader(builder).read(decodefile(data, builder));
+    return result;
+}
 
 ImportResult readgift(QByteArrayView data);
 ImportResult readaiken(QByteArrayView data);

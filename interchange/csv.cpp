@@ -1,7 +1,7 @@
 // CSV for spreadsheets (RFC 4180 quoting): a header row naming the columns question,
 // answer1..answer4 and correct, then one question a row. Comma, semicolon or tab, whichever
 // the header row uses.
-#include "common.h"
+#include "interchange/common.h"
 
 #include <array>
 
@@ -220,10 +220,8 @@ ExportResult writecsv(const QBookHeader &header, const QList<QuestionRecord> &qu
     QString out = QStringLiteral("question,answer1,answer2,answer3,answer4,correct\r\n");
     for (qsizetype k = 0; k < questions.size(); ++k) {
         const QuestionRecord &record = questions[k];
-        if (!hasrightanswer(record)) {
-            result.problems.append(Problem{static_cast<int>(k + 1), norightanswer(record.correct)});
+        if (!writable(record, static_cast<int>(k + 1), result))
             continue;
-        }
         out += quoted(record.question);
         for (const QString &answer : record.answers)
             out += u',' + quoted(answer);

@@ -1,6 +1,6 @@
 // GIFT, the plain-text question format of learning platforms: one question a paragraph,
 // "Question text {=right ~wrong ~wrong}", with backslash escapes for its special characters.
-#include "common.h"
+#include "interchange/common.h"
 
 #include <optional>
 
@@ -291,10 +291,7 @@ QString escaped(const QString &text, bool &spaces, bool &returns)
 
 ImportResult readgift(QByteArrayView data)
 {
-    ImportResult result;
-    BookBuilder builder(result);
-    GiftReader(builder).read(decodefile(data, builder));
-    return result;
+    return readtext<GiftReader>(data);
 }
 
 ExportResult writegift(const QBookHeader &header, const QList<QuestionRecord> &questions)
@@ -316,10 +313,8 @@ ExportResult writegift(const QBookHeader &header, const QList<QuestionRecord> &q
     for (qsizetype k = 0; k < questions.size(); ++k) {
         const QuestionRecord &record = questions[k];
         const int number = static_cast<int>(k + 1);
-        if (!hasrightanswer(record)) {
-            result.problems.append(Problem{number, norightanswer(record.correct)});
+        if (!writable(record, number, result))
             continue;
-        }
         bool spaces = false;
         bool returns = false;
         QString question = escaped(record.question, spaces, returns);

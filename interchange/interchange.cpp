@@ -1,7 +1,7 @@
-#include "interchange.h"
+#include "interchange/interchange.h"
 
-#include "ansi.h"
-#include "common.h"
+#include "interchange/common.h"
+#include "platform/ansi.h"
 
 #include <QFileInfo>
 
@@ -28,6 +28,32 @@ void fitheader(ImportResult &result)
     };
     fit(result.category, "category");
     fit(result.author, "author");
+}
+
+// What each format is called, the extension its files get and its file dialog filter.
+struct FormatText
+{
+    Format format;
+    const char *name;
+    const char *extension;
+    const char *filter;
+};
+
+constexpr FormatText formattexts[] = {
+    {Format::Gift, "GIFT", "gift", "GIFT files (*.gift)"},
+    {Format::Aiken, "Aiken", "txt", "Aiken files (*.txt *.aiken)"},
+    {Format::MoodleXml, "Moodle XML", "xml", "Moodle XML files (*.xml)"},
+    {Format::Csv, "CSV", "csv", "CSV files (*.csv)"},
+    {Format::Json, "JSON", "json", "JSON files (*.json)"},
+};
+
+QString formattext(Format format, const char *FormatText::*field)
+{
+    for (const FormatText &row : formattexts) {
+        if (row.format == format)
+            return QString::fromLatin1(row.*field);
+    }
+    return {};
 }
 
 } // namespace
@@ -66,53 +92,17 @@ std::optional<Format> formatfrompath(const QString &path)
 
 QString formatname(Format format)
 {
-    switch (format) {
-    case Format::Gift:
-        return QStringLiteral("GIFT");
-    case Format::Aiken:
-        return QStringLiteral("Aiken");
-    case Format::MoodleXml:
-        return QStringLiteral("Moodle XML");
-    case Format::Csv:
-        return QStringLiteral("CSV");
-    case Format::Json:
-        return QStringLiteral("JSON");
-    }
-    return {};
+    return formattext(format, &FormatText::name);
 }
 
 QString formatextension(Format format)
 {
-    switch (format) {
-    case Format::Gift:
-        return QStringLiteral("gift");
-    case Format::Aiken:
-        return QStringLiteral("txt");
-    case Format::MoodleXml:
-        return QStringLiteral("xml");
-    case Format::Csv:
-        return QStringLiteral("csv");
-    case Format::Json:
-        return QStringLiteral("json");
-    }
-    return {};
+    return formattext(format, &FormatText::extension);
 }
 
 QString formatfilter(Format format)
 {
-    switch (format) {
-    case Format::Gift:
-        return QStringLiteral("GIFT files (*.gift)");
-    case Format::Aiken:
-        return QStringLiteral("Aiken files (*.txt *.aiken)");
-    case Format::MoodleXml:
-        return QStringLiteral("Moodle XML files (*.xml)");
-    case Format::Csv:
-        return QStringLiteral("CSV files (*.csv)");
-    case Format::Json:
-        return QStringLiteral("JSON files (*.json)");
-    }
-    return {};
+    return formattext(format, &FormatText::filter);
 }
 
 ImportResult importbook(const QByteArray &data, Format format)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "qbook.h"
+#include "storage/qbook.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,9 +1,9 @@
 // JSON: {"category": "...", "author": "...", "questions": [{"question": "...",
 // "answers": ["...", "...", "...", "..."], "correct": 3}]}. The one format that carries a book
 // exactly: all four slots, and a correct number outside 1 to 4.
-#include "common.h"
+#include "interchange/common.h"
 
-#include "ansi.h"
+#include "platform/ansi.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,6 +1,6 @@
 // Moodle XML: <quiz> holding <question type="..."> elements, texts in <text> children with a
 // format attribute; a <question type="category"> sets the category of the questions after it.
-#include "common.h"
+#include "interchange/common.h"
 
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -309,10 +309,8 @@ ExportResult writemoodlexml(const QBookHeader &header, const QList<QuestionRecor
     for (qsizetype k = 0; k < questions.size(); ++k) {
         const QuestionRecord &record = questions[k];
         const int number = static_cast<int>(k + 1);
-        if (!hasrightanswer(record)) {
-            result.problems.append(Problem{number, norightanswer(record.correct)});
+        if (!writable(record, number, result))
             continue;
-        }
         dropped = false;
         xml.writeStartElement(QStringLiteral("question"));
         xml.writeAttribute(QStringLiteral("type"), QStringLiteral("multichoice"));

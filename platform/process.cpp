@@ -1,7 +1,4 @@
-#include "process.h"
-
-#include <QCoreApplication>
-#include <QStringList>
+#include "platform/process.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,11 +13,6 @@ std::function<void(int)> &endhandler()
 }
 
 } // namespace
-
-QString commandline()
-{
-    return QCoreApplication::arguments().mid(1).join(QLatin1Char(' '));
-}
 
 void endprocess(int code)
 {

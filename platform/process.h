@@ -1,14 +1,9 @@
 #pragma once
 
-#include <QString>
-
 #include <functional>
 
-// The running process: its command line and its end.
+// The end of the running process.
 namespace platform {
-
-// Everything after the program's name, the arguments joined by single spaces.
-[[nodiscard]] QString commandline();
 
 // Ends the process at once, without closing windows or asking anything. Returns only when a
 // test has replaced it; callers return straight after it.

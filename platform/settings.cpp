@@ -1,6 +1,6 @@
-#include "settings.h"
+#include "platform/settings.h"
 
-#include "files.h"
+#include "platform/files.h"
 
 #include <QFileInfo>
 #include <QLockFile>

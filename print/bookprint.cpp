@@ -1,4 +1,4 @@
-#include "bookprint.h"
+#include "print/bookprint.h"
 
 #include <QFont>
 #include <QFontMetricsF>

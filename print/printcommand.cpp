@@ -1,7 +1,7 @@
-#include "printcommand.h"
+#include "print/printcommand.h"
 
-#include "bookprint.h"
-#include "modquiz.h"
+#include "print/bookprint.h"
+#include "storage/modquiz.h"
 
 #include <QFile>
 #include <QGuiApplication>

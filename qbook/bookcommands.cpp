@@ -1,8 +1,8 @@
-#include "bookcommands.h"
+#include "qbook/bookcommands.h"
 
-#include "files.h"
-#include "interchange.h"
-#include "modquiz.h"
+#include "interchange/interchange.h"
+#include "platform/files.h"
+#include "storage/modquiz.h"
 
 #include <QCommandLineParser>
 #include <QFile>

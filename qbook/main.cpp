@@ -1,7 +1,7 @@
 // qbook: reads quiz books and moves their questions to and from other formats, without a
 // display. It answers --help and --version, then hands the arguments to one sub-command.
-#include "bookcommands.h"
-#include "printcommand.h"
+#include "print/printcommand.h"
+#include "qbook/bookcommands.h"
 
 #include <QCoreApplication>
 
@@ -120,7 +120,8 @@ int main(int argc, char *argv[])
     }
 
     if (arguments.isEmpty())
-        return cli::usageerror(QStringLiteral("missing command (info, check, export, import or print)"));
+        return cli::usageerror(
+            QStringLiteral("missing command (info, check, export, import or print)"));
     for (const Subcommand &subcommand : subcommands) {
         if (arguments.constFirst() == QLatin1String(subcommand.name))
             return subcommand.run(argc, argv, subcommand.command, arguments.mid(1));

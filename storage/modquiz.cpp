@@ -1,6 +1,6 @@
-#include "modquiz.h"
+#include "storage/modquiz.h"
 
-#include "ansi.h"
+#include "platform/ansi.h"
 
 #include <algorithm>
 #include <functional>
@@ -187,6 +187,11 @@ bool openbookreadonly()
     if (st.bookfile != 0)
         takestamp(platform::stampof(st.bookfile));
     return st.bookfile != 0;
+}
+
+bool openbookfor(bool editing)
+{
+    return openbook() || (!editing && openbookreadonly());
 }
 
 bool parsebook(QByteArrayView bytes, QBookHeader &header, QList<QuestionRecord> &questions)

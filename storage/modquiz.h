@@ -1,7 +1,7 @@
 #pragma once
 
-#include "files.h"
-#include "qbook.h"
+#include "platform/files.h"
+#include "storage/qbook.h"
 
 #include <QList>
 #include <QString>
@@ -74,6 +74,9 @@ void resizequestions(int n);
 // Opens qbpath as bookfile read-only: running a book never writes, so a book the user may
 // not change can still be taken.
 [[nodiscard]] bool openbookreadonly();
+
+// Opens qbpath as bookfile for editing, or for a run: read-write, or else read-only.
+[[nodiscard]] bool openbookfor(bool editing);
 
 // Reads qbheader and every question from bookfile, sets curq and hands over to the host. The
 // file is read through a buffer of bounded size; a negative count in the file is taken as

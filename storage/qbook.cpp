@@ -1,6 +1,6 @@
-#include "qbook.h"
+#include "storage/qbook.h"
 
-#include "ansi.h"
+#include "platform/ansi.h"
 
 namespace qbook {
 namespace {

@@ -1,11 +1,11 @@
 // Start-up with a command line: switch spellings, every refusal with the files it leaves
 // open, the stored One Chance option, and the program's own --help and --version.
-#include "cmdline.h"
-#include "files.h"
-#include "frmquiz.h"
-#include "modquiz.h"
-#include "settings.h"
-#include "testsupport.h"
+#include "app/cmdline.h"
+#include "platform/files.h"
+#include "platform/settings.h"
+#include "storage/modquiz.h"
+#include "tests/support/testsupport.h"
+#include "ui/main/frmquiz.h"
 
 #include <QAction>
 #include <QFile>
@@ -135,7 +135,7 @@ void tst_commandline::commandline()
         script.expect({message});
 
     auto window = start(line);
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
     QCOMPARE(panelof(*window), panel);
     QCOMPARE(modquiz::state().qbpath, path);
     QCOMPARE(platform::openfilecount(), openfiles);
@@ -164,7 +164,7 @@ void tst_commandline::tooManyRecordsCannotBeRead()
                   makequestions(qbook::maxquestions + 1));
     ScriptedMessages script({{QStringLiteral("Error: cannot read file")}});
     auto window = start(prefix + QStringLiteral("huge.Q"));
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
     QCOMPARE(panelof(*window), Panel::None);
     QCOMPARE(platform::openfilecount(), 0);
 }
@@ -183,7 +183,7 @@ void tst_commandline::typeMarkIsJudgedBeforeTheRecords()
     file.close();
     ScriptedMessages script({{"Error : Invalid file type"}});
     const auto window = start(QStringLiteral("huge.Q"));
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
     QCOMPARE(panelof(*window), Panel::None);
     QCOMPARE(platform::openfilecount(), 0);
 }
@@ -212,7 +212,7 @@ void tst_commandline::editSetsButtonsByStoredCount()
                   makequestions(records));
     ScriptedMessages script;
     auto window = start(QStringLiteral("/E b.Q"));
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
     QCOMPARE(panelof(*window), Panel::Edit);
     QVERIFY(window->cmdadd->isEnabled());
     for (QPushButton *button :
@@ -227,7 +227,7 @@ void tst_commandline::noCommandLineComesUpIdle()
     TestEnvironment env;
     ScriptedMessages script;
     auto window = start(QStringLiteral("   "));
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
     QVERIFY(!window->startedwithcommandline());
     QCOMPARE(panelof(*window), Panel::None);
     QCOMPARE(modquiz::state().qbpath, QString());

@@ -1,7 +1,7 @@
 // Reading each exchange format: its own syntax and edge cases, what is skipped and reported
 // with its line, and the limits of a book applied to what is read.
-#include "interchange.h"
-#include "testsupport.h"
+#include "interchange/interchange.h"
+#include "tests/support/testsupport.h"
 
 #include <QTest>
 

@@ -1,9 +1,9 @@
 // Writing a book in each format and reading it back: random books through every format give
 // the same questions, or exactly the documented changes, each of them reported; JSON carries a
 // book byte for byte.
-#include "interchange.h"
-#include "modquiz.h"
-#include "testsupport.h"
+#include "interchange/interchange.h"
+#include "storage/modquiz.h"
+#include "tests/support/testsupport.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -1,5 +1,5 @@
 // Text conversion for quiz book files: Windows-1252, every byte surviving a round trip.
-#include "ansi.h"
+#include "platform/ansi.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 // Numbered file handles: what counts as a normal file, creating, read-only opens, closing.
-#include "files.h"
-#include "testsupport.h"
+#include "platform/files.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // The current folder and the drives, each remembering the folder last used on it.
-#include "folders.h"
-#include "testsupport.h"
+#include "platform/folders.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // The real message box (built, shown offscreen, answered by keys) and the scripted one.
-#include "msgbox.h"
-#include "testsupport.h"
+#include "platform/msgbox.h"
+#include "tests/support/testsupport.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -117,7 +117,7 @@ void tst_msgbox::titleDefaultsToQuiz()
     QCOMPARE(platform::msgbox("File not found"), platform::Answer::Ok);
     QCOMPARE(platform::msgbox("Error saving file", platform::Buttons::Ok, "Error"),
              platform::Answer::Ok);
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 void tst_msgbox::scriptAnswersInOrderAndChecksEverything()
@@ -134,7 +134,7 @@ void tst_msgbox::scriptAnswersInOrderAndChecksEverything()
     QCOMPARE(platform::msgbox("File already exists! Overwrite?", platform::Buttons::OkCancel,
                               "Overwrite?"),
              platform::Answer::Ok);
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
     QCOMPARE(script.shown().size(), 2);
 }
 

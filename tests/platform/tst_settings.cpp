@@ -1,7 +1,7 @@
 // The per-user settings store: values survive through the file, and the file has the layout
 // other programs and earlier versions read.
-#include "settings.h"
-#include "testsupport.h"
+#include "platform/settings.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 // A book printed as an exam: read back from the PDF, every question, answer and key entry is
 // there and in order, questions stay whole on a page, the key can be left out.
 
-#include "bookprint.h"
-#include "pdftext.h"
-#include "testsupport.h"
+#include "print/bookprint.h"
+#include "tests/print/pdftext.h"
+#include "tests/support/testsupport.h"
 
 #include <QLocale>
 

@@ -1,8 +1,8 @@
 // "qbook print" as a user runs it: a PDF without a display, exit 2 for a usage error and 1
 // when a file cannot be read or written.
 
-#include "pdftext.h"
-#include "testsupport.h"
+#include "tests/print/pdftext.h"
+#include "tests/support/testsupport.h"
 
 #include <QFileInfo>
 

@@ -1,7 +1,7 @@
 // qbook as a user runs it: exit statuses, usage errors, the reports, never replacing a file
 // unasked, and a book that comes back byte for byte from JSON.
-#include "modquiz.h"
-#include "testsupport.h"
+#include "storage/modquiz.h"
+#include "tests/support/testsupport.h"
 
 #include <QFile>
 #include <QProcess>
@@ -57,7 +57,8 @@ void tst_qbookcommand::usageErrorsExitTwo_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("message");
-    QTest::newRow("nothing") << QStringList() << "missing command (info, check, export, import or print)";
+    QTest::newRow("nothing") << QStringList()
+                             << "missing command (info, check, export, import or print)";
     QTest::newRow("unknown command") << QStringList{"show", "b.Q"} << "unknown command 'show'";
     QTest::newRow("unknown option")
         << QStringList{"info", "--all", "b.Q"} << "Unknown option 'all'.";

@@ -1,8 +1,8 @@
 // Loading and saving whole books through the working state: count against records, the
 // question limit, read-only files, atomic saves, the hand-over to the windows and previews.
-#include "files.h"
-#include "modquiz.h"
-#include "testsupport.h"
+#include "platform/files.h"
+#include "storage/modquiz.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // The byte layout of quiz book files: counted texts, header and record, and the reader's
 // behaviour on damaged or short input.
-#include "qbook.h"
-#include "testsupport.h"
+#include "storage/qbook.h"
+#include "tests/support/testsupport.h"
 
 #include <QTest>
 

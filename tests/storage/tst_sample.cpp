@@ -1,8 +1,8 @@
 // The sample book that ships with the program must be a sound book that the program writes
 // back unchanged.
-#include "files.h"
-#include "modquiz.h"
-#include "testsupport.h"
+#include "platform/files.h"
+#include "storage/modquiz.h"
+#include "tests/support/testsupport.h"
 
 #include <QFile>
 #include <QSet>

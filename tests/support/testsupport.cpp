@@ -1,9 +1,9 @@
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
-#include "files.h"
-#include "modquiz.h"
-#include "process.h"
-#include "settings.h"
+#include "platform/files.h"
+#include "platform/process.h"
+#include "platform/settings.h"
+#include "storage/modquiz.h"
 
 #include <QDialog>
 #include <QDir>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "filedialog.h"
-#include "msgbox.h"
-#include "qbook.h"
+#include "platform/filedialog.h"
+#include "platform/msgbox.h"
+#include "storage/qbook.h"
 
 #include <QList>
 #include <QString>
@@ -66,6 +66,9 @@ private:
     QStringList m_shown;
     QString m_problem;
 };
+
+// Fails the running test unless the script's messages were all shown, and nothing else.
+#define VERIFY_DONE(script) QVERIFY2((script).done(), (script).problem())
 
 // Replaces showmodal() while it lives: each dialog shown is handed to the next step, which
 // drives it through its handlers. A dialog with no step left fails the test and is closed.

@@ -1,9 +1,21 @@
 #pragma once
 
-#include "frmquiz.h"
+#include "tests/support/testsupport.h"
+#include "ui/main/frmquiz.h"
 
 #include <QPushButton>
 #include <QString>
+
+// A main window after its load step with no command line, in a private test world whose
+// messages are scripted.
+struct LoadedWindow
+{
+    TestEnvironment env;
+    ScriptedMessages script;
+    frmquiz w;
+
+    LoadedWindow() { w.Form_Load({}); }
+};
 
 // The edit panel's buttons First, Prev, Next, Last, Delete, Update, Save, Add as 0/1.
 inline QString editbuttons(const frmquiz &w)

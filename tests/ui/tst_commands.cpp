@@ -2,12 +2,13 @@
 // changes answered Yes, No, Cancel and Yes with a save that fails, and what becomes of a
 // running quiz when New or Edit is given up.
 
-#include "files.h"
-#include "frmeditquiz.h"
-#include "frmnewquiz.h"
-#include "frmquiz.h"
-#include "modquiz.h"
-#include "testsupport.h"
+#include "platform/files.h"
+#include "storage/modquiz.h"
+#include "tests/support/testsupport.h"
+#include "tests/support/windowsupport.h"
+#include "ui/dialogs/frmeditquiz.h"
+#include "ui/dialogs/frmnewquiz.h"
+#include "ui/main/frmquiz.h"
 
 #include <QFile>
 #include <QLabel>
@@ -150,7 +151,7 @@ void tst_commands::unsavedChanges()
     else
         closed = w.Form_QueryUnload();
 
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
     QVERIFY(modal.done());
     QCOMPARE(modal.shown(), dialog ? 1 : 0);
     QCOMPARE(end.ended() || closed, ends);
@@ -177,25 +178,22 @@ void tst_commands::unsavedChanges()
 
 void tst_commands::newWhileRunningKeepsQuiz()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    w.processcommandline(env.writebook("run.Q", makeheader(2), makequestions(2)));
-    QVERIFY(w.picqb->isVisibleTo(&w));
-    QVERIFY(!w.editstarted);
+    LoadedWindow t;
+    t.w.processcommandline(t.env.writebook("run.Q", makeheader(2), makequestions(2)));
+    QVERIFY(t.w.picqb->isVisibleTo(&t.w));
+    QVERIFY(!t.w.editstarted);
 
     ScriptedModal modal({cancelany});
-    w.mnuquiznew_Click();
+    t.w.mnuquiznew_Click();
     QVERIFY(modal.done());
-    QVERIFY(w.picqb->isVisibleTo(&w));
+    QVERIFY(t.w.picqb->isVisibleTo(&t.w));
     QCOMPARE(modquiz::lastquestion(), 2);
-    script.expect({"Your answer is correct 10 points added to your score"});
-    script.expect({"Quiz is over \rYour score is 10 out of 20", Ok, "Quiz Over"});
-    w.cmdans_Click(0);
-    w.cmdskip_Click();
-    QVERIFY(!w.picqb->isVisibleTo(&w));
-    QVERIFY2(script.done(), script.problem());
+    t.script.expect({"Your answer is correct 10 points added to your score"});
+    t.script.expect({"Quiz is over \rYour score is 10 out of 20", Ok, "Quiz Over"});
+    t.w.cmdans_Click(0);
+    t.w.cmdskip_Click();
+    QVERIFY(!t.w.picqb->isVisibleTo(&t.w));
+    VERIFY_DONE(t.script);
 }
 
 void tst_commands::givenUpAfterEditClosesEmptiedRun_data()
@@ -212,14 +210,11 @@ void tst_commands::givenUpAfterEditClosesEmptiedRun()
 {
     QFETCH(QString, command);
     QFETCH(bool, closebox);
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    env.writebook("edited.Q", makeheader(1), makequestions(1));
-    env.writebook("run.Q", makeheader(3), makequestions(3));
-    w.processcommandline("/E edited.Q");
-    QVERIFY(w.editstarted);
+    LoadedWindow t;
+    t.env.writebook("edited.Q", makeheader(1), makequestions(1));
+    t.env.writebook("run.Q", makeheader(3), makequestions(3));
+    t.w.processcommandline("/E edited.Q");
+    QVERIFY(t.w.editstarted);
     {
         ScriptedModal modal({[](QDialog *d) {
             auto *picker = qobject_cast<frmeditquiz *>(d);
@@ -227,10 +222,10 @@ void tst_commands::givenUpAfterEditClosesEmptiedRun()
             picker->txtfname->setText("run.Q");
             picker->cmdedit_Click();
         }});
-        w.mnuquizrun_Click();
+        t.w.mnuquizrun_Click();
         QVERIFY(modal.done());
     }
-    QVERIFY(w.picqb->isVisibleTo(&w));
+    QVERIFY(t.w.picqb->isVisibleTo(&t.w));
     QCOMPARE(modquiz::lastquestion(), 3);
 
     ScriptedModal modal({[&](QDialog *d) {
@@ -242,15 +237,15 @@ void tst_commands::givenUpAfterEditClosesEmptiedRun()
         QVERIFY(d->close());
     }});
     if (command == "new")
-        w.mnuquiznew_Click();
+        t.w.mnuquiznew_Click();
     else
-        w.mnuquizedit_Click();
+        t.w.mnuquizedit_Click();
     QVERIFY(modal.done());
     // The edit panel's Close emptied the question list: the run cannot go on and is closed.
-    QVERIFY(!w.picqb->isVisibleTo(&w));
-    QVERIFY(!w.picedit->isVisibleTo(&w));
+    QVERIFY(!t.w.picqb->isVisibleTo(&t.w));
+    QVERIFY(!t.w.picedit->isVisibleTo(&t.w));
     QCOMPARE(platform::openfilecount(), 0);
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(t.script);
 }
 
 void tst_commands::exitEndsWithFilesClosed()
@@ -267,51 +262,45 @@ void tst_commands::exitEndsWithFilesClosed()
     QCOMPARE(platform::openfilecount(), 0);
     QCOMPARE(modquiz::lastquestion(), 0);
     QCOMPARE(int(modquiz::state().curq), 0);
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 // Two copies of the program on one book: the second save would silently undo the first's.
 // Save asks first; No keeps the book in memory, unsaved.
 void tst_commands::saveAsksBeforeOverwritingAnotherProgram()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    const QString path = editchanged(env, w);
+    LoadedWindow t;
+    const QString path = editchanged(t.env, t.w);
     auto &s = modquiz::state();
 
     // The other copy deleted question 2 and saved, replacing the file.
     const QByteArray other =
         qbook::encodeheader(makeheader(1)) + qbook::encoderecord(makequestion(1));
-    QVERIFY(platform::replacefile(env.path("book.Q"), other) == platform::ReplaceResult::Ok);
+    QVERIFY(platform::replacefile(t.env.path("book.Q"), other) == platform::ReplaceResult::Ok);
     const QString changed = QStringLiteral("The file book.Q was changed by another program since "
                                            "it was opened. Overwrite it?");
-    script.expect({changed, No, "Save", YesNo});
-    w.cmdsave_Click();
-    QVERIFY2(script.done(), script.problem());
+    t.script.expect({changed, No, "Save", YesNo});
+    t.w.cmdsave_Click();
+    VERIFY_DONE(t.script);
     QVERIFY(s.qbchanged);
     QCOMPARE(filebytes(path), other);
 
-    script.expect({changed, Yes, "Save", YesNo});
-    w.cmdsave_Click();
-    QVERIFY2(script.done(), script.problem());
+    t.script.expect({changed, Yes, "Save", YesNo});
+    t.w.cmdsave_Click();
+    VERIFY_DONE(t.script);
     QVERIFY(!s.qbchanged);
     QVERIFY(savedchange(path));
 
     // Its own save is nothing to ask about.
-    w.cmdsave_Click();
-    QVERIFY2(script.done(), script.problem());
+    t.w.cmdsave_Click();
+    VERIFY_DONE(t.script);
 }
 
 // A book made elsewhere can hold texts longer than a file this program writes may: Save says
 // how many will be cut, and Cancel keeps the book unsaved.
 void tst_commands::saveWarnsBeforeCuttingLongTexts()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
+    LoadedWindow t;
     const auto counted = [](const QByteArray &text) {
         const auto n = static_cast<quint16>(text.size());
         return QByteArray(1, char(n & 0xFF)) + QByteArray(1, char(n >> 8)) + text;
@@ -323,24 +312,24 @@ void tst_commands::saveWarnsBeforeCuttingLongTexts()
          {QByteArray("A"), QByteArray(32768, 'b'), QByteArray("C"), QByteArray("D")})
         bytes += counted(answer);
     bytes += '\x01';
-    QFile file(env.path("long.Q"));
+    QFile file(t.env.path("long.Q"));
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     file.close();
-    w.processcommandline(QStringLiteral("/E long.Q"));
+    t.w.processcommandline(QStringLiteral("/E long.Q"));
     auto &s = modquiz::state();
     QCOMPARE(s.questions[1].question.size(), 40000);
 
     const QString cut =
         QStringLiteral("3 texts are longer than 32767 bytes and will be shortened. Save anyway?");
-    script.expect({cut, Cancel, "Save", OkCancel});
-    w.cmdsave_Click();
-    QVERIFY2(script.done(), script.problem());
+    t.script.expect({cut, Cancel, "Save", OkCancel});
+    t.w.cmdsave_Click();
+    VERIFY_DONE(t.script);
     QVERIFY(s.qbchanged);
     QCOMPARE(filebytes(file.fileName()), bytes);
 
-    script.expect({cut, Ok, "Save", OkCancel});
-    w.cmdsave_Click();
-    QVERIFY2(script.done(), script.problem());
+    t.script.expect({cut, Ok, "Save", OkCancel});
+    t.w.cmdsave_Click();
+    VERIFY_DONE(t.script);
     QVERIFY(!s.qbchanged);
     QBookHeader header;
     QList<QuestionRecord> questions;

@@ -1,9 +1,9 @@
 // The editing operations of the edit panel as a user goes through them: typing a book with
 // the Enter key, Add, Update, Delete, Undo Delete, Save and Close with its prompt.
 
-#include "tst_editsupport.h"
+#include "tests/ui/tst_editsupport.h"
 
-#include "ansi.h"
+#include "platform/ansi.h"
 
 #include <QAction>
 #include <QApplication>
@@ -100,7 +100,7 @@ void tst_editing::typeBookWithEnterKey()
     w.cmdsave_Click();
     QVERIFY(!modquiz::state().qbchanged);
     QCOMPARE(filebytes(e.path), filebytes(TESTDATA "/edit-typed.Q"));
-    QVERIFY2(e.script.done(), e.script.problem());
+    VERIFY_DONE(e.script);
 }
 
 void tst_editing::addOnShownQuestionOpensSlot()
@@ -311,7 +311,7 @@ void tst_editing::deleteSaveUndoClose()
     QVERIFY(w.cmdeditclose_Click());
     QVERIFY(w.picedit->isHidden());
     QCOMPARE(bookquestions(path), (QList<QuestionRecord>{makequestion(1, 1), makequestion(3, 3)}));
-    QVERIFY2(e.script.done(), e.script.problem());
+    VERIFY_DONE(e.script);
 }
 
 void tst_editing::enterInCorrectBox()
@@ -386,7 +386,7 @@ void tst_editing::close()
     if (savefails)
         e.script.expect(errorsaving); // once: the file that cannot be created has no box of its own
     QCOMPARE(w.cmdeditclose_Click(), closed);
-    QVERIFY2(e.script.done(), e.script.problem());
+    VERIFY_DONE(e.script);
     QCOMPARE(w.picedit->isHidden(), closed);
     QCOMPARE(s.qbchanged, !closed);
     QCOMPARE(modquiz::lastquestion(), closed ? 0 : 2);
@@ -416,7 +416,7 @@ void tst_editing::fullBook()
     const ExpectedMessage full{"This quiz book is full: it cannot hold more than 32766 questions"};
     e.script.expect(full);
     w.cmdadd_Click();
-    QVERIFY2(e.script.done(), e.script.problem());
+    VERIFY_DONE(e.script);
     QCOMPARE(modquiz::lastquestion(), 32766);
     QCOMPARE(int(s.curq), 32767);
     QVERIFY(!s.qbchanged);
@@ -431,14 +431,14 @@ void tst_editing::fullBook()
     QCOMPARE(modquiz::lastquestion(), 32766);
     e.script.expect(full);
     w.mnueditundodelete_Click();
-    QVERIFY2(e.script.done(), e.script.problem());
+    VERIFY_DONE(e.script);
     QCOMPARE(modquiz::lastquestion(), 32766);
     QVERIFY(w.mnueditundodelete->isEnabled());
 
     e.script.expect(full);
     e.fill(makequestion(40001));
     w.cmdsave_Click();
-    QVERIFY2(e.script.done(), e.script.problem());
+    VERIFY_DONE(e.script);
     QCOMPARE(bookquestions(e.path).size(), 32766);
 }
 
@@ -474,7 +474,7 @@ void tst_editing::untouchedTextsSaveByteForByte()
     QCOMPARE(e.w.txtquestion->document()->blockCount(), lines.count('\n') + 1);
     e.w.cmdsave_Click();
     QCOMPARE(filebytes(path), before);
-    QVERIFY2(e.script.done(), e.script.problem());
+    VERIFY_DONE(e.script);
 }
 
 // A line break the user puts into the question box is stored as CR LF; the stored breaks

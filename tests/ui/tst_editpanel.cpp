@@ -1,7 +1,7 @@
 // The edit panel's boxes and buttons: the key rules of each box, the transfer between the
 // boxes and the working record, the entry states and navigation.
 
-#include "tst_editsupport.h"
+#include "tests/ui/tst_editsupport.h"
 
 #include <QAction>
 #include <QApplication>

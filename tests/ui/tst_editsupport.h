@@ -3,22 +3,16 @@
 // What the edit panel's tests share: a main window with a book open for editing, in a private
 // test world.
 
-#include "frmquiz.h"
-#include "modquiz.h"
-#include "testsupport.h"
+#include "storage/modquiz.h"
+#include "tests/support/windowsupport.h"
 
 #include <QApplication>
 #include <QPushButton>
 #include <QTest>
 
-struct Editor
+struct Editor : LoadedWindow
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
     QString path;
-
-    Editor() { w.Form_Load({}); }
 
     // Opens a book the way the program does after a successful load.
     bool open(const QString &book)
@@ -28,8 +22,7 @@ struct Editor
         s.qbpath = path;
         if (!modquiz::openbook() || !modquiz::loadbook())
             return false;
-        w.applyentrystate(s.qbheader.count);
-        w.picedit->show();
+        w.entereditpanel(s.qbheader.count);
         return true;
     }
 

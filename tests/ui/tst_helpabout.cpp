@@ -1,12 +1,13 @@
 // The Help and About windows: the read-me text with its headings, a text the user can read
 // and copy but not change, Esc doing nothing, and the About window's placement.
 
-#include "frmabout.h"
-#include "frmhelp.h"
-#include "frmquiz.h"
-#include "msgbox.h"
-#include "testsupport.h"
-#include "twips.h"
+#include "platform/msgbox.h"
+#include "platform/twips.h"
+#include "tests/support/testsupport.h"
+#include "tests/support/windowsupport.h"
+#include "ui/dialogs/frmabout.h"
+#include "ui/dialogs/frmhelp.h"
+#include "ui/main/frmquiz.h"
 
 #include <QFile>
 #include <QPlainTextEdit>
@@ -70,10 +71,7 @@ void tst_helpabout::readmeHasEveryPartInOrder()
 
 void tst_helpabout::helpTextReadOnlyAndFresh()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
+    LoadedWindow t;
     const QString shown = frmhelp::readmetext().replace("\r\n", "\n");
     for (int opening = 0; opening < 2; ++opening) {
         ScriptedModal modal({[&](QDialog *d) {
@@ -98,18 +96,15 @@ void tst_helpabout::helpTextReadOnlyAndFresh()
             p->cmdok_Click();
             QCOMPARE(finished.count(), 1);
         }});
-        w.mnureadme_Click();
+        t.w.mnureadme_Click();
         QVERIFY(modal.done());
     }
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(t.script);
 }
 
 void tst_helpabout::escDoesNothing()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
+    LoadedWindow t;
     ScriptedModal modal({[&](QDialog *d) {
                              auto *p = qobject_cast<frmhelp *>(d);
                              QVERIFY(p);
@@ -131,18 +126,15 @@ void tst_helpabout::escDoesNothing()
                              QTest::keyClick(p->Command1, Qt::Key_Return);
                              QCOMPARE(finished.count(), 1);
                          }});
-    w.mnureadme_Click();
-    w.mnuhelpabout_Click();
+    t.w.mnureadme_Click();
+    t.w.mnuhelpabout_Click();
     QVERIFY(modal.done());
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(t.script);
 }
 
 void tst_helpabout::aboutCentredHorizontally()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
+    LoadedWindow t;
     ScriptedModal modal({[&](QDialog *d) {
         auto *p = qobject_cast<frmabout *>(d);
         QVERIFY(p);
@@ -157,9 +149,9 @@ void tst_helpabout::aboutCentredHorizontally()
         QCOMPARE(p->focusWidget(), p->Command1);
         p->Command1_Click();
     }});
-    w.mnuhelpabout_Click();
+    t.w.mnuhelpabout_Click();
     QVERIFY(modal.done());
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(t.script);
 }
 
 QTEST_MAIN(tst_helpabout)

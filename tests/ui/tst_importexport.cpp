@@ -1,13 +1,13 @@
 // The Quiz menu's Import and Export: the menu, the unsaved changes prompt, the file dialogs,
 // files never replaced unasked, the report of what was skipped, how the format is chosen.
 
-#include "files.h"
-#include "frmquiz.h"
-#include "interchange.h"
-#include "modquiz.h"
-#include "recentbooks.h"
-#include "testsupport.h"
-#include "windowsupport.h"
+#include "interchange/interchange.h"
+#include "platform/files.h"
+#include "storage/modquiz.h"
+#include "tests/support/testsupport.h"
+#include "tests/support/windowsupport.h"
+#include "ui/main/frmquiz.h"
+#include "ui/main/recentbooks.h"
 
 #include <QAction>
 #include <QDir>
@@ -94,17 +94,14 @@ void tst_importexport::quizMenuKeepsItsItems()
 
 void tst_importexport::importOpensNewBookInEditor()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    ScriptedFiles files({{FileMode::Open, choice(threejson(env), Format::Json)},
-                         {FileMode::Save, {env.path(QStringLiteral("new")), bookfilter}}});
-    w.mnuquizimport_Click();
+    LoadedWindow t;
+    ScriptedFiles files({{FileMode::Open, choice(threejson(t.env), Format::Json)},
+                         {FileMode::Save, {t.env.path(QStringLiteral("new")), bookfilter}}});
+    t.w.mnuquizimport_Click();
     QVERIFY(files.done());
     // The book is proposed beside its source, under the source's name.
-    QCOMPARE(files.requests().at(1).start, env.path(QStringLiteral("three.Q")));
-    const QString book = env.path(QStringLiteral("new.Q"));
+    QCOMPARE(files.requests().at(1).start, t.env.path(QStringLiteral("three.Q")));
+    const QString book = t.env.path(QStringLiteral("new.Q"));
     QBookHeader header;
     QList<QuestionRecord> questions;
     QVERIFY(modquiz::parsebook(filebytes(book), header, questions));
@@ -112,13 +109,13 @@ void tst_importexport::importOpensNewBookInEditor()
     QCOMPARE(questions[2].correct, quint8(4));
 
     QCOMPARE(modquiz::state().qbpath, book);
-    QVERIFY(w.picedit->isVisibleTo(&w) && w.editstarted);
+    QVERIFY(t.w.picedit->isVisibleTo(&t.w) && t.w.editstarted);
     QCOMPARE(recentbooks::load().value(0), QFileInfo(book).absoluteFilePath());
-    QCOMPARE(w.txtquestion->toPlainText(), QStringLiteral("One?"));
-    QCOMPARE(editbuttons(w), QStringLiteral("11111111"));
-    QVERIFY(w.mnuquizexport->isEnabled());
-    QVERIFY(w.cmdeditclose_Click());
-    QVERIFY(!w.mnuquizexport->isEnabled());
+    QCOMPARE(t.w.txtquestion->toPlainText(), QStringLiteral("One?"));
+    QCOMPARE(editbuttons(t.w), QStringLiteral("11111111"));
+    QVERIFY(t.w.mnuquizexport->isEnabled());
+    QVERIFY(t.w.cmdeditclose_Click());
+    QVERIFY(!t.w.mnuquizexport->isEnabled());
 }
 
 void tst_importexport::cancelAtUnsavedChangesAsksNoFile()
@@ -132,7 +129,7 @@ void tst_importexport::cancelAtUnsavedChangesAsksNoFile()
     ScriptedMessages script({{"Save Changes you made to book.Q?", Cancel, "Save", YesNoCancel}});
     const ScriptedFiles files;
     w.mnuquizimport_Click();
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
     QVERIFY(files.done() && files.requests().isEmpty());
     QVERIFY(w.picedit->isVisibleTo(&w) && modquiz::state().qbchanged);
 }
@@ -183,7 +180,7 @@ void tst_importexport::nothingReplacedUnasked()
         importing ? w.mnuquizimport_Click() : w.mnuquizexport_Click();
     }
     QVERIFY(files.done());
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
     QCOMPARE(snapshot(), before);
 }
 

@@ -1,11 +1,12 @@
 // The Info dialog: the header it shows comes from the file every time it opens, OK changes
 // the book in memory only, and the Enter key moves through its two boxes.
 
-#include "files.h"
-#include "frminfo.h"
-#include "frmquiz.h"
-#include "modquiz.h"
-#include "testsupport.h"
+#include "platform/files.h"
+#include "storage/modquiz.h"
+#include "tests/support/testsupport.h"
+#include "tests/support/windowsupport.h"
+#include "ui/dialogs/frminfo.h"
+#include "ui/main/frmquiz.h"
 
 #include <QAction>
 #include <QFile>
@@ -46,16 +47,14 @@ private slots:
 
 void tst_info::okChangesMemoryUntilSaved()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    const QString path = env.writebook("info.Q", makeheader(2, "History", "Hal"), makequestions(2));
-    w.processcommandline("/E info.Q");
-    QVERIFY(w.picedit->isVisibleTo(&w));
+    LoadedWindow t;
+    const QString path =
+        t.env.writebook("info.Q", makeheader(2, "History", "Hal"), makequestions(2));
+    t.w.processcommandline("/E info.Q");
+    QVERIFY(t.w.picedit->isVisibleTo(&t.w));
     auto &s = modquiz::state();
 
-    useinfo(w, [&](frminfo *p) {
+    useinfo(t.w, [&](frminfo *p) {
         QCOMPARE(p->labname->text(), QStringLiteral("info.Q"));
         QCOMPARE(p->txtcatagory->text(), QStringLiteral("History"));
         QCOMPARE(p->txtauthor->text(), QStringLiteral("Hal"));
@@ -70,35 +69,32 @@ void tst_info::okChangesMemoryUntilSaved()
     // Nothing reaches the file before the next save.
     QVERIFY(filebytes(path).startsWith(qbook::encodeheader(makeheader(2, "History", "Hal"))));
 
-    w.cmdsave_Click();
+    t.w.cmdsave_Click();
     QVERIFY(!s.qbchanged);
     QBookHeader header;
     QList<QuestionRecord> questions;
     QVERIFY(modquiz::parsebook(filebytes(path), header, questions));
     QCOMPARE(header, makeheader(2, "", "Henrietta"));
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(t.script);
 }
 
 void tst_info::secondOpeningShowsStoredValues()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    env.writebook("twice.Q", makeheader(3, "Stored", "Stan"), makequestions(3));
-    w.processcommandline("/E twice.Q");
+    LoadedWindow t;
+    t.env.writebook("twice.Q", makeheader(3, "Stored", "Stan"), makequestions(3));
+    t.w.processcommandline("/E twice.Q");
     auto &s = modquiz::state();
     // The book in memory has a question more than the file says.
-    w.cmdlast_Click();
-    w.cmdadd_Click();
+    t.w.cmdlast_Click();
+    t.w.cmdadd_Click();
     s.qbheader.count = 9;
 
-    useinfo(w, [&](frminfo *p) {
+    useinfo(t.w, [&](frminfo *p) {
         p->txtauthor->setText("Unsaved");
         p->cmdok_Click();
     });
     QCOMPARE(s.qbheader.author, QStringLiteral("Unsaved"));
-    useinfo(w, [&](frminfo *p) {
+    useinfo(t.w, [&](frminfo *p) {
         QCOMPARE(p->txtauthor->text(), QStringLiteral("Stan"));
         QCOMPARE(p->txtcatagory->text(), QStringLiteral("Stored"));
         p->cmdcancel_Click();
@@ -107,7 +103,7 @@ void tst_info::secondOpeningShowsStoredValues()
     // memory is not the file's business.
     QCOMPARE(s.qbheader, makeheader(9, "Stored", "Stan"));
     QVERIFY(s.qbchanged);
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(t.script);
 }
 
 void tst_info::enterKey_data()
@@ -132,14 +128,11 @@ void tst_info::enterKey()
     QFETCH(QString, text);
     QFETCH(bool, closes);
     QFETCH(QString, focus);
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    env.writebook("keys.Q", makeheader(1, "Old", "Olaf"), makequestions(1));
-    w.processcommandline("/E keys.Q");
+    LoadedWindow t;
+    t.env.writebook("keys.Q", makeheader(1, "Old", "Olaf"), makequestions(1));
+    t.w.processcommandline("/E keys.Q");
 
-    useinfo(w, [&](frminfo *p) {
+    useinfo(t.w, [&](frminfo *p) {
         QSignalSpy finished(p, &QDialog::finished);
         auto *edit = p->findChild<QLineEdit *>(box);
         QVERIFY(edit);
@@ -156,31 +149,28 @@ void tst_info::enterKey()
     });
     QCOMPARE(modquiz::state().qbchanged, closes);
     QCOMPARE(modquiz::state().qbheader.author, closes ? text : QStringLiteral("Olaf"));
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(t.script);
 }
 
 void tst_info::escAndCloseBoxChangeNothing()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    env.writebook("esc.Q", makeheader(1, "Keep", "Kim"), makequestions(1));
-    w.processcommandline("/E esc.Q");
-    useinfo(w, [&](frminfo *p) {
+    LoadedWindow t;
+    t.env.writebook("esc.Q", makeheader(1, "Keep", "Kim"), makequestions(1));
+    t.w.processcommandline("/E esc.Q");
+    useinfo(t.w, [&](frminfo *p) {
         QSignalSpy finished(p, &QDialog::finished);
         p->txtauthor->setText("Lost");
         QTest::keyClick(p->txtauthor, Qt::Key_Escape);
         QCOMPARE(finished.count(), 1);
     });
-    useinfo(w, [&](frminfo *p) {
+    useinfo(t.w, [&](frminfo *p) {
         p->show();
         p->txtcatagory->setText("Lost");
         QVERIFY(p->close());
     });
     QCOMPARE(modquiz::state().qbheader, makeheader(1, "Keep", "Kim"));
     QVERIFY(!modquiz::state().qbchanged);
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(t.script);
 }
 
 void tst_info::unreadableBook_data()
@@ -213,14 +203,14 @@ void tst_info::unreadableBook()
         p->cmdok_Click();
     });
     QCOMPARE(modquiz::state().qbheader, makeheader(1, "Mem", "New"));
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 
     if (keep >= 0) // the file changed behind the program: the save asks first
         script.expect({"The file vanish.Q was changed by another program since it was opened. "
                        "Overwrite it?",
                        Yes, "Save", YesNo});
     w.cmdsave_Click();
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
     QBookHeader saved;
     QList<QuestionRecord> questions;
     QVERIFY(modquiz::parsebook(filebytes(path), saved, questions));

@@ -1,11 +1,11 @@
 // The main window as loaded: its completed layout, size and place, the idle state, and the
 // keyboard (Esc, access keys, menu shortcuts) reaching only what is visible and enabled.
-#include "files.h"
-#include "frmquiz.h"
-#include "modquiz.h"
-#include "settings.h"
-#include "testsupport.h"
-#include "twips.h"
+#include "platform/files.h"
+#include "platform/settings.h"
+#include "platform/twips.h"
+#include "storage/modquiz.h"
+#include "tests/support/testsupport.h"
+#include "ui/main/frmquiz.h"
 
 #include <QAction>
 #include <QDialog>
@@ -192,7 +192,7 @@ void tst_mainwindow::escapePressesSkipOnlyInRunPanel()
     QTest::keyClick(editing.get(), Qt::Key_Escape);
     QVERIFY(editing->picedit->isVisible());
     QCOMPARE(modquiz::state().curq, qint16(1));
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 // No button is a default one, so Enter (either key) reaches the focused button and presses it,
@@ -221,7 +221,7 @@ void tst_mainwindow::enterPressesTheFocusedButton()
     QTest::keyClick(editing->cmdnext, Qt::Key_Return);
     QCOMPARE(modquiz::state().curq, qint16(2));
     QCOMPARE(editing->txtquestion->toPlainText(), QStringLiteral("Question 2"));
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 void tst_mainwindow::accessKeysReachTheVisiblePanelOnly()
@@ -234,7 +234,7 @@ void tst_mainwindow::accessKeysReachTheVisiblePanelOnly()
     // key clicks its button the way a mouse click does, a moment later.
     QTest::keyClick(window.get(), Qt::Key_A, Qt::AltModifier);
     QTRY_COMPARE(window->labnum->text(), QStringLiteral("2"));
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
     QTest::keyClick(window.get(), Qt::Key_S, Qt::AltModifier);
     QTRY_COMPARE(window->labnum->text(), QStringLiteral("3"));
     QTest::keyClick(window.get(), Qt::Key_L, Qt::AltModifier);
@@ -247,7 +247,7 @@ void tst_mainwindow::accessKeysReachTheVisiblePanelOnly()
     QTest::keyClick(editing.get(), Qt::Key_C, Qt::AltModifier);
     QTRY_VERIFY(!editing->picedit->isVisible());
     QCOMPARE(platform::openfilecount(), 0);
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 void tst_mainwindow::disabledShortcutDoesNothing()
@@ -269,7 +269,7 @@ void tst_mainwindow::disabledShortcutDoesNothing()
     QTest::keyClick(window.get(), Qt::Key_I, Qt::ControlModifier);
     QCOMPARE(info.shown(), 1);
     QVERIFY(info.done());
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 void tst_mainwindow::oneChanceSurvivesARestart()
@@ -295,7 +295,7 @@ void tst_mainwindow::oneChanceSurvivesARestart()
 
     auto third = loaded();
     QVERIFY(third->mnuonechance->isChecked());
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 void tst_mainwindow::closeBoxAsksAboutUnsavedChanges()
@@ -310,12 +310,12 @@ void tst_mainwindow::closeBoxAsksAboutUnsavedChanges()
     QVERIFY(!window->close());
     QVERIFY(window->isVisible());
     QVERIFY(s.qbchanged);
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 
     script.expect({prompt, No, QStringLiteral("Save"), YesNoCancel});
     QVERIFY(window->close());
     QVERIFY(!window->isVisible());
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 QTEST_MAIN(tst_mainwindow)

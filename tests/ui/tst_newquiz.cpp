@@ -2,14 +2,14 @@
 // question, the folder the book goes to, every way creating the file can fail, and the
 // hand-over of the empty book to the edit panel.
 
-#include "files.h"
-#include "folderlists.h"
-#include "folders.h"
-#include "frmnewquiz.h"
-#include "frmquiz.h"
-#include "modquiz.h"
-#include "testsupport.h"
-#include "windowsupport.h"
+#include "platform/files.h"
+#include "platform/folders.h"
+#include "storage/modquiz.h"
+#include "tests/support/testsupport.h"
+#include "tests/support/windowsupport.h"
+#include "ui/dialogs/folderlists.h"
+#include "ui/dialogs/frmnewquiz.h"
+#include "ui/main/frmquiz.h"
 
 #include <QAction>
 #include <QDir>
@@ -121,22 +121,19 @@ void tst_newquiz::missingText()
     QVERIFY(!modquiz::state().dlgok);
     QVERIFY(!w.editstarted);
     QVERIFY(QDir(env.folder()).entryList({"*.Q"}, QDir::Files).isEmpty());
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 void tst_newquiz::typeAndCreateWithEnter()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
+    LoadedWindow t;
     // A quiz that is running is closed by Create.
-    w.processcommandline(env.writebook("running.Q", makeheader(2), makequestions(2)));
-    QVERIFY(w.picqb->isVisibleTo(&w));
+    t.w.processcommandline(t.env.writebook("running.Q", makeheader(2), makequestions(2)));
+    QVERIFY(t.w.picqb->isVisibleTo(&t.w));
     auto &s = modquiz::state();
     const QString name35(35, QLatin1Char('n'));
 
-    usenewquiz(w, [&](frmnewquiz *p) {
+    usenewquiz(t.w, [&](frmnewquiz *p) {
         QCOMPARE(focusname(p), QStringLiteral("txtname"));
         QTest::keyClicks(p->txtname, name35 + "x");
         QCOMPARE(p->txtname->text(), name35);
@@ -149,20 +146,20 @@ void tst_newquiz::typeAndCreateWithEnter()
         QTest::keyClick(p->txtauthor, Qt::Key_Return);
     });
     QCOMPARE(s.qbpath, name35 + ".Q");
-    QCOMPARE(filebytes(env.path(name35 + ".Q")), headeronly("Science", " Sue "));
+    QCOMPARE(filebytes(t.env.path(name35 + ".Q")), headeronly("Science", " Sue "));
     QVERIFY(s.dlgok);
-    QVERIFY(w.editstarted);
+    QVERIFY(t.w.editstarted);
     QVERIFY(platform::isopen(s.bookfile));
     QCOMPARE(platform::openfilecount(), 1);
     QCOMPARE(modquiz::lastquestion(), 0);
     QCOMPARE(int(s.curq), 0);
-    QVERIFY(w.picedit->isVisibleTo(&w));
-    QVERIFY(!w.picqb->isVisibleTo(&w));
-    QCOMPARE(editbuttons(w), QStringLiteral("00000001"));
-    QVERIFY(w.mnuinfo->isEnabled());
-    QCOMPARE(w.labnum1->text(), QStringLiteral("1"));
-    QCOMPARE(w.focusWidget(), w.txtquestion);
-    QVERIFY2(script.done(), script.problem());
+    QVERIFY(t.w.picedit->isVisibleTo(&t.w));
+    QVERIFY(!t.w.picqb->isVisibleTo(&t.w));
+    QCOMPARE(editbuttons(t.w), QStringLiteral("00000001"));
+    QVERIFY(t.w.mnuinfo->isEnabled());
+    QCOMPARE(t.w.labnum1->text(), QStringLiteral("1"));
+    QCOMPARE(t.w.focusWidget(), t.w.txtquestion);
+    VERIFY_DONE(t.script);
 }
 
 void tst_newquiz::enterInEmptyBoxes()
@@ -188,7 +185,7 @@ void tst_newquiz::enterInEmptyBoxes()
         QCOMPARE(p->txtauthor->text(), QStringLiteral("Al"));
         p->cmdcancel_Click();
     });
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 void tst_newquiz::overwrite_data()
@@ -234,7 +231,7 @@ void tst_newquiz::overwrite()
         QVERIFY(w.picqb->isVisibleTo(&w));
         QCOMPARE(modquiz::lastquestion(), 2);
     }
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 // "Overwrite?" is about the name in the folder: a link there gives way to the new book, and
@@ -256,7 +253,7 @@ void tst_newquiz::overwriteLinkLeavesItsTarget()
         p->txtauthor->setText("Nina");
         p->cmdcreate_Click();
     });
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
     QCOMPARE(filebytes(real), realbytes);
     QVERIFY(!QFileInfo(env.path("old.Q")).isSymLink());
     QCOMPARE(filebytes(env.path("old.Q")), headeronly("New", "Nina"));
@@ -320,7 +317,7 @@ void tst_newquiz::cannotCreate()
     if (!existing.isEmpty())
         QCOMPARE(filebytes(env.path(existing)), before);
     QVERIFY(QFileInfo(env.path("folder.Q")).isDir());
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 void tst_newquiz::headerWriteFails()
@@ -345,23 +342,20 @@ void tst_newquiz::headerWriteFails()
     });
     QVERIFY(!modquiz::state().dlgok);
     QVERIFY(!w.picedit->isVisibleTo(&w));
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 void tst_newquiz::createsInChosenFolder()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    QVERIFY(QDir(env.folder()).mkdir("books"));
-    const QString books = QDir(env.path("books")).canonicalPath();
-    usenewquiz(w, [&](frmnewquiz *p) {
-        QCOMPARE(p->dirnewquiz->path(), QDir(env.folder()).canonicalPath());
+    LoadedWindow t;
+    QVERIFY(QDir(t.env.folder()).mkdir("books"));
+    const QString books = QDir(t.env.path("books")).canonicalPath();
+    usenewquiz(t.w, [&](frmnewquiz *p) {
+        QCOMPARE(p->dirnewquiz->path(), QDir(t.env.folder()).canonicalPath());
         const int row = p->dirnewquiz->rowof(books);
         QVERIFY(row > 0);
         p->dirnewquiz->setCurrentRow(row);
-        QCOMPARE(platform::currentfolder(), QDir(env.folder()).canonicalPath());
+        QCOMPARE(platform::currentfolder(), QDir(t.env.folder()).canonicalPath());
         QTest::keyClick(p->dirnewquiz, Qt::Key_Return);
         QCOMPARE(platform::currentfolder(), books);
         p->txtname->setText("placed");
@@ -369,26 +363,23 @@ void tst_newquiz::createsInChosenFolder()
         p->txtauthor->setText("A");
         p->cmdcreate_Click();
     });
-    QCOMPARE(filebytes(env.path("books/placed.Q")), headeronly("C", "A"));
-    QVERIFY(!QFile::exists(env.path("placed.Q")));
+    QCOMPARE(filebytes(t.env.path("books/placed.Q")), headeronly("C", "A"));
+    QVERIFY(!QFile::exists(t.env.path("placed.Q")));
     QCOMPARE(platform::currentfolder(), books);
     QCOMPARE(modquiz::state().qbpath, QStringLiteral("placed.Q"));
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(t.script);
 }
 
 void tst_newquiz::escAndCloseBoxCancel()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    usenewquiz(w, [&](frmnewquiz *p) {
+    LoadedWindow t;
+    usenewquiz(t.w, [&](frmnewquiz *p) {
         QSignalSpy finished(p, &QDialog::finished);
         QTest::keyClicks(p->txtname, "never");
         QTest::keyClick(p->txtname, Qt::Key_Escape);
         QCOMPARE(finished.count(), 1);
     });
-    usenewquiz(w, [&](frmnewquiz *p) {
+    usenewquiz(t.w, [&](frmnewquiz *p) {
         QVERIFY(p->txtname->text().isEmpty());
         p->show();
         QSignalSpy finished(p, &QDialog::finished);
@@ -396,9 +387,9 @@ void tst_newquiz::escAndCloseBoxCancel()
         QCOMPARE(finished.count(), 1);
     });
     QVERIFY(!modquiz::state().dlgok);
-    QVERIFY(!w.picedit->isVisibleTo(&w));
-    QVERIFY(QDir(env.folder()).entryList({"*.Q"}, QDir::Files).isEmpty());
-    QVERIFY2(script.done(), script.problem());
+    QVERIFY(!t.w.picedit->isVisibleTo(&t.w));
+    QVERIFY(QDir(t.env.folder()).entryList({"*.Q"}, QDir::Files).isEmpty());
+    VERIFY_DONE(t.script);
 }
 
 QTEST_MAIN(tst_newquiz)

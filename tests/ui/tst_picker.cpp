@@ -1,15 +1,15 @@
 // The quiz book picker in both modes, driven through its handlers as a user would: choosing,
 // previewing, confirming, cancelling and browsing folders, with every message it shows.
 
-#include "files.h"
-#include "folderlists.h"
-#include "folders.h"
-#include "frmeditquiz.h"
-#include "frminfo.h"
-#include "frmquiz.h"
-#include "modquiz.h"
-#include "testsupport.h"
-#include "windowsupport.h"
+#include "platform/files.h"
+#include "platform/folders.h"
+#include "storage/modquiz.h"
+#include "tests/support/testsupport.h"
+#include "tests/support/windowsupport.h"
+#include "ui/dialogs/folderlists.h"
+#include "ui/dialogs/frmeditquiz.h"
+#include "ui/dialogs/frminfo.h"
+#include "ui/main/frmquiz.h"
 
 #include <QAction>
 #include <QApplication>
@@ -108,16 +108,13 @@ void tst_picker::confirmGoodBook()
     QFETCH(int, count);
     QFETCH(bool, doubleclick);
     QFETCH(QString, buttons);
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    env.writebook("other.Q", makeheader(9, "Other", "Olga"), makequestions(9));
-    env.writebook("good.Q", makeheader(qint16(count), "Geography", "Gina"), makequestions(count));
+    LoadedWindow t;
+    t.env.writebook("other.Q", makeheader(9, "Other", "Olga"), makequestions(9));
+    t.env.writebook("good.Q", makeheader(qint16(count), "Geography", "Gina"), makequestions(count));
     auto &s = modquiz::state();
 
     bool finished = false;
-    usepicker(w, mode, [&](frmeditquiz *p) {
+    usepicker(t.w, mode, [&](frmeditquiz *p) {
         QCOMPARE(p->ineditmode(), mode == Mode::Edit);
         QCOMPARE(p->windowTitle(), mode == Mode::Edit ? QString("Edit Quiz") : QString("Open"));
         QCOMPARE(listed(p->fileditquiz), QStringList({"good.Q", "other.Q"}));
@@ -141,21 +138,21 @@ void tst_picker::confirmGoodBook()
     QCOMPARE(modquiz::lastquestion(), count);
     QCOMPARE(int(s.curq), 1);
     if (mode == Mode::Edit) {
-        QVERIFY(w.picedit->isVisibleTo(&w));
-        QVERIFY(!w.picqb->isVisibleTo(&w));
-        QVERIFY(w.editstarted);
-        QVERIFY(w.mnuinfo->isEnabled());
-        QCOMPARE(editbuttons(w), buttons);
-        QCOMPARE(w.txtquestion->toPlainText(), QStringLiteral("Question 1"));
-        QCOMPARE(w.labnum1->text(), QStringLiteral("1"));
-        QCOMPARE(w.focusWidget(), w.txtquestion);
+        QVERIFY(t.w.picedit->isVisibleTo(&t.w));
+        QVERIFY(!t.w.picqb->isVisibleTo(&t.w));
+        QVERIFY(t.w.editstarted);
+        QVERIFY(t.w.mnuinfo->isEnabled());
+        QCOMPARE(editbuttons(t.w), buttons);
+        QCOMPARE(t.w.txtquestion->toPlainText(), QStringLiteral("Question 1"));
+        QCOMPARE(t.w.labnum1->text(), QStringLiteral("1"));
+        QCOMPARE(t.w.focusWidget(), t.w.txtquestion);
     } else {
-        QVERIFY(w.picqb->isVisibleTo(&w));
-        QVERIFY(!w.picedit->isVisibleTo(&w));
-        QVERIFY(!w.editstarted);
-        QVERIFY(w.labquestion->text().contains(QStringLiteral("Question 1")));
+        QVERIFY(t.w.picqb->isVisibleTo(&t.w));
+        QVERIFY(!t.w.picedit->isVisibleTo(&t.w));
+        QVERIFY(!t.w.editstarted);
+        QVERIFY(t.w.labquestion->text().contains(QStringLiteral("Question 1")));
     }
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(t.script);
 }
 
 void tst_picker::bookWithoutQuestions_data()
@@ -168,17 +165,14 @@ void tst_picker::bookWithoutQuestions_data()
 void tst_picker::bookWithoutQuestions()
 {
     QFETCH(Mode, mode);
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
+    LoadedWindow t;
     // Records after a header whose count is 0 are not read: the book has no questions.
-    env.writebook("empty.Q", makeheader(0), makequestions(2));
+    t.env.writebook("empty.Q", makeheader(0), makequestions(2));
     auto &s = modquiz::state();
     if (mode == Mode::Open)
-        script.expect({"This file contanis 0 questions"});
+        t.script.expect({"This file contanis 0 questions"});
 
-    usepicker(w, mode, [&](frmeditquiz *p) {
+    usepicker(t.w, mode, [&](frmeditquiz *p) {
         QSignalSpy closed(p, &QDialog::finished);
         QVERIFY(p->fileditquiz->selectname("empty.Q"));
         p->cmdedit_Click();
@@ -198,16 +192,16 @@ void tst_picker::bookWithoutQuestions()
     QCOMPARE(int(s.curq), 0);
     if (mode == Mode::Edit) {
         QVERIFY(s.dlgok);
-        QVERIFY(w.picedit->isVisibleTo(&w));
-        QCOMPARE(editbuttons(w), QStringLiteral("00000001"));
-        QVERIFY(w.mnuinfo->isEnabled());
-        QVERIFY(w.txtquestion->toPlainText().isEmpty());
+        QVERIFY(t.w.picedit->isVisibleTo(&t.w));
+        QCOMPARE(editbuttons(t.w), QStringLiteral("00000001"));
+        QVERIFY(t.w.mnuinfo->isEnabled());
+        QVERIFY(t.w.txtquestion->toPlainText().isEmpty());
     } else {
         QVERIFY(!s.dlgok);
-        QVERIFY(!w.picqb->isVisibleTo(&w));
+        QVERIFY(!t.w.picqb->isVisibleTo(&t.w));
         QVERIFY(!platform::isopen(s.bookfile));
     }
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(t.script);
 }
 
 void tst_picker::confirmFailures_data()
@@ -260,7 +254,7 @@ void tst_picker::confirmFailures()
     QVERIFY(w.picqb->isVisibleTo(&w));
     QCOMPARE(modquiz::lastquestion(), 2);
     QCOMPARE(s.qbpath, running);
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 void tst_picker::readOnlyBookRunsButDoesNotEdit()
@@ -292,7 +286,7 @@ void tst_picker::readOnlyBookRunsButDoesNotEdit()
     QVERIFY(s.dlgok);
     QVERIFY(w.picqb->isVisibleTo(&w));
     QCOMPARE(modquiz::lastquestion(), 2);
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 void tst_picker::unreadableBook_data()
@@ -330,7 +324,7 @@ void tst_picker::unreadableBook()
     QVERIFY(!w.picedit->isVisibleTo(&w));
     QVERIFY(!w.picqb->isVisibleTo(&w));
     QCOMPARE(platform::openfilecount(), 0);
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 void tst_picker::vanishedFileOnClick()
@@ -348,7 +342,7 @@ void tst_picker::vanishedFileOnClick()
         QVERIFY(p->labcatagory->text().isEmpty());
         p->cmdcancel_Click();
     });
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 // Names that lead to a pipe or a device cannot be opened and are not listed; a failed preview
@@ -382,26 +376,23 @@ void tst_picker::onlyRegularFilesListedAndPreviewed()
         QVERIFY(p->labcount->text().isEmpty());
         p->cmdcancel_Click();
     });
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 void tst_picker::clickThenCancelWhileRunning()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    env.writebook("run.Q", makeheader(2, "Run", "Rita"), makequestions(2));
-    env.writebook("seven.Q", makeheader(7, "Seven", "Sam"), makequestions(7));
+    LoadedWindow t;
+    t.env.writebook("run.Q", makeheader(2, "Run", "Rita"), makequestions(2));
+    t.env.writebook("seven.Q", makeheader(7, "Seven", "Sam"), makequestions(7));
     auto &s = modquiz::state();
-    usepicker(w, Mode::Open, [&](frmeditquiz *p) {
+    usepicker(t.w, Mode::Open, [&](frmeditquiz *p) {
         p->txtfname->setText("run.Q");
         p->cmdedit_Click();
     });
-    QVERIFY(w.picqb->isVisibleTo(&w));
+    QVERIFY(t.w.picqb->isVisibleTo(&t.w));
     QVERIFY(platform::isopen(s.bookfile));
 
-    usepicker(w, Mode::Open, [&](frmeditquiz *p) {
+    usepicker(t.w, Mode::Open, [&](frmeditquiz *p) {
         QVERIFY(p->fileditquiz->selectname("seven.Q"));
         p->cmdcancel_Click();
     });
@@ -410,12 +401,12 @@ void tst_picker::clickThenCancelWhileRunning()
     QVERIFY(!s.dlgok);
     QVERIFY(!platform::isopen(s.bookfile));
     // The run goes on from memory, and its end uses the header just previewed.
-    QVERIFY(w.picqb->isVisibleTo(&w));
+    QVERIFY(t.w.picqb->isVisibleTo(&t.w));
     QCOMPARE(modquiz::lastquestion(), 2);
-    script.expect({"Quiz is over \rYour score is 0 out of 70", Ok, "Quiz Over"});
-    w.cmdskip_Click();
-    w.cmdskip_Click();
-    QVERIFY2(script.done(), script.problem());
+    t.script.expect({"Quiz is over \rYour score is 0 out of 70", Ok, "Quiz Over"});
+    t.w.cmdskip_Click();
+    t.w.cmdskip_Click();
+    VERIFY_DONE(t.script);
 }
 
 void tst_picker::enterAndEscKeys()
@@ -451,57 +442,51 @@ void tst_picker::enterAndEscKeys()
     });
     QVERIFY(w.picedit->isVisibleTo(&w));
     QCOMPARE(modquiz::state().qbpath, QStringLiteral("keys.book"));
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 void tst_picker::closeBoxActsLikeCancel()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    env.writebook("first.Q", makeheader(2), makequestions(2));
-    usepicker(w, Mode::Edit, [&](frmeditquiz *p) {
+    LoadedWindow t;
+    t.env.writebook("first.Q", makeheader(2), makequestions(2));
+    usepicker(t.w, Mode::Edit, [&](frmeditquiz *p) {
         p->txtfname->setText("first.Q");
         p->cmdedit_Click();
     });
-    QVERIFY(w.picedit->isVisibleTo(&w));
+    QVERIFY(t.w.picedit->isVisibleTo(&t.w));
 
     // Edit again, and the picker closed with its close box: nothing switches to editing.
-    usepicker(w, Mode::Edit, [&](frmeditquiz *p) {
+    usepicker(t.w, Mode::Edit, [&](frmeditquiz *p) {
         p->show();
         QSignalSpy closed(p, &QDialog::finished);
         QVERIFY(p->close());
         QCOMPARE(closed.count(), 1);
     });
     QVERIFY(!modquiz::state().dlgok);
-    QVERIFY(!w.picedit->isVisibleTo(&w));
+    QVERIFY(!t.w.picedit->isVisibleTo(&t.w));
     QCOMPARE(platform::openfilecount(), 0);
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(t.script);
 }
 
 void tst_picker::folderListMovesCurrentFolder()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    QVERIFY(QDir(env.folder()).mkpath("inner/deeper"));
-    const QString inner = canonical(env.path("inner"));
-    env.writebook("inner/Lower.q", makeheader(1), makequestions(1));
-    env.writebook("inner/upper.Q", makeheader(2), makequestions(2));
-    env.writebook("inner/.hidden.Q", makeheader(1), makequestions(1));
-    env.writebook("inner/notes.txt", makeheader(1), {});
-    env.writebook("top.Q", makeheader(1), makequestions(1));
+    LoadedWindow t;
+    QVERIFY(QDir(t.env.folder()).mkpath("inner/deeper"));
+    const QString inner = canonical(t.env.path("inner"));
+    t.env.writebook("inner/Lower.q", makeheader(1), makequestions(1));
+    t.env.writebook("inner/upper.Q", makeheader(2), makequestions(2));
+    t.env.writebook("inner/.hidden.Q", makeheader(1), makequestions(1));
+    t.env.writebook("inner/notes.txt", makeheader(1), {});
+    t.env.writebook("top.Q", makeheader(1), makequestions(1));
 
-    usepicker(w, Mode::Edit, [&](frmeditquiz *p) {
-        QCOMPARE(p->Direditquiz->path(), canonical(env.folder()));
+    usepicker(t.w, Mode::Edit, [&](frmeditquiz *p) {
+        QCOMPARE(p->Direditquiz->path(), canonical(t.env.folder()));
         QCOMPARE(listed(p->fileditquiz), QStringList({"top.Q"}));
         const int row = p->Direditquiz->rowof(inner);
         QVERIFY(row > 0);
         // A single click only highlights a folder.
         p->Direditquiz->setCurrentRow(row);
-        QCOMPARE(platform::currentfolder(), canonical(env.folder()));
+        QCOMPARE(platform::currentfolder(), canonical(t.env.folder()));
         p->Direditquiz->openrow(row);
         QCOMPARE(p->Direditquiz->path(), inner);
         QCOMPARE(platform::currentfolder(), inner);
@@ -515,30 +500,27 @@ void tst_picker::folderListMovesCurrentFolder()
     QCOMPARE(modquiz::lastquestion(), 2);
 
     // The next opening starts where the last one left, and can go back up.
-    usepicker(w, Mode::Open, [&](frmeditquiz *p) {
+    usepicker(t.w, Mode::Open, [&](frmeditquiz *p) {
         QCOMPARE(p->Direditquiz->path(), inner);
-        p->Direditquiz->openrow(p->Direditquiz->rowof(env.folder()));
-        QCOMPARE(platform::currentfolder(), canonical(env.folder()));
+        p->Direditquiz->openrow(p->Direditquiz->rowof(t.env.folder()));
+        QCOMPARE(platform::currentfolder(), canonical(t.env.folder()));
         QCOMPARE(listed(p->fileditquiz), QStringList({"top.Q"}));
         p->cmdcancel_Click();
     });
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(t.script);
 }
 
 void tst_picker::unreadableFolderAndDrive()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    QVERIFY(QDir(env.folder()).mkdir("vanishing"));
-    const QString start = canonical(env.folder());
+    LoadedWindow t;
+    QVERIFY(QDir(t.env.folder()).mkdir("vanishing"));
+    const QString start = canonical(t.env.folder());
     const QString vanishing = start + "/vanishing";
-    env.writebook("here.Q", makeheader(1), makequestions(1));
-    script.expect({"Cannot open the folder " + vanishing});
-    script.expect({"Cannot read the drive /no/such/drive"});
+    t.env.writebook("here.Q", makeheader(1), makequestions(1));
+    t.script.expect({"Cannot open the folder " + vanishing});
+    t.script.expect({"Cannot read the drive /no/such/drive"});
 
-    usepicker(w, Mode::Edit, [&](frmeditquiz *p) {
+    usepicker(t.w, Mode::Edit, [&](frmeditquiz *p) {
         const int row = p->Direditquiz->rowof(vanishing);
         QVERIFY(row > 0);
         QVERIFY(QDir(vanishing).removeRecursively());
@@ -558,26 +540,23 @@ void tst_picker::unreadableFolderAndDrive()
         p->cmdedit_Click();
     });
     QVERIFY(modquiz::state().dlgok);
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(t.script);
 }
 
 // Texts from a book are never read as markup, wherever they are shown.
 void tst_picker::bookTextsShowAsPlainText()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
+    LoadedWindow t;
     const QString category = QStringLiteral("<i>History</i> &amp; Art");
     const QString author = QStringLiteral("<b>Ann</b>");
     const QString name = QStringLiteral("<u>a<br>.Q");
     QuestionRecord q{QStringLiteral("What does <br> do?"), {"<hr>", "&lt;", "<b>x", "y"}, 1};
-    env.writebook(name, makeheader(1, category, author), {q});
+    t.env.writebook(name, makeheader(1, category, author), {q});
     const auto shows = [](const QLabel *label, const QString &text) {
         return label->text() == text && label->textFormat() == Qt::PlainText;
     };
 
-    usepicker(w, Mode::Edit, [&](frmeditquiz *p) {
+    usepicker(t.w, Mode::Edit, [&](frmeditquiz *p) {
         QVERIFY(p->fileditquiz->selectname(name));
         QVERIFY(shows(p->labcatagory, category));
         QVERIFY(shows(p->labauthor, author));
@@ -587,17 +566,17 @@ void tst_picker::bookTextsShowAsPlainText()
         QVERIFY(shows(qobject_cast<frminfo *>(d)->labname, name));
         d->reject();
     }});
-    w.mnuinfo_Click();
+    t.w.mnuinfo_Click();
     QVERIFY(info.done());
 
-    usepicker(w, Mode::Open, [&](frmeditquiz *p) {
+    usepicker(t.w, Mode::Open, [&](frmeditquiz *p) {
         p->txtfname->setText(name);
         p->cmdedit_Click();
     });
-    QVERIFY(shows(w.labquestion, q.question));
+    QVERIFY(shows(t.w.labquestion, q.question));
     for (int i = 0; i < 4; ++i)
-        QVERIFY(shows(w.labans[i], q.answers[i]));
-    QVERIFY2(script.done(), script.problem());
+        QVERIFY(shows(t.w.labans[i], q.answers[i]));
+    VERIFY_DONE(t.script);
 }
 
 // Started with a book on the command line, the program builds no picker and lists no folder;
@@ -617,21 +596,18 @@ void tst_picker::listIsTheFolderAtEveryShowing()
         QCOMPARE(listed(p->fileditquiz), QStringList({"first.Q", "made later.Q"}));
         p->cmdcancel_Click();
     });
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 // Tabbing into the file list makes its first file current and previews it; arrows move the
 // selection and the preview, typed letters find a file, and Enter opens the one selected.
 void tst_picker::fileListByKeyboard()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    env.writebook("alpha.Q", makeheader(1, "A"), makequestions(1));
-    env.writebook("beta.Q", makeheader(2, "B"), makequestions(2));
+    LoadedWindow t;
+    t.env.writebook("alpha.Q", makeheader(1, "A"), makequestions(1));
+    t.env.writebook("beta.Q", makeheader(2, "B"), makequestions(2));
 
-    usepicker(w, Mode::Edit, [&](frmeditquiz *p) {
+    usepicker(t.w, Mode::Edit, [&](frmeditquiz *p) {
         p->show();
         QVERIFY(QTest::qWaitForWindowActive(p));
         QTest::keyClick(p->Direditquiz, Qt::Key_Tab);
@@ -644,8 +620,8 @@ void tst_picker::fileListByKeyboard()
         QTest::keyClick(p->fileditquiz, Qt::Key_Return);
     });
     QCOMPARE(modquiz::state().qbpath, QStringLiteral("alpha.Q"));
-    QVERIFY(w.picedit->isVisibleTo(&w));
-    QVERIFY2(script.done(), script.problem());
+    QVERIFY(t.w.picedit->isVisibleTo(&t.w));
+    VERIFY_DONE(t.script);
 }
 
 QTEST_MAIN(tst_picker)

@@ -1,10 +1,10 @@
 // Shuffled questions and answers with a seeded random source, the practice options in the
 // settings store, and another go at the missed questions for each way a question is missed.
-#include "frmquiz.h"
-#include "modquiz.h"
-#include "runplan.h"
-#include "settings.h"
-#include "testsupport.h"
+#include "platform/settings.h"
+#include "storage/modquiz.h"
+#include "tests/support/testsupport.h"
+#include "ui/main/frmquiz.h"
+#include "ui/main/run/runplan.h"
 
 #include <QAction>
 #include <QLabel>
@@ -138,7 +138,7 @@ void tst_practice::shuffledRunRightAnswerFollowsItsText()
             script.expect(endmessage(50, 50));
         window->cmdans_Click(button);
     }
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
     QCOMPARE(asked, (QList<int>{3, 2, 4, 5, 1}));
     QVERIFY(moved >= 2);
     QCOMPARE(filebytes(env.path("book.Q")), before);
@@ -149,7 +149,7 @@ void tst_practice::shuffledRunRightAnswerFollowsItsText()
     const int wrong = second->labans[0]->text() == book[0].answers[0] ? 1 : 0;
     ScriptedMessages wrongscript({reveal(book[0].answers[0]), endmessage(0, 10)});
     second->cmdans_Click(wrong);
-    QVERIFY2(wrongscript.done(), wrongscript.problem());
+    VERIFY_DONE(wrongscript);
 }
 
 void tst_practice::optionsStoredUnderOwnKeysOffWhenAbsent()
@@ -241,7 +241,7 @@ void tst_practice::missedQuestions()
         for (const int button : presses.value(move))
             window->cmdans_Click(button);
     }
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
     QCOMPARE(window->mnuonechance->isEnabled(), !(onechance && moves.last() == "W"));
     QCOMPARE(window->picqb->isVisibleTo(window.get()), !missed.isEmpty());
 
@@ -254,7 +254,7 @@ void tst_practice::missedQuestions()
             script.expect(endmessage(10 * int(missed.size()), 10 * int(missed.size())));
         window->cmdans_Click(0);
     }
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
     QVERIFY(!window->picqb->isVisibleTo(window.get()));
     QCOMPARE(platform::openfilecount(), 0);
     QCOMPARE(modquiz::lastquestion(), 0);
@@ -284,7 +284,7 @@ void tst_practice::reviewRunScoresOutOfItsOwnQuestions()
     // Questions 2 and 3 again: wrong twice, then right; 10 out of 20, one more go declined.
     for (const int button : {0, 2, 2})
         window->cmdans_Click(button);
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
     QVERIFY(!window->picqb->isVisibleTo(window.get()));
     QCOMPARE(window->score, 0);
 }

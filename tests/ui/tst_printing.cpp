@@ -2,9 +2,9 @@
 // panel, keys that clash with no other item, the preview's answer-key box, and the PDF of
 // the book as it stands in memory.
 
-#include "../print/pdftext.h"
-#include "frmquiz.h"
-#include "testsupport.h"
+#include "tests/print/pdftext.h"
+#include "tests/support/testsupport.h"
+#include "ui/main/frmquiz.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -124,7 +124,7 @@ void tst_printing::exportWritesBookInMemory()
     w.mnuquizpdf_Click();
     QVERIFY(pdftext(env.path("key.pdf")).simplified().contains("Answer Key 1 A, 2 B"));
     QVERIFY(modal.done());
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 void tst_printing::exportFailureReported()
@@ -137,7 +137,7 @@ void tst_printing::exportFailureReported()
     ScriptedModal modal({saveas(path)});
     w.mnuquizpdf_Click();
     QVERIFY(modal.done());
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 void tst_printing::previewLeavesKeyOut()

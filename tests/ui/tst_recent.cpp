@@ -1,13 +1,14 @@
 // Recent Books, a book dropped on the window, F1 for the read-me, and the new menu items
 // beside the design's own.
-#include "files.h"
-#include "frmeditquiz.h"
-#include "frmhelp.h"
-#include "frmnewquiz.h"
-#include "frmquiz.h"
-#include "modquiz.h"
-#include "recentbooks.h"
-#include "testsupport.h"
+#include "platform/files.h"
+#include "storage/modquiz.h"
+#include "tests/support/testsupport.h"
+#include "tests/support/windowsupport.h"
+#include "ui/dialogs/frmeditquiz.h"
+#include "ui/dialogs/frmhelp.h"
+#include "ui/dialogs/frmnewquiz.h"
+#include "ui/main/frmquiz.h"
+#include "ui/main/recentbooks.h"
 
 #include <QAction>
 #include <QApplication>
@@ -126,7 +127,7 @@ void tst_recent::runEditCreateAreRemembered()
     QVERIFY(modal.done());
     QCOMPARE(recentbooks::load(), QStringList({env.path("made.Q"), env.path("picked.Q"),
                                                env.path("edit.Q"), env.path("run.Q")}));
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 void tst_recent::chooseRecent_data()
@@ -172,7 +173,7 @@ void tst_recent::chooseRecent()
     if (!message.isEmpty())
         script.expect({message});
     w.mnurecent->actions().first()->trigger();
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 
     // Exactly what the command line does: the old run is closed either way.
     QCOMPARE(w.picqb->isVisibleTo(&w), kind == "book");
@@ -206,7 +207,7 @@ void tst_recent::chooseRecentAsksAboutUnsavedEdits()
 
     script.expect({prompt.text, No, prompt.title, prompt.buttons});
     w.mnurecentbook_Click(other);
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
     QVERIFY(w.picqb->isVisibleTo(&w) && !w.picedit->isVisibleTo(&w));
     QCOMPARE(modquiz::lastquestion(), 3);
 }
@@ -226,7 +227,7 @@ void tst_recent::menuShowsNamesFoldersAndClear()
     QVERIFY(recentbooks::load().isEmpty());
     QCOMPARE(captions(w.mnurecent), QStringList{"&Clear Recent"});
     QVERIFY(!w.mnurecentclear->isEnabled());
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 void tst_recent::droppedBook_data()
@@ -295,40 +296,34 @@ void tst_recent::dropOnWindowRunsBook()
         QCOMPARE(w.txtans[2]->text(), QStringLiteral("Answer 1.3"));
     }
 
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 void tst_recent::f1OpensReadme()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    w.show();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
+    LoadedWindow t;
+    t.w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&t.w));
     bool help = false;
     ScriptedModal modal({[&](QDialog *d) { help = qobject_cast<frmhelp *>(d) != nullptr; }});
-    QTest::keyClick(&w, Qt::Key_F1);
+    QTest::keyClick(&t.w, Qt::Key_F1);
     QVERIFY(modal.done() && help);
 }
 
 void tst_recent::newItemsKeepDesignKeys()
 {
-    TestEnvironment env;
-    ScriptedMessages script;
-    frmquiz w;
-    w.Form_Load({});
-    QCOMPARE(captions(w.mnuedit),
+    LoadedWindow t;
+    QCOMPARE(captions(t.w.mnuedit),
              QStringList({"&One Chance", "S&huffle Questions", "Shuffle &Answers",
                           "&Review Missed Questions", "&Undo Delete"}));
-    QCOMPARE(captions(w.mnuquiz),
+    QCOMPARE(captions(t.w.mnuquiz),
              QStringList({"&New Quiz", "&Edit Quiz", "&Run Quiz", "", "&Import...", "Expor&t...",
                           "&Print...", "Export as P&DF...", "Recent &Books", "E&xit"}));
-    QCOMPARE(w.mnureadme->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_H));
+    QCOMPARE(t.w.mnureadme->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_H));
 
     // Access keys differ within each menu; the only shortcut added is F1.
     QList<QKeySequence> shortcuts;
-    for (const QMenu *menu : {w.mnuquiz, w.mnuedit, w.mnutools, w.mnuhelp}) {
+    for (const QMenu *menu : {t.w.mnuquiz, t.w.mnuedit, t.w.mnutools, t.w.mnuhelp}) {
         QList<QKeySequence> keys;
         for (const QAction *action : menu->actions()) {
             if (action->isSeparator())
@@ -344,8 +339,8 @@ void tst_recent::newItemsKeepDesignKeys()
     }
     QCOMPARE(shortcuts.size(), 11);
     QVERIFY(shortcuts.contains(QKeySequence(Qt::Key_F1)));
-    for (const QAction *action :
-         {w.mnushufflequestions, w.mnushuffleanswers, w.mnureviewmissed, w.mnurecent->menuAction()})
+    for (const QAction *action : {t.w.mnushufflequestions, t.w.mnushuffleanswers,
+                                  t.w.mnureviewmissed, t.w.mnurecent->menuAction()})
         QVERIFY(action->shortcut().isEmpty());
 }
 

@@ -1,10 +1,10 @@
 // Whole quizzes taken through the run panel's handlers, with every message scripted.
-#include "files.h"
-#include "frmeditquiz.h"
-#include "frmquiz.h"
-#include "modquiz.h"
-#include "settings.h"
-#include "testsupport.h"
+#include "platform/files.h"
+#include "platform/settings.h"
+#include "storage/modquiz.h"
+#include "tests/support/testsupport.h"
+#include "ui/dialogs/frmeditquiz.h"
+#include "ui/main/frmquiz.h"
 
 #include <QAction>
 #include <QLabel>
@@ -124,7 +124,7 @@ void tst_runpanel::startShowsQuestionOne()
     QCOMPARE(modquiz::state().curq, qint16(1));
     QVERIFY(modquiz::state().dlgok);
     QCOMPARE(platform::openfilecount(), 1);
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 void tst_runpanel::oneQuestionRightWins()
@@ -133,7 +133,7 @@ void tst_runpanel::oneQuestionRightWins()
     ScriptedMessages script({{right10}, winner(10)});
     auto window = openforrun(env, {makequestion(1, 2)}, true);
     window->cmdans_Click(1);
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
     verifyclosed(*window);
     QVERIFY(window->mnuonechance->isEnabled());
 }
@@ -147,7 +147,7 @@ void tst_runpanel::wrongThenRightScoresFive()
     QVERIFY(window->secondtry);
     QCOMPARE(window->score, 0);
     window->cmdans_Click(1);
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
     verifyclosed(*window);
     QVERIFY(window->mnuonechance->isEnabled());
 }
@@ -158,7 +158,7 @@ void tst_runpanel::oneChanceWrongEndsAndDisablesOneChance()
     ScriptedMessages script({{reveal(QStringLiteral("Answer 1.2"))}, quizover(0, 10)});
     auto window = openforrun(env, {makequestion(1, 2)}, true);
     window->cmdans_Click(3);
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
     verifyclosed(*window);
     QVERIFY(!window->mnuonechance->isEnabled());
 
@@ -171,7 +171,7 @@ void tst_runpanel::oneChanceWrongEndsAndDisablesOneChance()
     second->runonechance = false;
     second->cmdans_Click(0);
     second->cmdans_Click(2);
-    QVERIFY2(more.done(), more.problem());
+    VERIFY_DONE(more);
     QVERIFY(second->mnuonechance->isEnabled());
 }
 
@@ -185,7 +185,7 @@ void tst_runpanel::skippingEveryQuestionScoresZero()
         QCOMPARE(window->labquestion->text(), QStringLiteral("Question %1").arg(k));
         window->cmdskip_Click();
     }
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
     verifyclosed(*window);
 }
 
@@ -197,7 +197,7 @@ void tst_runpanel::countLargerThanLoadedQuestions()
     auto window = openforrun(env, makequestions(2), true, 5);
     window->cmdans_Click(0);
     window->cmdans_Click(1);
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
     verifyclosed(*window);
 }
 
@@ -225,7 +225,7 @@ void tst_runpanel::secondTryButtonStates()
     window->cmdans_Click(3);
     QVERIFY(!window->cmdans[3]->isEnabled());
     window->cmdskip_Click();
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
     verifyclosed(*window);
 }
 
@@ -240,7 +240,7 @@ void tst_runpanel::focusGoesToSkipAfterAnAnswer()
     window->cmdans[2]->setFocus();
     window->cmdans_Click(0);
     QCOMPARE(window->focusWidget(), window->cmdskip);
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 void tst_runpanel::oneChanceToggledDuringRunChangesNothing()
@@ -270,7 +270,7 @@ void tst_runpanel::oneChanceToggledDuringRunChangesNothing()
     QVERIFY(modal.done());
     window->cmdans_Click(1);
     QVERIFY(window->secondtry);
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 void tst_runpanel::correctOutsideOneToFour_data()
@@ -296,7 +296,7 @@ void tst_runpanel::correctOutsideOneToFour()
     window->cmdans_Click(2);
     QCOMPARE(window->labnum->text(), QStringLiteral("3"));
     window->cmdskip_Click();
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
     verifyclosed(*window);
 }
 
@@ -355,7 +355,7 @@ void tst_runpanel::closeMidRunShowsNoScore()
     window->cmdans_Click(0);
     window->mnueditundodelete->setEnabled(true);
     window->cmdqbclose_Click();
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
     verifyclosed(*window);
     QVERIFY(!window->mnueditundodelete->isEnabled());
 }
@@ -395,7 +395,7 @@ void tst_runpanel::runCommandStartsAFreshRun()
     script.expect(winner(20));
     window->cmdans_Click(0);
     window->cmdans_Click(0);
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 void tst_runpanel::runCommandCancelledKeepsRunningQuiz()
@@ -417,7 +417,7 @@ void tst_runpanel::runCommandCancelledKeepsRunningQuiz()
     QCOMPARE(modquiz::lastquestion(), 3);
     QCOMPARE(window->score, 0);
     QVERIFY(!window->runonechance);
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 void tst_runpanel::runCommandCancelledAfterEditClosesDeadRun()
@@ -433,7 +433,7 @@ void tst_runpanel::runCommandCancelledAfterEditClosesDeadRun()
     window->mnuquizrun_Click();
     QVERIFY(modal.done());
     verifyclosed(*window);
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
 }
 
 void tst_runpanel::runCommandCancelledAtSavePromptChangesNothing()
@@ -448,7 +448,7 @@ void tst_runpanel::runCommandCancelledAtSavePromptChangesNothing()
           QStringLiteral("Save"), YesNoCancel}});
     ScriptedModal modal; // no picker may open
     window->mnuquizrun_Click();
-    QVERIFY2(script.done(), script.problem());
+    VERIFY_DONE(script);
     QCOMPARE(modal.shown(), 0);
     QVERIFY(s.qbchanged);
     QVERIFY(window->picqb->isVisible());

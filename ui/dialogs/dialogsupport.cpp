@@ -1,7 +1,7 @@
-#include "dialogsupport.h"
+#include "ui/dialogs/dialogsupport.h"
 
-#include "fonts.h"
-#include "twips.h"
+#include "platform/fonts.h"
+#include "platform/twips.h"
 
 #include <QDialog>
 #include <QDir>
@@ -47,6 +47,23 @@ bool KeyPressFilter::eventFilter(QObject *watched, QEvent *event)
         return false;
     m_handler(code);
     return code == 0;
+}
+
+void enterkey(int &keyascii, const QLineEdit *box, const std::function<void()> &then)
+{
+    if (keyascii != 13)
+        return;
+    keyascii = 0;
+    if (!box->text().isEmpty())
+        then();
+}
+
+bool ignoreescape(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Escape)
+        return false;
+    event->accept();
+    return true;
 }
 
 void setupwindow(QDialog *dialog, const QString &title, int widthtwips, int heighttwips)

@@ -38,6 +38,13 @@ private:
     Handler m_handler;
 };
 
+// The Enter key in a text box: swallowed, and then run when the box holds text.
+void enterkey(int &keyascii, const QLineEdit *box, const std::function<void()> &then);
+
+// Esc does nothing in a window that only its button and its close box close; true when the
+// key was Esc.
+[[nodiscard]] bool ignoreescape(QKeyEvent *event);
+
 // Fixed size in twips, a title, a close box and no minimize or maximize box.
 void setupwindow(QDialog *dialog, const QString &title, int widthtwips, int heighttwips);
 

@@ -1,8 +1,8 @@
-#include "folderlists.h"
+#include "ui/dialogs/folderlists.h"
 
-#include "dialogsupport.h"
-#include "folders.h"
-#include "msgbox.h"
+#include "platform/folders.h"
+#include "platform/msgbox.h"
+#include "ui/dialogs/dialogsupport.h"
 
 #include <QDir>
 #include <QFileInfo>

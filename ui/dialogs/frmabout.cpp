@@ -1,8 +1,8 @@
-#include "frmabout.h"
+#include "ui/dialogs/frmabout.h"
 
-#include "dialogsupport.h"
-#include "msgbox.h"
-#include "twips.h"
+#include "platform/msgbox.h"
+#include "platform/twips.h"
+#include "ui/dialogs/dialogsupport.h"
 
 #include <QFontDatabase>
 #include <QGroupBox>
@@ -34,7 +34,7 @@ constexpr int windowtop = 2835;
 
 } // namespace
 
-frmabout::frmabout(frmquiz *main, QWidget *parent) : QDialog(parent), m_main(main)
+frmabout::frmabout(QWidget *parent) : QDialog(parent)
 {
     dialogs::setupwindow(this, QStringLiteral("About"), 4590, 3150);
 
@@ -78,9 +78,6 @@ void frmabout::Command1_Click()
 
 void frmabout::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!dialogs::ignoreescape(event))
+        QDialog::keyPressEvent(event);
 }

@@ -5,7 +5,6 @@
 class QGroupBox;
 class QLabel;
 class QPushButton;
-class frmquiz;
 
 // The About window: the program's title and who made it.
 class frmabout final : public QDialog
@@ -14,7 +13,7 @@ class frmabout final : public QDialog
     Q_DISABLE_COPY_MOVE(frmabout)
 
 public:
-    explicit frmabout(frmquiz *main, QWidget *parent = nullptr);
+    explicit frmabout(QWidget *parent = nullptr);
 
     // Centres the window horizontally on the screen; runs at creation.
     void Form_Load();
@@ -30,7 +29,4 @@ public:
 protected:
     // Esc does not close this window; only its button and its close box do.
     void keyPressEvent(QKeyEvent *event) override;
-
-private:
-    [[maybe_unused]] frmquiz *m_main;
 };

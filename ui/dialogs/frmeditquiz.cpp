@@ -1,14 +1,14 @@
-#include "frmeditquiz.h"
+#include "ui/dialogs/frmeditquiz.h"
 
-#include "dialogsupport.h"
-#include "files.h"
-#include "folderlists.h"
-#include "folders.h"
-#include "fonts.h"
-#include "frmquiz.h"
-#include "modquiz.h"
-#include "msgbox.h"
-#include "twips.h"
+#include "platform/files.h"
+#include "platform/folders.h"
+#include "platform/fonts.h"
+#include "platform/msgbox.h"
+#include "platform/twips.h"
+#include "storage/modquiz.h"
+#include "ui/dialogs/bookwindow.h"
+#include "ui/dialogs/dialogsupport.h"
+#include "ui/dialogs/folderlists.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -34,7 +34,7 @@ void setvalue(QLabel *value, const QString &text)
 
 } // namespace
 
-frmeditquiz::frmeditquiz(frmquiz *main, QWidget *parent) : QDialog(parent), m_main(main)
+frmeditquiz::frmeditquiz(BookWindow *main, QWidget *parent) : QDialog(parent), m_main(main)
 {
     dialogs::setupwindow(this, QStringLiteral("Edit Quiz"), 7485, 3240);
 
@@ -180,10 +180,7 @@ void frmeditquiz::fileditquiz_KeyPress(int &keyascii)
 
 void frmeditquiz::txtfname_KeyPress(int &keyascii)
 {
-    if (keyascii != 13)
-        return;
-    keyascii = 0;
-    cmdedit_Click();
+    fileditquiz_KeyPress(keyascii); // Enter presses Edit (Open) here too
 }
 
 void frmeditquiz::cmdedit_Click()
@@ -203,16 +200,13 @@ void frmeditquiz::cmdedit_Click()
         return;
     }
 
-    m_main->cmdqbclose_Click();
     // Close asked about unsaved changes and the user kept them (or their save failed).
-    if (!m_main->cmdeditclose_Click())
+    if (!m_main->closebooks())
         return;
 
     state.qbpath = name;
     const bool editmode = ineditmode();
-    // A run never writes, so a book the user may not change can still be taken.
-    const bool opened = modquiz::openbook() || (!editmode && modquiz::openbookreadonly());
-    if (!opened) {
+    if (!modquiz::openbookfor(editmode)) {
         platform::msgbox(QStringLiteral("Error: Cannot open file"));
         return;
     }
@@ -220,7 +214,7 @@ void frmeditquiz::cmdedit_Click()
         platform::msgbox(QStringLiteral("Error: cannot read file"));
         // The loader has already shown the edit panel; a half-read book must not be edited
         // and then saved over the whole one.
-        m_main->cmdeditclose_Click();
+        m_main->closeeditedbook();
         return;
     }
     if (!editmode) {
@@ -233,7 +227,7 @@ void frmeditquiz::cmdedit_Click()
         return;
     }
     state.dlgok = true;
-    m_main->applyentrystate(state.qbheader.count);
+    m_main->entereditpanel(state.qbheader.count);
     accept();
 }
 

@@ -6,7 +6,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class frmquiz;
+class BookWindow;
 
 namespace dialogs {
 class BookList;
@@ -22,7 +22,7 @@ class frmeditquiz final : public QDialog
     Q_DISABLE_COPY_MOVE(frmeditquiz)
 
 public:
-    explicit frmeditquiz(frmquiz *main, QWidget *parent = nullptr);
+    explicit frmeditquiz(BookWindow *main, QWidget *parent = nullptr);
 
     // The mode is read from the confirm button's caption: "&Open" is Open mode.
     [[nodiscard]] bool ineditmode() const;
@@ -67,5 +67,5 @@ protected:
 private:
     void showpreview();
 
-    frmquiz *m_main;
+    BookWindow *m_main;
 };

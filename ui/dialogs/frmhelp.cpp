@@ -1,15 +1,15 @@
-#include "frmhelp.h"
+#include "ui/dialogs/frmhelp.h"
 
-#include "dialogsupport.h"
-#include "fonts.h"
-#include "twips.h"
+#include "platform/fonts.h"
+#include "platform/twips.h"
+#include "ui/dialogs/dialogsupport.h"
 
 #include <QFile>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-frmhelp::frmhelp(frmquiz *main, QWidget *parent) : QDialog(parent), m_main(main)
+frmhelp::frmhelp(QWidget *parent) : QDialog(parent)
 {
     dialogs::setupwindow(this, QStringLiteral("Help"), 7455, 6300);
 
@@ -47,9 +47,6 @@ void frmhelp::cmdok_Click()
 
 void frmhelp::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!dialogs::ignoreescape(event))
+        QDialog::keyPressEvent(event);
 }

@@ -4,7 +4,6 @@
 
 class QPlainTextEdit;
 class QPushButton;
-class frmquiz;
 
 // The Help window: the built-in read-me text, read-only, scrolled to the top.
 class frmhelp final : public QDialog
@@ -13,7 +12,7 @@ class frmhelp final : public QDialog
     Q_DISABLE_COPY_MOVE(frmhelp)
 
 public:
-    explicit frmhelp(frmquiz *main, QWidget *parent = nullptr);
+    explicit frmhelp(QWidget *parent = nullptr);
 
     // The read-me as the program holds it, lines ending in CR LF.
     [[nodiscard]] static QString readmetext();
@@ -26,7 +25,4 @@ public:
 protected:
     // Esc does not close this window; only its button and its close box do.
     void keyPressEvent(QKeyEvent *event) override;
-
-private:
-    [[maybe_unused]] frmquiz *m_main;
 };

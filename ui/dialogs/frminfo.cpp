@@ -1,14 +1,14 @@
-#include "frminfo.h"
+#include "ui/dialogs/frminfo.h"
 
-#include "dialogsupport.h"
-#include "modquiz.h"
-#include "msgbox.h"
+#include "platform/msgbox.h"
+#include "storage/modquiz.h"
+#include "ui/dialogs/dialogsupport.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-frminfo::frminfo(frmquiz *main, QWidget *parent) : QDialog(parent), m_main(main)
+frminfo::frminfo(QWidget *parent) : QDialog(parent)
 {
     dialogs::setupwindow(this, QStringLiteral("Info"), 3705, 3000);
 
@@ -75,18 +75,10 @@ void frminfo::reject()
 
 void frminfo::txtcatagory_KeyPress(int &keyascii)
 {
-    if (keyascii != 13)
-        return;
-    keyascii = 0;
-    if (!txtcatagory->text().isEmpty())
-        txtauthor->setFocus();
+    dialogs::enterkey(keyascii, txtcatagory, [this] { txtauthor->setFocus(); });
 }
 
 void frminfo::txtauthor_KeyPress(int &keyascii)
 {
-    if (keyascii != 13)
-        return;
-    keyascii = 0;
-    if (!txtauthor->text().isEmpty())
-        cmdok_Click();
+    dialogs::enterkey(keyascii, txtauthor, [this] { cmdok_Click(); });
 }

@@ -5,7 +5,6 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class frmquiz;
 
 // The Info dialog: shows the open book's path and the category and author stored in its file,
 // and lets the user change the two texts in memory; the next save writes them.
@@ -15,7 +14,7 @@ class frminfo final : public QDialog
     Q_DISABLE_COPY_MOVE(frminfo)
 
 public:
-    explicit frminfo(frmquiz *main, QWidget *parent = nullptr);
+    explicit frminfo(QWidget *parent = nullptr);
 
     // --- Handlers -------------------------------------------------------------------------
     // Reads the stored header into the working state and the boxes; runs at creation.
@@ -37,7 +36,4 @@ public:
     QLineEdit *txtauthor = nullptr;
     QPushButton *cmdok = nullptr;
     QPushButton *cmdcancel = nullptr;
-
-private:
-    frmquiz *m_main;
 };

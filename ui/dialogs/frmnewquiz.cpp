@@ -1,13 +1,13 @@
-#include "frmnewquiz.h"
+#include "ui/dialogs/frmnewquiz.h"
 
-#include "dialogsupport.h"
-#include "files.h"
-#include "folderlists.h"
-#include "folders.h"
-#include "frmquiz.h"
-#include "modquiz.h"
-#include "msgbox.h"
-#include "twips.h"
+#include "platform/files.h"
+#include "platform/folders.h"
+#include "platform/msgbox.h"
+#include "platform/twips.h"
+#include "storage/modquiz.h"
+#include "ui/dialogs/bookwindow.h"
+#include "ui/dialogs/dialogsupport.h"
+#include "ui/dialogs/folderlists.h"
 
 #include <QFileInfo>
 #include <QFrame>
@@ -35,7 +35,7 @@ bool nameheldbyother(const QString &path)
 
 } // namespace
 
-frmnewquiz::frmnewquiz(frmquiz *main, QWidget *parent) : QDialog(parent), m_main(main)
+frmnewquiz::frmnewquiz(BookWindow *main, QWidget *parent) : QDialog(parent), m_main(main)
 {
     dialogs::setupwindow(this, QStringLiteral("New Quiz"), 6495, 3090);
 
@@ -128,9 +128,8 @@ void frmnewquiz::cmdcreate_Click()
         }
     }
 
-    m_main->cmdqbclose_Click();
     // Close asked about unsaved changes and the user kept them (or their save failed).
-    if (!m_main->cmdeditclose_Click())
+    if (!m_main->closebooks())
         return;
     if (!createfile(exists))
         return;
@@ -168,20 +167,10 @@ bool frmnewquiz::createfile(bool replacing)
 void frmnewquiz::handover()
 {
     auto &state = modquiz::state();
-    m_main->cmdprev->setEnabled(false);
-    m_main->cmdfirst->setEnabled(false);
-    m_main->cmdnext->setEnabled(false);
-    m_main->cmdlast->setEnabled(false);
-    m_main->picedit->setVisible(true);
-    m_main->cmddelete->setEnabled(false);
-    m_main->cmdupdate->setEnabled(false);
-    m_main->cmdsave->setEnabled(false);
-    m_main->clearboxes();
     modquiz::resizequestions(0);
     state.curq = 0;
-    m_main->mnuinfo->setEnabled(true);
+    m_main->entereditpanel(0);
     accept();
-    m_main->txtquestion->setFocus();
     state.dlgok = true;
 }
 
@@ -197,29 +186,17 @@ void frmnewquiz::reject()
 
 void frmnewquiz::txtname_KeyPress(int &keyascii)
 {
-    if (keyascii != 13)
-        return;
-    keyascii = 0;
-    if (!txtname->text().isEmpty())
-        txtcatagory->setFocus();
+    dialogs::enterkey(keyascii, txtname, [this] { txtcatagory->setFocus(); });
 }
 
 void frmnewquiz::txtcatagory_KeyPress(int &keyascii)
 {
-    if (keyascii != 13)
-        return;
-    keyascii = 0;
-    if (!txtcatagory->text().isEmpty())
-        txtauthor->setFocus();
+    dialogs::enterkey(keyascii, txtcatagory, [this] { txtauthor->setFocus(); });
 }
 
 void frmnewquiz::txtauthor_KeyPress(int &keyascii)
 {
-    if (keyascii != 13)
-        return;
-    keyascii = 0;
-    if (!txtauthor->text().isEmpty())
-        cmdcreate_Click();
+    dialogs::enterkey(keyascii, txtauthor, [this] { cmdcreate_Click(); });
 }
 
 void frmnewquiz::Drvnewquiz_Change()

@@ -6,7 +6,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class frmquiz;
+class BookWindow;
 
 namespace dialogs {
 class DriveList;
@@ -21,7 +21,7 @@ class frmnewquiz final : public QDialog
     Q_DISABLE_COPY_MOVE(frmnewquiz)
 
 public:
-    explicit frmnewquiz(frmquiz *main, QWidget *parent = nullptr);
+    explicit frmnewquiz(BookWindow *main, QWidget *parent = nullptr);
 
     // The longest book name the name box takes.
     static constexpr int maxnamelength = 35;
@@ -56,5 +56,5 @@ private:
     [[nodiscard]] bool createfile(bool replacing);
     void handover();
 
-    frmquiz *m_main;
+    BookWindow *m_main;
 };

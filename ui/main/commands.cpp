@@ -1,14 +1,14 @@
-#include "frmquiz.h"
+#include "ui/main/frmquiz.h"
 
-#include "files.h"
-#include "frmabout.h"
-#include "frmeditquiz.h"
-#include "frmhelp.h"
-#include "frminfo.h"
-#include "frmnewquiz.h"
-#include "modquiz.h"
-#include "msgbox.h"
-#include "process.h"
+#include "platform/files.h"
+#include "platform/msgbox.h"
+#include "platform/process.h"
+#include "storage/modquiz.h"
+#include "ui/dialogs/frmabout.h"
+#include "ui/dialogs/frmeditquiz.h"
+#include "ui/dialogs/frmhelp.h"
+#include "ui/dialogs/frminfo.h"
+#include "ui/dialogs/frmnewquiz.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -20,9 +20,8 @@ namespace {
 
 // Every window of these commands starts afresh, with nothing left from its last use: it is
 // built for each opening and discarded when it closes.
-template <typename Window> void showfresh(frmquiz *main)
+void showfresh(const std::unique_ptr<QDialog> &window)
 {
-    const auto window = std::make_unique<Window>(main, main);
     platform::showmodal(window.get());
 }
 
@@ -32,27 +31,20 @@ void frmquiz::mnuquiznew_Click()
 {
     auto &state = modquiz::state();
     state.dlgok = false;
-    if (state.qbchanged && !saveprompt())
+    if (!readyforbook())
         return;
-    // Close kept the book (the user cancelled its prompt or the save failed): stop here too.
-    if (editstarted && !cmdeditclose_Click())
-        return;
-    showfresh<frmnewquiz>(this);
+    showfresh(std::make_unique<frmnewquiz>(this, this));
     if (!state.dlgok) {
         closeorphanedrun();
         return;
     }
-    labnum1->setText(QStringLiteral("1"));
-    editstarted = true;
-    rememberbook();
+    starteditor();
 }
 
 void frmquiz::mnuquizedit_Click()
 {
     auto &state = modquiz::state();
-    if (state.qbchanged && !saveprompt())
-        return;
-    if (editstarted && !cmdeditclose_Click())
+    if (!readyforbook())
         return;
     state.dlgok = false;
     picker();
@@ -61,6 +53,11 @@ void frmquiz::mnuquizedit_Click()
         closeorphanedrun();
         return;
     }
+    starteditor();
+}
+
+void frmquiz::starteditor()
+{
     editstarted = true;
     picqb->setVisible(false);
     picedit->setVisible(true);
@@ -95,13 +92,8 @@ void frmquiz::mnuquizexit_Click()
 bool frmquiz::Form_QueryUnload()
 {
     auto &state = modquiz::state();
-    if (state.qbchanged) {
-        if (!saveprompt())
-            return false;
-        // Yes was chosen and the save failed: leaving now would lose the changes.
-        if (state.qbchanged)
-            return false;
-    }
+    if (!changessettled())
+        return false;
     modquiz::resizequestions(0);
     state.curq = 0;
     modquiz::closebook();
@@ -110,15 +102,15 @@ bool frmquiz::Form_QueryUnload()
 
 void frmquiz::mnuinfo_Click()
 {
-    showfresh<frminfo>(this);
+    showfresh(std::make_unique<frminfo>(this));
 }
 
 void frmquiz::mnureadme_Click()
 {
-    showfresh<frmhelp>(this);
+    showfresh(std::make_unique<frmhelp>(this));
 }
 
 void frmquiz::mnuhelpabout_Click()
 {
-    showfresh<frmabout>(this);
+    showfresh(std::make_unique<frmabout>(this));
 }

@@ -1,10 +1,10 @@
-#include "frmquiz.h"
+#include "ui/main/frmquiz.h"
 
-#include "fonts.h"
-#include "frmeditquiz.h"
-#include "msgbox.h"
-#include "settings.h"
-#include "twips.h"
+#include "platform/fonts.h"
+#include "platform/msgbox.h"
+#include "platform/twips.h"
+#include "ui/dialogs/frmeditquiz.h"
+#include "ui/main/run/runoptions.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -24,22 +24,6 @@ static void initresources()
 }
 
 namespace {
-
-// The usual text-to-boolean rule of the settings store: true and false in any letter case,
-// or a number where 0 is false. Anything else keeps the option on, as a missing key does.
-bool settingtobool(const QString &text)
-{
-    const QString word = text.trimmed();
-    if (word.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
-        return true;
-    if (word.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
-        return false;
-    bool isnumber = false;
-    const double number = word.toDouble(&isnumber);
-    if (isnumber)
-        return number != 0.0;
-    return true;
-}
 
 // Removes the leading and trailing blanks only: other white space belongs to the path.
 QString trimspaces(const QString &text)
@@ -183,11 +167,8 @@ void frmquiz::Form_Load(const QString &commandline)
     picqb->hide();
     picedit->hide();
 
-    for (QPushButton *button :
-         {cmdnext, cmdprev, cmdfirst, cmdlast, cmddelete, cmdupdate, cmdsave}) {
-        if (button)
-            button->setEnabled(false);
-    }
+    for (QPushButton *button : {cmdnext, cmdprev, cmdfirst, cmdlast, cmddelete, cmdupdate, cmdsave})
+        button->setEnabled(false);
     mnueditundodelete->setEnabled(false);
 
     s.curq = 0;
@@ -202,9 +183,7 @@ void frmquiz::Form_Load(const QString &commandline)
     score = 0;
     mnuinfo->setEnabled(false);
 
-    mnuonechance->setChecked(
-        settingtobool(platform::readsetting(QStringLiteral("Tarvel"), QStringLiteral("General"),
-                                            QStringLiteral("onechance"), QStringLiteral("True"))));
+    mnuonechance->setChecked(runoptions::readonechance());
     runonechance = mnuonechance->isChecked();
     readpracticeoptions();
 
@@ -237,26 +216,17 @@ void frmquiz::openfromcommandline(const QString &path, bool editing)
         return;
     }
 
-    // Taking a quiz never writes, so a book the user may not change still runs.
-    const bool opened = modquiz::openbook() || (!editing && modquiz::openbookreadonly());
-    if (!opened) {
+    if (!modquiz::openbookfor(editing)) {
         platform::msgbox(QStringLiteral("Error: Cannot open file"));
         return;
     }
     // The type mark is judged from the header alone, before any record is read: a large file
     // that is no book costs nothing.
-    if (!modquiz::loadheader()) {
-        platform::msgbox(QStringLiteral("Error: cannot read file"));
-        platform::closeall();
-        return;
-    }
-    if (s.qbheader.magic != QLatin1String(qbook::magicmark)) {
-        platform::msgbox(QStringLiteral("Error : Invalid file type"));
-        platform::closeall();
-        return;
-    }
-    if (!modquiz::loadbook()) {
-        platform::msgbox(QStringLiteral("Error: cannot read file"));
+    const bool header = modquiz::loadheader();
+    const bool isbook = header && s.qbheader.magic == QLatin1String(qbook::magicmark);
+    if (!isbook || !modquiz::loadbook()) {
+        platform::msgbox(header && !isbook ? QStringLiteral("Error : Invalid file type")
+                                           : QStringLiteral("Error: cannot read file"));
         platform::closeall();
         return;
     }
@@ -265,11 +235,7 @@ void frmquiz::openfromcommandline(const QString &path, bool editing)
         s.dlgok = true;
         editstarted = true;
         picqb->hide();
-        picedit->show();
-        mnuinfo->setEnabled(true);
-        if (cmdadd)
-            cmdadd->setEnabled(true);
-        applyentrystate(s.qbheader.count);
+        entereditpanel(s.qbheader.count);
         rememberbook();
         return;
     }
@@ -294,11 +260,11 @@ void frmquiz::layoutrunpanel()
     // Stacked in twips from the labels' heights, so that rounding to pixels happens once
     // per row and does not add up down the panel.
     constexpr int gap = 160;
-    int top = (labquestion->y() + labquestion->height()) * 15 + gap;
+    int top = platform::totwips(labquestion->y() + labquestion->height()) + gap;
     for (int i = 0; i < 4; ++i) {
         labans[i]->move(labans[i]->x(), platform::twips(top));
         cmdans[i]->move(cmdans[i]->x(), platform::twips(top));
-        top += labans[i]->height() * 15 + gap;
+        top += platform::totwips(labans[i]->height()) + gap;
     }
 }
 
@@ -306,8 +272,8 @@ void frmquiz::placewindow()
 {
     if (QLayout *windowlayout = layout())
         windowlayout->activate();
-    const QSize screen = platform::screensize() * 15;
-    const QSize window = frameGeometry().size() * 15;
+    const QSize screen = platform::totwips(platform::screensize());
+    const QSize window = platform::totwips(frameGeometry().size());
     const double top = screen.height() / 2.0 - window.height() / 2.0 - 600;
     const double left = screen.width() / 2.0 - window.width() / 2.0;
     move(platform::twips(qRound(left)), platform::twips(qRound(top)));

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "modquiz.h"
-#include "runplan.h"
+#include "storage/modquiz.h"
+#include "ui/dialogs/bookwindow.h"
+#include "ui/main/run/runplan.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -25,7 +26,7 @@ class frmeditquiz;
 // The program's only top-level window: the menu bar, the run panel picqb and the edit panel
 // picedit. Handlers are plain members so that code and tests can "press" a button by calling
 // its handler, whether the button is enabled or its panel visible or not.
-class frmquiz final : public QMainWindow, public modquiz::BookHost
+class frmquiz final : public QMainWindow, public modquiz::BookHost, public BookWindow
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmquiz)
@@ -94,9 +95,6 @@ public:
     void cmdsave_Click();
     // True when the panel closed; false when the user cancelled or a chosen save failed.
     bool cmdeditclose_Click();
-    // Enables the edit panel's buttons for a book just opened for editing, by its stored
-    // count; also enables Add and Info.
-    void applyentrystate(qint16 count);
     // Key handlers receive the typed character's code; setting it to 0 swallows it.
     void txtquestion_KeyPress(int &keyascii);
     void txtans_KeyPress(int index, int &keyascii);
@@ -126,6 +124,11 @@ public:
     [[nodiscard]] bool startedwithcommandline() const override;
     [[nodiscard]] bool pickerineditmode() override;
     void showeditpanel() override;
+
+    // --- BookWindow ---------------------------------------------------------------------------
+    [[nodiscard]] bool closebooks() override;
+    void closeeditedbook() override;
+    void entereditpanel(qint16 count) override;
 
     // The picker: created hidden in Edit mode when first needed, discarded when it closes.
     frmeditquiz *picker();
@@ -255,9 +258,17 @@ private:
     QString m_storedquestion;
 
     // Private members of the menu commands (commands.cpp).
+    // The save prompt when there are unsaved changes; true when none are left.
+    [[nodiscard]] bool changessettled();
+    // What every command that opens another book does first: the save prompt for unsaved
+    // changes, then the edit panel's Close. False when the user kept the book open.
+    [[nodiscard]] bool readyforbook();
     // After New or Edit was given up: a run whose questions the edit panel's Close has
     // emptied cannot go on, so it is closed.
     void closeorphanedrun();
+    // After a book was opened or created for editing: the edit panel in front, the focus in
+    // the question box, the book first in the recent list.
+    void starteditor();
 
     // Private members of Import and Export (importexport.cpp).
     // Opens the book just written at path in the edit panel, as Edit Quiz does.

@@ -1,10 +1,10 @@
-#include "frmquiz.h"
+#include "ui/main/frmquiz.h"
 
-#include "filedialog.h"
-#include "files.h"
-#include "interchange.h"
-#include "modquiz.h"
-#include "msgbox.h"
+#include "interchange/interchange.h"
+#include "platform/filedialog.h"
+#include "platform/files.h"
+#include "platform/msgbox.h"
+#include "storage/modquiz.h"
 
 #include <QAction>
 #include <QDir>
@@ -153,9 +153,7 @@ void frmquiz::mnuquizimport_Click()
 {
     auto &state = modquiz::state();
     state.dlgok = false;
-    if (state.qbchanged && !saveprompt())
-        return;
-    if (editstarted && !cmdeditclose_Click())
+    if (!readyforbook())
         return;
 
     const QString title = QStringLiteral("Import");
@@ -240,13 +238,8 @@ bool frmquiz::openimported(const QString &path)
         return false;
     }
     state.dlgok = true;
-    applyentrystate(state.qbheader.count);
-    editstarted = true;
-    picqb->setVisible(false);
-    picedit->setVisible(true);
-    txtquestion->setFocus();
-    labnum1->setText(QStringLiteral("1"));
-    rememberbook();
+    entereditpanel(state.qbheader.count);
+    starteditor();
     return true;
 }
 

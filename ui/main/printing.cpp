@@ -1,8 +1,8 @@
 // The Quiz menu's Print and Export as PDF: the open book as an exam with its answer key.
-#include "frmquiz.h"
+#include "ui/main/frmquiz.h"
 
-#include "bookprint.h"
-#include "msgbox.h"
+#include "platform/msgbox.h"
+#include "print/bookprint.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,9 +1,9 @@
 // Recent Books and books dropped on the window: both run a book as naming it on the command
 // line does.
-#include "frmquiz.h"
+#include "ui/main/frmquiz.h"
 
-#include "files.h"
-#include "recentbooks.h"
+#include "platform/files.h"
+#include "ui/main/recentbooks.h"
 
 #include <QAction>
 #include <QDir>
@@ -46,9 +46,7 @@ void frmquiz::mnurecentbook_Click(const QString &path)
     auto &s = modquiz::state();
     // What the Run command does before its picker: unsaved edits, the edit panel, the run's
     // own copies of the options.
-    if (s.qbchanged && !saveprompt())
-        return;
-    if (editstarted && !cmdeditclose_Click())
+    if (!readyforbook())
         return;
     cmdqbclose_Click();
     mnueditundodelete->setEnabled(false);

@@ -1,6 +1,6 @@
-#include "recentbooks.h"
+#include "ui/main/recentbooks.h"
 
-#include "settings.h"
+#include "platform/settings.h"
 
 #include <QFileInfo>
 

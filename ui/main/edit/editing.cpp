@@ -1,8 +1,8 @@
-#include "frmquiz.h"
+#include "ui/main/frmquiz.h"
 
-#include "modquiz.h"
-#include "msgbox.h"
-#include "qbook.h"
+#include "platform/msgbox.h"
+#include "storage/modquiz.h"
+#include "storage/qbook.h"
 
 #include <QAction>
 #include <QLabel>
@@ -262,7 +262,7 @@ void frmquiz::cmdlast_Click()
     cmdadd->setFocus();
 }
 
-void frmquiz::applyentrystate(qint16 count)
+void frmquiz::entereditpanel(qint16 count)
 {
     const bool navigation = count != 0 && count != 1;
     const bool editing = count != 0;
@@ -270,6 +270,9 @@ void frmquiz::applyentrystate(qint16 count)
     setenabled({cmddelete, cmdupdate, cmdsave}, editing);
     cmdadd->setEnabled(true);
     mnuinfo->setEnabled(true);
+    if (count == 0)
+        clearboxes();
+    picedit->show();
 }
 
 // --- Editing operations ----------------------------------------------------------------------
@@ -460,17 +463,37 @@ bool frmquiz::saveprompt()
     }
 }
 
+bool frmquiz::changessettled()
+{
+    auto &s = modquiz::state();
+    // A save chosen with Yes that failed keeps the changes: going on would lose them.
+    return !s.qbchanged || (saveprompt() && !s.qbchanged);
+}
+
+bool frmquiz::readyforbook()
+{
+    if (modquiz::state().qbchanged && !saveprompt())
+        return false;
+    // Close keeps the book when the user cancels its prompt or the save fails.
+    return !editstarted || cmdeditclose_Click();
+}
+
+bool frmquiz::closebooks()
+{
+    cmdqbclose_Click();
+    return cmdeditclose_Click();
+}
+
+void frmquiz::closeeditedbook()
+{
+    cmdeditclose_Click();
+}
+
 bool frmquiz::cmdeditclose_Click()
 {
     auto &s = modquiz::state();
-    if (s.qbchanged) {
-        if (!saveprompt())
-            return false;
-        // A save chosen with Yes that failed keeps the book open with its changes: closing
-        // now would lose them.
-        if (s.qbchanged)
-            return false;
-    }
+    if (!changessettled())
+        return false;
     picedit->hide();
     modquiz::closebook();
     modquiz::resizequestions(0);

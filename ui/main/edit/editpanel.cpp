@@ -1,9 +1,9 @@
-#include "frmquiz.h"
+#include "ui/main/frmquiz.h"
 
-#include "ansi.h"
-#include "fonts.h"
-#include "qbook.h"
-#include "twips.h"
+#include "platform/ansi.h"
+#include "platform/fonts.h"
+#include "platform/twips.h"
+#include "storage/qbook.h"
 
 #include <QAction>
 #include <QFrame>

@@ -1,9 +1,9 @@
 // The practice options of the run panel: shuffled questions and answers, and another go at the
 // questions a run missed.
-#include "frmquiz.h"
+#include "ui/main/frmquiz.h"
 
-#include "msgbox.h"
-#include "runoptions.h"
+#include "platform/msgbox.h"
+#include "ui/main/run/runoptions.h"
 
 #include <QAction>
 #include <QMenu>

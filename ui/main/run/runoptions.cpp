@@ -1,12 +1,34 @@
-#include "runoptions.h"
+#include "ui/main/run/runoptions.h"
 
-#include "settings.h"
+#include "platform/settings.h"
 
 namespace runoptions {
 namespace {
 
 const QString application = QStringLiteral("Tarvel");
 const QString section = QStringLiteral("General");
+const QString onechancekey = QStringLiteral("onechance");
+
+QString storedbool(bool on)
+{
+    return on ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+// True and false in any letter case, or a number where 0 is false. Anything else keeps the
+// option on, as a missing key does.
+bool settingtobool(const QString &text)
+{
+    const QString word = text.trimmed();
+    if (word.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (word.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
+        return false;
+    bool isnumber = false;
+    const double number = word.toDouble(&isnumber);
+    if (isnumber)
+        return number != 0.0;
+    return true;
+}
 
 } // namespace
 
@@ -32,8 +54,18 @@ bool read(Option option)
 
 void write(Option option, bool on)
 {
-    platform::writesetting(application, section, key(option),
-                           on ? QStringLiteral("True") : QStringLiteral("False"));
+    platform::writesetting(application, section, key(option), storedbool(on));
+}
+
+bool readonechance()
+{
+    return settingtobool(
+        platform::readsetting(application, section, onechancekey, QStringLiteral("True")));
+}
+
+void writeonechance(bool on)
+{
+    platform::writesetting(application, section, onechancekey, storedbool(on));
 }
 
 } // namespace runoptions

@@ -16,4 +16,9 @@ enum class Option { ShuffleQuestions, ShuffleAnswers, ReviewMissed };
 // Stored at once, at every toggle.
 void write(Option option, bool on);
 
+// One Chance, under its key "onechance": read by the usual text-to-boolean rule of the
+// settings store, and on when nothing or anything else is stored.
+[[nodiscard]] bool readonechance();
+void writeonechance(bool on);
+
 } // namespace runoptions

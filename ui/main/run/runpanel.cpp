@@ -1,12 +1,12 @@
 // The run panel: asking the questions of the loaded book, judging answers, scoring, and the
 // Run and One Chance commands that start a run.
-#include "frmquiz.h"
+#include "ui/main/frmquiz.h"
 
-#include "fonts.h"
-#include "frmeditquiz.h"
-#include "msgbox.h"
-#include "settings.h"
-#include "twips.h"
+#include "platform/fonts.h"
+#include "platform/msgbox.h"
+#include "platform/twips.h"
+#include "ui/dialogs/frmeditquiz.h"
+#include "ui/main/run/runoptions.h"
 
 #include <QAction>
 #include <QFrame>
@@ -254,9 +254,7 @@ void frmquiz::cmdqbclose_Click()
 void frmquiz::mnuquizrun_Click()
 {
     auto &s = modquiz::state();
-    if (s.qbchanged && !saveprompt())
-        return;
-    if (editstarted && !cmdeditclose_Click())
+    if (!readyforbook())
         return;
     mnueditundodelete->setEnabled(false);
     runonechance = mnuonechance->isChecked();
@@ -269,10 +267,8 @@ void frmquiz::mnuquizrun_Click()
         picedit->hide();
         setlabnum(QStringLiteral("1"));
         rememberbook();
-    } else if (picqb->isVisibleTo(this) && modquiz::lastquestion() == 0) {
-        // Closing the edit panel above took the running quiz's questions with it; a panel
-        // that can no longer go on is closed like its own Close button does.
-        cmdqbclose_Click();
+    } else {
+        closeorphanedrun();
     }
     score = 0;
 }
@@ -281,7 +277,5 @@ void frmquiz::mnuonechance_Click()
 {
     mnuonechance->setChecked(!mnuonechance->isChecked());
     // Stored at once: the option survives a crash or a killed process.
-    platform::writesetting(
-        QStringLiteral("Tarvel"), QStringLiteral("General"), QStringLiteral("onechance"),
-        mnuonechance->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
+    runoptions::writeonechance(mnuonechance->isChecked());
 }

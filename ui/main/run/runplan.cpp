@@ -1,4 +1,4 @@
-#include "runplan.h"
+#include "ui/main/run/runplan.h"
 
 #include <QRandomGenerator>
 
