@@ -185,11 +185,6 @@ int openfilecount()
     return static_cast<int>(openfiles().size());
 }
 
-bool removefile(const QString &path)
-{
-    return !path.isEmpty() && QFile::remove(path);
-}
-
 bool normalfileexists(const QString &path)
 {
     if (path.isEmpty())

@@ -40,8 +40,6 @@ void closefile(FileHandle handle);
 void closeall();
 [[nodiscard]] int openfilecount();
 
-[[nodiscard]] bool removefile(const QString &path);
-
 // A regular file, reached by this name, whose name does not start with a dot. Folders,
 // hidden files, devices, pipes and sockets do not count.
 [[nodiscard]] bool normalfileexists(const QString &path);

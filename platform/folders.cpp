@@ -63,11 +63,6 @@ QString driveof(const QString &path)
     return volume.isValid() ? volume.rootPath() : QStringLiteral("/");
 }
 
-QString currentdrive()
-{
-    return driveof(currentfolder());
-}
-
 QString drivefolder(const QString &drive)
 {
     const QString folder = lastfolders().value(drive);

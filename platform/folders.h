@@ -18,8 +18,6 @@ namespace platform {
 // Root path of the volume that holds path.
 [[nodiscard]] QString driveof(const QString &path);
 
-[[nodiscard]] QString currentdrive();
-
 // The folder last made current on drive in this process, or its root.
 [[nodiscard]] QString drivefolder(const QString &drive);
 

@@ -163,8 +163,6 @@ void tst_files::closing()
     QCOMPARE(platform::openfilecount(), 0);
     QVERIFY(!platform::isopen(second));
     QVERIFY(!platform::isopen(third));
-    QVERIFY(platform::removefile(env.path("a.Q")));
-    QVERIFY(!platform::removefile(env.path("a.Q")));
 }
 
 void tst_files::replacefileResults()
