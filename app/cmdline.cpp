@@ -1,11 +1,25 @@
 #include "app/cmdline.h"
 
+#include "platform/files.h"
+
 namespace cmdline {
 namespace {
 
 bool isoneof(const QString &argument, const char *shortname, const char *longname)
 {
     return argument == QLatin1String(shortname) || argument == QLatin1String(longname);
+}
+
+// Removes the leading and trailing blanks only: other white space belongs to the path.
+QString trimspaces(const QString &text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == QLatin1Char(' '))
+        ++first;
+    while (last > first && text.at(last - 1) == QLatin1Char(' '))
+        --last;
+    return text.mid(first, last - first);
 }
 
 } // namespace
@@ -27,6 +41,16 @@ QString commandline(const QStringList &arguments)
     if (!arguments.isEmpty() && isoneof(arguments.first(), "-e", "--edit"))
         return QStringLiteral("/E ") + arguments.mid(1).join(QLatin1Char(' '));
     return arguments.join(QLatin1Char(' '));
+}
+
+Launch launch(const QStringList &arguments)
+{
+    const QString line = trimspaces(commandline(arguments));
+    if (line.isEmpty())
+        return {};
+    const bool editing = !platform::normalfileexists(line) &&
+                         line.left(2).compare(QLatin1String("/E"), Qt::CaseInsensitive) == 0;
+    return editing ? Launch::edit(trimspaces(line.mid(2))) : Launch::run(line);
 }
 
 QString helptext()

@@ -43,7 +43,7 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral(QUIZ_APP_ID));
     frmquiz window;
     // QApplication has taken its own options (-platform, -style...) out of the arguments.
-    window.Form_Load(cmdline::commandline(QCoreApplication::arguments().mid(1)));
+    window.Form_Load(cmdline::launch(QCoreApplication::arguments().mid(1)));
     window.show();
     return app.exec();
 }

@@ -38,7 +38,7 @@ void makebooks(const TestEnvironment &env)
 std::unique_ptr<frmquiz> start(const QString &commandline)
 {
     auto window = std::make_unique<frmquiz>();
-    window->Form_Load(commandline);
+    window->Form_Load(cmdline::launch({commandline}));
     return window;
 }
 
@@ -276,22 +276,25 @@ void tst_commandline::argumentsBecomeOneLine_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("line");
     QTest::addColumn<int>("request");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("path");
+    using Mode = Launch::Mode;
     auto row = [](const char *name, const QStringList &arguments, const QString &line,
-                  cmdline::Request request) {
-        QTest::newRow(name) << arguments << line << int(request);
+                  cmdline::Request request, Mode mode, const QString &path) {
+        QTest::newRow(name) << arguments << line << int(request) << int(mode) << path;
     };
     const auto run = cmdline::Request::Run;
-    row("nothing", {}, "", run);
-    row("path", {"book.Q"}, "book.Q", run);
-    row("path with blanks", {"my", "book.Q"}, "my book.Q", run);
-    row("/E", {"/E", "book.Q"}, "/E book.Q", run);
-    row("-e", {"-e", "my book.Q"}, "/E my book.Q", run);
-    row("--edit", {"--edit", "b.Q"}, "/E b.Q", run);
-    row("-e alone", {"-e"}, "/E ", run);
-    row("-e later is a path", {"b.Q", "-e"}, "b.Q -e", run);
-    row("--help", {"--help"}, "--help", cmdline::Request::Help);
-    row("--version", {"--version"}, "--version", cmdline::Request::Version);
-    row("--help in a path", {"--help", "me.Q"}, "--help me.Q", run);
+    row("nothing", {}, "", run, Mode::None, "");
+    row("path", {"book.Q"}, "book.Q", run, Mode::Run, "book.Q");
+    row("path with blanks", {"my", "book.Q"}, "my book.Q", run, Mode::Run, "my book.Q");
+    row("/E", {"/E", "book.Q"}, "/E book.Q", run, Mode::Edit, "book.Q");
+    row("-e", {"-e", "my book.Q"}, "/E my book.Q", run, Mode::Edit, "my book.Q");
+    row("--edit", {"--edit", "b.Q"}, "/E b.Q", run, Mode::Edit, "b.Q");
+    row("-e alone", {"-e"}, "/E ", run, Mode::Edit, "");
+    row("-e later is a path", {"b.Q", "-e"}, "b.Q -e", run, Mode::Run, "b.Q -e");
+    row("--help", {"--help"}, "--help", cmdline::Request::Help, Mode::Run, "--help");
+    row("--version", {"--version"}, "--version", cmdline::Request::Version, Mode::Run, "--version");
+    row("--help in a path", {"--help", "me.Q"}, "--help me.Q", run, Mode::Run, "--help me.Q");
 }
 
 void tst_commandline::argumentsBecomeOneLine()
@@ -299,8 +302,13 @@ void tst_commandline::argumentsBecomeOneLine()
     QFETCH(QStringList, arguments);
     QFETCH(QString, line);
     QFETCH(int, request);
+    QFETCH(int, mode);
+    QFETCH(QString, path);
     QCOMPARE(int(cmdline::request(arguments)), request);
     QCOMPARE(cmdline::commandline(arguments), line);
+    const Launch launch = cmdline::launch(arguments);
+    QCOMPARE(int(launch.mode), mode);
+    QCOMPARE(launch.path, path);
 }
 
 void tst_commandline::helpAndVersionNeedNoDisplay_data()

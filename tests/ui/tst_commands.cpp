@@ -25,7 +25,7 @@ const QString saveprompt = QStringLiteral("Save Changes you made to book.Q?");
 QString editchanged(TestEnvironment &env, frmquiz &w)
 {
     const QString path = env.writebook("book.Q", makeheader(2), makequestions(2));
-    w.processcommandline(QStringLiteral("/E book.Q"));
+    w.openfromcommandline(QStringLiteral("book.Q"), true);
     w.txtquestion->setPlainText(QStringLiteral("Changed"));
     w.cmdupdate_Click();
     return path;
@@ -179,7 +179,7 @@ void tst_commands::unsavedChanges()
 void tst_commands::newWhileRunningKeepsQuiz()
 {
     LoadedWindow t;
-    t.w.processcommandline(t.env.writebook("run.Q", makeheader(2), makequestions(2)));
+    t.w.openfromcommandline(t.env.writebook("run.Q", makeheader(2), makequestions(2)), false);
     QVERIFY(t.w.picqb->isVisibleTo(&t.w));
     QVERIFY(!t.w.editstarted);
 
@@ -213,7 +213,7 @@ void tst_commands::givenUpAfterEditClosesEmptiedRun()
     LoadedWindow t;
     t.env.writebook("edited.Q", makeheader(1), makequestions(1));
     t.env.writebook("run.Q", makeheader(3), makequestions(3));
-    t.w.processcommandline("/E edited.Q");
+    t.w.openfromcommandline(QStringLiteral("edited.Q"), true);
     QVERIFY(t.w.editstarted);
     {
         ScriptedModal modal({[](QDialog *d) {
@@ -255,7 +255,7 @@ void tst_commands::exitEndsWithFilesClosed()
     ProcessEndRecorder end;
     frmquiz w;
     w.Form_Load({});
-    w.processcommandline(env.writebook("run.Q", makeheader(2), makequestions(2)));
+    w.openfromcommandline(env.writebook("run.Q", makeheader(2), makequestions(2)), false);
     QVERIFY(platform::openfilecount() > 0);
     w.mnuquizexit_Click();
     QVERIFY(end.ended());
@@ -315,7 +315,7 @@ void tst_commands::saveWarnsBeforeCuttingLongTexts()
     QFile file(t.env.path("long.Q"));
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     file.close();
-    t.w.processcommandline(QStringLiteral("/E long.Q"));
+    t.w.openfromcommandline(QStringLiteral("long.Q"), true);
     auto &s = modquiz::state();
     QCOMPARE(s.questions[1].question.size(), 40000);
 

@@ -50,7 +50,7 @@ void edit(const TestEnvironment &env, frmquiz &w, const QString &name)
 {
     env.writebook(name, makeheader(2), makequestions(2));
     const ScriptedMessages quiet;
-    w.processcommandline(QStringLiteral("/E ") + name);
+    w.openfromcommandline(name, true);
 }
 
 } // namespace

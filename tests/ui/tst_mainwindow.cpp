@@ -21,10 +21,10 @@ namespace {
 
 const QString right10 = QStringLiteral("Your answer is correct 10 points added to your score");
 
-std::unique_ptr<frmquiz> loaded(const QString &commandline = {})
+std::unique_ptr<frmquiz> loaded(const Launch &launch = {})
 {
     auto window = std::make_unique<frmquiz>();
-    window->Form_Load(commandline);
+    window->Form_Load(launch);
     window->show();
     window->activateWindow();
     if (!QTest::qWaitForWindowActive(window.get()))
@@ -71,7 +71,7 @@ void tst_mainwindow::answerRowsStackUnderTheQuestion()
     }
     // The rows stay where load put them, whatever a question shows later.
     env.writebook(QStringLiteral("b.Q"), makeheader(1), {makequestion(1)});
-    auto running = loaded(QStringLiteral("b.Q"));
+    auto running = loaded(Launch::run(QStringLiteral("b.Q")));
     QCOMPARE(running->labans[3]->y(), platform::twips(4225));
 }
 
@@ -165,7 +165,7 @@ void tst_mainwindow::escapePressesSkipOnlyInRunPanel()
     TestEnvironment env;
     env.writebook(QStringLiteral("b.Q"), makeheader(4), makequestions(4));
     ScriptedMessages script;
-    auto window = loaded(QStringLiteral("b.Q"));
+    auto window = loaded(Launch::run(QStringLiteral("b.Q")));
     QVERIFY(window->picqb->isVisible());
 
     QTest::keyClick(window.get(), Qt::Key_Escape);
@@ -187,7 +187,7 @@ void tst_mainwindow::escapePressesSkipOnlyInRunPanel()
     QCOMPARE(modquiz::state().curq, qint16(0));
 
     // The edit panel has no cancel button.
-    auto editing = loaded(QStringLiteral("/E b.Q"));
+    auto editing = loaded(Launch::edit(QStringLiteral("b.Q")));
     QVERIFY(editing->picedit->isVisible());
     QTest::keyClick(editing.get(), Qt::Key_Escape);
     QVERIFY(editing->picedit->isVisible());
@@ -202,7 +202,7 @@ void tst_mainwindow::enterPressesTheFocusedButton()
     TestEnvironment env;
     env.writebook(QStringLiteral("b.Q"), makeheader(4), makequestions(4));
     ScriptedMessages script({{right10}});
-    auto window = loaded(QStringLiteral("b.Q"));
+    auto window = loaded(Launch::run(QStringLiteral("b.Q")));
     window->cmdans[0]->setFocus();
     QTest::keyClick(window->cmdans[0], Qt::Key_Return);
     QCOMPARE(window->labnum->text(), QStringLiteral("2"));
@@ -214,7 +214,7 @@ void tst_mainwindow::enterPressesTheFocusedButton()
     window->cmdqbclose_Click();
 
     // The Enter flow of the edit panel ends on Next, which the next Enter presses.
-    auto editing = loaded(QStringLiteral("/E b.Q"));
+    auto editing = loaded(Launch::edit(QStringLiteral("b.Q")));
     editing->txtcorrect->setFocus();
     QTest::keyClick(editing->txtcorrect, Qt::Key_Return);
     QCOMPARE(editing->focusWidget(), editing->cmdnext);
@@ -229,7 +229,7 @@ void tst_mainwindow::accessKeysReachTheVisiblePanelOnly()
     TestEnvironment env;
     env.writebook(QStringLiteral("b.Q"), makeheader(4), makequestions(4));
     ScriptedMessages script({{right10}});
-    auto window = loaded(QStringLiteral("b.Q"));
+    auto window = loaded(Launch::run(QStringLiteral("b.Q")));
     // Alt+A is the answer A here, not the edit panel's Add; Alt+S is Skip, not Save. An access
     // key clicks its button the way a mouse click does, a moment later.
     QTest::keyClick(window.get(), Qt::Key_A, Qt::AltModifier);
@@ -243,7 +243,7 @@ void tst_mainwindow::accessKeysReachTheVisiblePanelOnly()
 
     // In the edit panel Alt+C is its Close, not the answer C (which would show a message).
     window.reset();
-    auto editing = loaded(QStringLiteral("/E b.Q"));
+    auto editing = loaded(Launch::edit(QStringLiteral("b.Q")));
     QTest::keyClick(editing.get(), Qt::Key_C, Qt::AltModifier);
     QTRY_VERIFY(!editing->picedit->isVisible());
     QCOMPARE(platform::openfilecount(), 0);
@@ -264,7 +264,7 @@ void tst_mainwindow::disabledShortcutDoesNothing()
     }
     // Opened for editing, Info is enabled and Ctrl+I opens it.
     ScriptedModal info({[](QDialog *dialog) { dialog->reject(); }});
-    auto window = loaded(QStringLiteral("/E b.Q"));
+    auto window = loaded(Launch::edit(QStringLiteral("b.Q")));
     QVERIFY(window->mnuinfo->isEnabled());
     QTest::keyClick(window.get(), Qt::Key_I, Qt::ControlModifier);
     QCOMPARE(info.shown(), 1);
@@ -302,7 +302,7 @@ void tst_mainwindow::closeBoxAsksAboutUnsavedChanges()
 {
     TestEnvironment env;
     env.writebook(QStringLiteral("b.Q"), makeheader(2), makequestions(2));
-    auto window = loaded(QStringLiteral("/E b.Q"));
+    auto window = loaded(Launch::edit(QStringLiteral("b.Q")));
     auto &s = modquiz::state();
     s.qbchanged = true;
     const QString prompt = QStringLiteral("Save Changes you made to b.Q?");

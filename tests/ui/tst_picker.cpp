@@ -237,7 +237,7 @@ void tst_picker::confirmFailures()
     plain.close();
     // A quiz is running: a refused name must not end it.
     const QString running = env.writebook("running.Q", makeheader(2), makequestions(2));
-    w.processcommandline(running);
+    w.openfromcommandline(running, false);
     QVERIFY(w.picqb->isVisibleTo(&w));
     auto &s = modquiz::state();
 
@@ -587,7 +587,7 @@ void tst_picker::listIsTheFolderAtEveryShowing()
     ScriptedMessages script;
     env.writebook("first.Q", makeheader(1), makequestions(1));
     frmquiz w;
-    w.Form_Load(QStringLiteral("first.Q"));
+    w.Form_Load(Launch::run(QStringLiteral("first.Q")));
     QVERIFY(w.picqb->isVisibleTo(&w));
     QVERIFY(!w.findChild<frmeditquiz *>());
 

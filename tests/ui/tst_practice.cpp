@@ -59,7 +59,7 @@ std::unique_ptr<frmquiz> startrun(const TestEnvironment &env, const QList<Questi
     env.writebook(QStringLiteral("book.Q"), makeheader(qint16(book.size())), book);
     auto window = std::make_unique<frmquiz>();
     window->setrandomsource([&random](int bound) { return int(random.bounded(bound)); });
-    window->Form_Load(QStringLiteral("book.Q"));
+    window->Form_Load(Launch::run(QStringLiteral("book.Q")));
     return window;
 }
 

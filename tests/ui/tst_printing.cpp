@@ -37,7 +37,7 @@ void openexam(frmquiz &w, const TestEnvironment &env, int n)
 {
     w.Form_Load({});
     env.writebook("exam.Q", makeheader(n, "History"), makequestions(n));
-    w.processcommandline("/E exam.Q");
+    w.openfromcommandline(QStringLiteral("exam.Q"), true);
 }
 
 } // namespace

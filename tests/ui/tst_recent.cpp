@@ -102,10 +102,10 @@ void tst_recent::runEditCreateAreRemembered()
     bookat(env, "edit.Q");
     bookat(env, "picked.Q");
     frmquiz w;
-    w.Form_Load(QStringLiteral("run.Q"));
+    w.Form_Load(Launch::run(QStringLiteral("run.Q")));
     QCOMPARE(recentbooks::load(), QStringList{env.path("run.Q")});
     w.cmdqbclose_Click();
-    w.processcommandline(QStringLiteral("/E edit.Q"));
+    w.openfromcommandline(QStringLiteral("edit.Q"), true);
     QCOMPARE(recentbooks::load(), QStringList({env.path("edit.Q"), env.path("run.Q")}));
 
     ScriptedModal modal({[](QDialog *d) {
@@ -198,7 +198,7 @@ void tst_recent::chooseRecentAsksAboutUnsavedEdits()
     const ExpectedMessage prompt{"Save Changes you made to book.Q?", Cancel, "Save", YesNoCancel};
     ScriptedMessages script({prompt});
     frmquiz w;
-    w.Form_Load(QStringLiteral("/E book.Q"));
+    w.Form_Load(Launch::edit(QStringLiteral("book.Q")));
     w.txtquestion->setPlainText(QStringLiteral("Changed"));
     w.cmdupdate_Click();
     w.mnurecentbook_Click(other);
@@ -287,7 +287,7 @@ void tst_recent::dropOnWindowRunsBook()
     // Dropped on the editor's boxes, a book runs too instead of landing in them as text.
     for (QWidget *box :
          {static_cast<QWidget *>(w.txtquestion->viewport()), static_cast<QWidget *>(w.txtans[2])}) {
-        w.processcommandline(QStringLiteral("/E dropped.Q"));
+        w.openfromcommandline(QStringLiteral("dropped.Q"), true);
         QVERIFY(w.picedit->isVisible());
         QVERIFY(drop(book, box));
         QTRY_VERIFY(w.picqb->isVisible());

@@ -56,7 +56,7 @@ std::unique_ptr<frmquiz> openforrun(const TestEnvironment &env,
         makeheader(static_cast<qint16>(count < 0 ? questions.size() : count)), questions);
     storeonechance(onechance);
     auto window = std::make_unique<frmquiz>();
-    window->Form_Load(path);
+    window->Form_Load(Launch::run(path));
     window->show();
     return window;
 }

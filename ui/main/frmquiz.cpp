@@ -23,22 +23,6 @@ static void initresources()
     Q_INIT_RESOURCE(resources);
 }
 
-namespace {
-
-// Removes the leading and trailing blanks only: other white space belongs to the path.
-QString trimspaces(const QString &text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
-}
-
-} // namespace
-
 frmquiz::frmquiz(QWidget *parent) : QMainWindow(parent)
 {
     initresources();
@@ -160,7 +144,7 @@ void frmquiz::buildmenus()
     buildprintmenu();
 }
 
-void frmquiz::Form_Load(const QString &commandline)
+void frmquiz::Form_Load(const Launch &launch)
 {
     auto &s = modquiz::state();
 
@@ -187,22 +171,9 @@ void frmquiz::Form_Load(const QString &commandline)
     runonechance = mnuonechance->isChecked();
     readpracticeoptions();
 
-    m_commandline = !trimspaces(commandline).isEmpty();
+    m_commandline = launch.mode != Launch::Mode::None;
     if (m_commandline)
-        processcommandline(commandline);
-}
-
-void frmquiz::processcommandline(const QString &commandline)
-{
-    const QString line = trimspaces(commandline);
-    if (line.isEmpty())
-        return;
-
-    // Unix paths start with a slash, so "/export/b.Q" must not read as the edit switch: a
-    // line that names an existing book as a whole is always run.
-    const bool editing = !platform::normalfileexists(line) &&
-                         line.left(2).compare(QLatin1String("/E"), Qt::CaseInsensitive) == 0;
-    openfromcommandline(editing ? trimspaces(line.mid(2)) : line, editing);
+        openfromcommandline(launch.path, launch.mode == Launch::Mode::Edit);
 }
 
 void frmquiz::openfromcommandline(const QString &path, bool editing)

@@ -2,6 +2,7 @@
 
 #include "storage/modquiz.h"
 #include "ui/dialogs/bookwindow.h"
+#include "ui/main/launch.h"
 #include "ui/main/run/runplan.h"
 
 #include <QMainWindow>
@@ -38,8 +39,7 @@ public:
     // --- Start-up -------------------------------------------------------------------------
     // The load step: initial states, the completed layout, One Chance from the settings
     // store, then the command line. Runs once, before the window is shown.
-    void Form_Load(const QString &commandline);
-    void processcommandline(const QString &commandline);
+    void Form_Load(const Launch &launch = {});
     // Opens the book at path for running or editing, with the command line's messages.
     void openfromcommandline(const QString &path, bool editing);
 
