@@ -153,12 +153,6 @@ bool writeat(FileHandle handle, qint64 offset, QByteArrayView bytes)
     return file->write(bytes.data(), bytes.size()) == bytes.size() && file->flush();
 }
 
-qint64 position(FileHandle handle)
-{
-    const QFile *file = lookup(handle);
-    return file ? file->pos() : -1;
-}
-
 qint64 length(FileHandle handle)
 {
     const QFile *file = lookup(handle);

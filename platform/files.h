@@ -20,17 +20,16 @@ using FileHandle = int; // 0 means "no file"
 // Anything but a regular file (a pipe would wait for a writer) is refused.
 [[nodiscard]] FileHandle openreadonly(const QString &path);
 
-// Reads up to maxsize bytes at offset; fewer at the end of the file. Moves the position.
+// Reads up to maxsize bytes at offset; fewer at the end of the file.
 [[nodiscard]] std::optional<QByteArray> readat(FileHandle handle, qint64 offset, qint64 maxsize);
 
 // The whole file in one read, from offset 0.
 [[nodiscard]] std::optional<QByteArray> readall(FileHandle handle);
 
-// Writes every byte at offset, or fails. Moves the position.
+// Writes every byte at offset, or fails.
 [[nodiscard]] bool writeat(FileHandle handle, qint64 offset, QByteArrayView bytes);
 
-// Position after the last transfer, and the file's length; -1 for a handle that is not open.
-[[nodiscard]] qint64 position(FileHandle handle);
+// The file's length; -1 for a handle that is not open.
 [[nodiscard]] qint64 length(FileHandle handle);
 
 [[nodiscard]] bool isopen(FileHandle handle);
