@@ -147,4 +147,14 @@ ExportResult exportbook(const QBookHeader &header, const QList<QuestionRecord> &
     return {};
 }
 
+QString counted(qsizetype n, const QString &singular, const QString &plural)
+{
+    return QString::number(n) + QLatin1Char(' ') + (n == 1 ? singular : plural);
+}
+
+QString nquestions(qsizetype n)
+{
+    return counted(n, QStringLiteral("question"), QStringLiteral("questions"));
+}
+
 } // namespace interchange

@@ -58,4 +58,8 @@ struct ExportResult
 [[nodiscard]] ExportResult exportbook(const QBookHeader &header,
                                       const QList<QuestionRecord> &questions, Format format);
 
+// A count for the reports of an import or export: "1 question", "2 questions".
+[[nodiscard]] QString counted(qsizetype n, const QString &singular, const QString &plural);
+[[nodiscard]] QString nquestions(qsizetype n);
+
 } // namespace interchange

@@ -15,6 +15,8 @@
 namespace cli {
 namespace {
 
+using interchange::counted;
+using interchange::nquestions;
 using interchange::Problem;
 
 void printto(std::FILE *stream, const QString &text)
@@ -73,17 +75,6 @@ std::optional<QByteArray> readinput(const QString &path)
 int questioncount(const QList<QuestionRecord> &questions)
 {
     return questions.isEmpty() ? 0 : static_cast<int>(questions.size() - 1);
-}
-
-// "1 question", "2 questions".
-QString counted(qsizetype n, const QString &singular, const QString &plural)
-{
-    return QString::number(n) + QLatin1Char(' ') + (n == 1 ? singular : plural);
-}
-
-QString nquestions(qsizetype n)
-{
-    return counted(n, QStringLiteral("question"), QStringLiteral("questions"));
 }
 
 QString nitems(qsizetype n)

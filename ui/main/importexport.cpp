@@ -18,7 +18,9 @@
 
 namespace {
 
+using interchange::counted;
 using interchange::Format;
+using interchange::nquestions;
 
 constexpr std::array formats = {Format::Gift, Format::Aiken, Format::MoodleXml, Format::Csv,
                                 Format::Json};
@@ -113,17 +115,6 @@ std::optional<QByteArray> readfile(const QString &path)
         platform::msgbox(QStringLiteral("Error reading file"), platform::Buttons::Ok,
                          QStringLiteral("Error"));
     return bytes;
-}
-
-// "1 question", "2 questions".
-QString counted(qsizetype n, const QString &singular, const QString &plural)
-{
-    return QString::number(n) + QLatin1Char(' ') + (n == 1 ? singular : plural);
-}
-
-QString nquestions(qsizetype n)
-{
-    return counted(n, QStringLiteral("question"), QStringLiteral("questions"));
 }
 
 QString nitemswere(qsizetype n)
