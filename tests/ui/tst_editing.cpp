@@ -79,6 +79,7 @@ private slots:
     void untouchedTextsSaveByteForByte_data();
     void untouchedTextsSaveByteForByte();
     void pastedLineBreakStoresCrLf();
+    void twoAndThreeChoiceQuestions();
 };
 
 void tst_editing::typeBookWithEnterKey()
@@ -137,7 +138,8 @@ void tst_editing::addWithEmptyBoxStoresNothing()
     auto &w = e.w;
     QVERIFY(e.open(2));
     QVERIFY(e.showactive());
-    w.txtans[2]->clear();
+    // An empty answer box alone no longer refuses: a three-choice question is sound.
+    w.txtcorrect->clear();
     w.cmdnext->setFocus();
     w.cmdadd_Click();
     QCOMPARE(int(modquiz::state().curq), 1);
@@ -492,6 +494,38 @@ void tst_editing::pastedLineBreakStoresCrLf()
     box->paste();
     e.w.cmdupdate_Click();
     QCOMPARE(modquiz::state().questions[1].question, QStringLiteral("a1\r\n2\rb\nc"));
+}
+
+void tst_editing::twoAndThreeChoiceQuestions()
+{
+    Editor e;
+    auto &w = e.w;
+    const QuestionRecord three{"Three?", {"a", "", "c", "d"}, 3};
+    QVERIFY(
+        e.open(e.env.writebook("tf.Q", makeheader(2), {{"Rhine?", {"True", "False"}, 1}, three})));
+    QVERIFY(e.showactive());
+    auto &s = modquiz::state();
+    w.txtquestion->setPlainText(QStringLiteral("Basel?"));
+    w.cmdupdate_Click();
+    QCOMPARE(s.questions[1].question, QStringLiteral("Basel?"));
+    w.cmddelete_Click();
+    QCOMPARE(modquiz::lastquestion(), 1);
+
+    // A new true/false question typed with the Enter key; the empty slots are passed by Enter.
+    w.cmdadd_Click();
+    typequestion({"Is it?", {"", "Yes", "No", ""}, 3});
+    QCOMPARE(s.questions.last(), (QuestionRecord{"Is it?", {"", "Yes", "No", ""}, 3}));
+
+    // The new parts of the rule say why; an empty Correct box stays silent.
+    e.script.expect({"The question is not stored: right answer 4 names an empty answer slot"});
+    e.script.expect({"The question is not stored: fewer than two answers are filled"});
+    typequestion({"Gap?", {"a", "b", "", ""}, 4});
+    w.txtans[1]->clear();
+    w.cmdadd_Click();
+    w.txtcorrect->clear();
+    w.cmdadd_Click();
+    QCOMPARE(modquiz::lastquestion(), 2);
+    VERIFY_DONE(e.script);
 }
 
 QTEST_MAIN(tst_editing)

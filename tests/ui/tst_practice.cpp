@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMap>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -38,8 +39,10 @@ ExpectedMessage endmessage(int score, int maximum)
 
 ExpectedMessage offer(qsizetype missed, platform::Answer answer)
 {
-    return {QStringLiteral("Try the %1 questions you missed again?").arg(missed), answer,
-            QStringLiteral("Quiz"), YesNo};
+    const QString text = missed == 1
+                             ? QStringLiteral("Try the 1 question you missed again?")
+                             : QStringLiteral("Try the %1 questions you missed again?").arg(missed);
+    return {text, answer, QStringLiteral("Quiz"), YesNo};
 }
 
 QString setting(const QString &key)
@@ -82,6 +85,8 @@ private slots:
     void missedQuestions_data();
     void missedQuestions();
     void reviewRunScoresOutOfItsOwnQuestions();
+    void emptySlotsAreNotOffered_data();
+    void emptySlotsAreNotOffered();
 };
 
 void tst_practice::seededShuffleIsExactAndEven()
@@ -287,6 +292,41 @@ void tst_practice::reviewRunScoresOutOfItsOwnQuestions()
     VERIFY_DONE(script);
     QVERIFY(!window->picqb->isVisibleTo(window.get()));
     QCOMPARE(window->score, 0);
+}
+
+void tst_practice::emptySlotsAreNotOffered_data()
+{
+    QTest::addColumn<bool>("shuffle");
+    QTest::addColumn<QString>("offered"); // the texts on buttons A to D, "-" for none
+    QTest::newRow("book order") << false << "-,True,-,False";
+    QTest::newRow("shuffled answers") << true << "False,True,-,-";
+}
+
+void tst_practice::emptySlotsAreNotOffered()
+{
+    QFETCH(bool, shuffle);
+    QFETCH(QString, offered);
+    TestEnvironment env;
+    store("onechance", true);
+    store("shuffleanswers", shuffle);
+    QRandomGenerator random(7);
+    ScriptedMessages script;
+    auto window = startrun(env, {{"Basel?", {"", "True", "", "False"}, 4}}, random);
+    QStringList texts;
+    for (int i = 0; i < 4; ++i) {
+        const bool shown = window->cmdans[i]->isVisibleTo(window.get());
+        QCOMPARE(window->labans[i]->isVisibleTo(window.get()), shown);
+        texts << (shown ? window->labans[i]->text() : QStringLiteral("-"));
+        // What a screen reader says with the button's name.
+        QCOMPARE(window->cmdans[i]->accessibleDescription(), window->labans[i]->text());
+    }
+    QCOMPARE(texts.join(','), offered);
+    // A press where an empty slot stands does nothing; the right answer moved with its text.
+    window->cmdans_Click(2);
+    script.expect({right10});
+    script.expect(endmessage(10, 10));
+    window->cmdans_Click(int(texts.indexOf("False")));
+    VERIFY_DONE(script);
 }
 
 QTEST_MAIN(tst_practice)

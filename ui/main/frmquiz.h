@@ -83,6 +83,10 @@ public:
     void readboxes();
     void clearboxes() override;
     [[nodiscard]] bool boxesfilled() const;
+    // Whether Add and Update store the boxes: silently false for an empty question or Correct
+    // box; for a question with empty answer slots that breaks the rule, false after a message
+    // that names the reason.
+    [[nodiscard]] bool boxesstorable();
     void cmdfirst_Click() override;
     void cmdprev_Click();
     void cmdnext_Click();

@@ -5,6 +5,7 @@
 #include "platform/fonts.h"
 #include "platform/msgbox.h"
 #include "platform/twips.h"
+#include "storage/soundness.h"
 #include "ui/dialogs/frmeditquiz.h"
 #include "ui/main/run/runoptions.h"
 
@@ -113,8 +114,15 @@ void frmquiz::showquestion()
 {
     const QuestionRecord &workq = modquiz::state().workq;
     labquestion->setText(workq.question);
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         labans[i]->setText(workq.answers[i]);
+        // An empty slot is not offered; the filled ones keep their letters.
+        const bool offered = qbook::filled(workq.answers[i]);
+        labans[i]->setVisible(offered);
+        cmdans[i]->setVisible(offered);
+        // A screen reader says the answer with its letter.
+        cmdans[i]->setAccessibleDescription(workq.answers[i]);
+    }
 }
 
 void frmquiz::firstquestion()
@@ -162,6 +170,9 @@ void frmquiz::cmdans_Click(int index)
     if (index < 0 || index > 3)
         return;
     const QuestionRecord &workq = modquiz::state().workq;
+    // An empty slot is no answer: pressing where it would be does nothing.
+    if (!qbook::filled(workq.answers[index]))
+        return;
     const bool right = index + 1 == workq.correct;
     // A book may carry a number outside 1 to 4: nothing can be right then, and there is no
     // answer text to reveal.
