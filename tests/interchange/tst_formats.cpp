@@ -56,6 +56,8 @@ private slots:
     void csvCorrectAsNumberOrLetter();
     void csvWithoutHeaderReadsNothing();
     void jsonReadsAndReportsByQuestion();
+    void rightAnswerInAnEmptySlotSkipped_data();
+    void rightAnswerInAnEmptySlotSkipped();
     void notUtf8ReadAsWindows1252Once_data();
     void notUtf8ReadAsWindows1252Once();
     void charactersOutsideWindows1252ReportedPerQuestion();
@@ -453,6 +455,41 @@ void tst_formats::formatsByNameAndExtension()
         QVERIFY(interchange::formatfilter(format).contains("*." +
                                                            interchange::formatextension(format)));
     }
+}
+
+void tst_formats::rightAnswerInAnEmptySlotSkipped_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("CSV") << int(Format::Csv)
+                         << QByteArray("question,answer1,answer2,answer3,answer4,correct\n"
+                                       "Gap?,a,b,,,C\nTrue?,True,False,,,1\n")
+                         << "2: right answer 3 names an empty answer slot: skipped";
+    QTest::newRow("JSON") << int(Format::Json) << QByteArray(R"({"questions": [
+                                {"question": "Gap?", "answers": ["a", "", "c"], "correct": 2},
+                                {"question": "True?", "answers": ["True", "False"], "correct": 1}]})")
+                          << "0: question 1: right answer 2 names an empty answer slot: skipped";
+    QTest::newRow("Moodle XML")
+        << int(Format::MoodleXml)
+        << QByteArray("<quiz><question type=\"multichoice\"><questiontext><text>Gap?</text>"
+                      "</questiontext><answer fraction=\"0\"><text>a</text></answer><answer "
+                      "fraction=\"100\"><text></text></answer><answer fraction=\"0\"><text>c"
+                      "</text></answer></question>\n"
+                      "<question type=\"truefalse\"><questiontext><text>True?</text>"
+                      "</questiontext><answer fraction=\"100\"><text>true</text></answer>"
+                      "<answer fraction=\"0\"><text>false</text></answer></question></quiz>")
+        << "1: right answer 2 names an empty answer slot: skipped";
+}
+
+void tst_formats::rightAnswerInAnEmptySlotSkipped()
+{
+    QFETCH(int, format);
+    QFETCH(QByteArray, data);
+    QFETCH(QString, problem);
+    const ImportResult result = read(data, Format(format));
+    QCOMPARE(problems(result.problems), QStringList{problem});
+    QCOMPARE(result.questions, QList<QuestionRecord>{record("True?", {"True", "False"}, 1)});
 }
 
 QTEST_GUILESS_MAIN(tst_formats)

@@ -3,6 +3,7 @@
 // book byte for byte.
 #include "interchange/interchange.h"
 #include "storage/modquiz.h"
+#include "storage/soundness.h"
 #include "tests/support/testsupport.h"
 
 #include <QRandomGenerator>
@@ -115,20 +116,30 @@ void tst_roundtrip::randomBooksReadBackAsReported()
         reported.insert(problem.line);
 
     QList<QuestionRecord> expected;
+    // Questions whose answers break the rule are left out when written, or, as read back (or
+    // from JSON, which writes every question), skipped when read, and reported either way.
+    const auto unsound = [](const QuestionRecord &r) {
+        return qbook::answersoundness(r) != qbook::Unsound::None &&
+               qbook::answersoundness(r) != qbook::Unsound::NoRightAnswer;
+    };
+    qsizetype skipped = 0;
     for (qsizetype k = 0; k < book.size(); ++k) {
         QuestionRecord record = book[k];
-        const bool leftout = !holdsanyrightanswer(f) && (record.correct < 1 || record.correct > 4);
+        const bool leftout =
+            !holdsanyrightanswer(f) && qbook::answersoundness(record) != qbook::Unsound::None;
         record.question = readback(record.question, f);
         for (QString &answer : record.answers)
             answer = readback(answer, f);
         const bool emptyaiken = f == Format::Aiken && record.question.isEmpty();
+        const bool skip = !leftout && !emptyaiken && unsound(record);
+        skipped += skip;
         const bool changed = leftout || emptyaiken || record != book[k];
         QVERIFY2(reported.contains(int(k + 1)) == changed,
                  qPrintable(QStringLiteral("question %1: changed %2, reported %3")
                                 .arg(k + 1)
                                 .arg(changed)
                                 .arg(reported.contains(int(k + 1)))));
-        if (!leftout && !emptyaiken)
+        if (!leftout && !emptyaiken && !skip)
             expected.append(record);
     }
 
@@ -137,7 +148,7 @@ void tst_roundtrip::randomBooksReadBackAsReported()
     const auto norightanswer = std::count_if(expected.cbegin(), expected.cend(), [](const auto &r) {
         return r.correct < 1 || r.correct > 4;
     });
-    QCOMPARE(read.problems.size(), norightanswer);
+    QCOMPARE(read.problems.size(), norightanswer + skipped);
     QCOMPARE(read.questions.size(), expected.size());
     for (qsizetype k = 0; k < expected.size(); ++k)
         QCOMPARE(read.questions[k], expected[k]);
@@ -150,8 +161,9 @@ void tst_roundtrip::randomBooksReadBackAsReported()
 void tst_roundtrip::bookToJsonToBookIsByteIdentical()
 {
     QRandomGenerator random(7);
+    // No empty text: a question whose right answer is an empty slot is not taken in.
     const auto bytes = [&random] {
-        QByteArray text(random.bounded(0, 40), Qt::Uninitialized);
+        QByteArray text(random.bounded(1, 40), Qt::Uninitialized);
         for (char &c : text)
             c = static_cast<char>(random.bounded(256));
         return text;
