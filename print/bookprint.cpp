@@ -194,6 +194,11 @@ public:
 
     [[nodiscard]] qreal width() const { return m_device.width(); }
     [[nodiscard]] int page() const { return m_page; }
+    // Where the next row goes, and the room left under it on this page.
+    [[nodiscard]] qreal top() const { return m_y; }
+    [[nodiscard]] qreal room() const { return m_bottom - m_y; }
+    // Null while the pages are only counted.
+    [[nodiscard]] QPainter *painter() const { return m_painter; }
 
     void place(const Block &block)
     {
@@ -257,14 +262,19 @@ private:
 
 // The title block: the category as the title, the author, the number of questions, and a
 // line for the student's name and the date.
+QString booktitle(const QBookHeader &header, const PrintOptions &options)
+{
+    return blank(header.category) ? options.filename : header.category;
+}
+
 void placetitle(Pager &pager, QPagedPaintDevice &device, const Fonts &fonts,
-                const QBookHeader &header, int count)
+                const QBookHeader &header, const PrintOptions &options, int count)
 {
     const qreal width = pager.width();
     const QFontMetricsF text(fonts.text, &device);
     Block block(&device);
-    if (!blank(header.category)) {
-        block.addtext(header.category, fonts.title, 0, width);
+    if (const QString title = booktitle(header, options); !blank(title)) {
+        block.addtext(title, fonts.title, 0, width);
         block.addspace(text.height() * 0.5);
     }
     if (!blank(header.author))
@@ -315,44 +325,50 @@ void placequestion(Pager &pager, QPagedPaintDevice &device, const Fonts &fonts,
     pager.place(block);
 }
 
-// The key on a page of its own: "1 C, 2 A, ..." filling each line.
+// The key on a page of its own, as a grid read down each column: the numbers right-aligned,
+// each with its letter beside it, as many columns as the page is wide.
 void placekey(Pager &pager, QPagedPaintDevice &device, const Fonts &fonts,
               const QList<QuestionRecord> &questions)
 {
     pager.newpage();
     const qreal width = pager.width();
-    const QFontMetricsF metrics(fonts.text, &device);
+    const QFontMetricsF text(fonts.text, &device);
+    const QFontMetricsF bold(fonts.question, &device);
     Block heading(&device);
     heading.addtext(QStringLiteral("Answer Key"), fonts.heading, 0, width);
-    heading.addspace(metrics.height() * 0.5);
+    heading.addspace(text.height() * 0.5);
     pager.place(heading);
 
-    const qsizetype last = questions.size() - 1;
-    QString line;
-    qreal used = 0;
-    const auto flush = [&] {
-        Block block(&device);
-        block.addtext(line, fonts.text, 0, width);
-        pager.place(block);
-        line.clear();
-        used = 0;
-    };
-    for (qsizetype k = 1; k <= last; ++k) {
-        QString entry = QString::number(k) + QLatin1Char(' ') + answerletter(questions[k].correct);
-        if (k < last)
-            entry += QLatin1Char(',');
-        const qreal advance = metrics.horizontalAdvance(entry + QLatin1Char(' '));
-        // A little room to spare: the line as a whole may come out wider than its parts.
-        if (!line.isEmpty() && used + advance > width * 0.97) {
-            line.chop(1); // the blank after the last comma
-            flush();
+    const int last = static_cast<int>(questions.size() - 1);
+    const qreal numwidth = text.horizontalAdvance(QString::number(last));
+    const qreal letterx = numwidth + text.horizontalAdvance(QLatin1Char(' '));
+    const qreal cell = letterx + bold.horizontalAdvance(QLatin1Char('W'));
+    const qreal gap = text.horizontalAdvance(QStringLiteral("000"));
+    const int columns = std::max(1, static_cast<int>((width + gap) / (cell + gap)));
+    const qreal line = text.lineSpacing();
+    for (int first = 1; first <= last;) {
+        int rows = static_cast<int>(pager.room() / line);
+        if (rows < 1) {
+            pager.newpage();
+            continue;
         }
-        line += entry + QLatin1Char(' ');
-        used += advance;
-    }
-    if (!line.isEmpty()) {
-        line.chop(1);
-        flush();
+        rows = std::min(rows, (last - first + columns) / columns);
+        const int end = std::min(last, first + rows * columns - 1);
+        // Drawn a column at a time, so that text taken from the page reads in number order.
+        QPainter *painter = pager.painter();
+        for (int k = first; painter && k <= end; ++k) {
+            const qreal x = ((k - first) / rows) * (cell + gap);
+            const qreal y = pager.top() + ((k - first) % rows) * line + text.ascent();
+            const QString number = QString::number(k);
+            painter->setFont(fonts.text);
+            painter->drawText(QPointF(x + numwidth - text.horizontalAdvance(number), y), number);
+            painter->setFont(fonts.question);
+            painter->drawText(QPointF(x + letterx, y), answerletter(questions[k].correct));
+        }
+        pager.skip(rows * line);
+        first = end + 1;
+        if (first <= last)
+            pager.newpage();
     }
 }
 
@@ -362,7 +378,7 @@ int paginate(QPagedPaintDevice &device, QPainter *painter, int pages, const QBoo
     const Fonts fonts;
     Pager pager(device, painter, fonts, pages);
     const int count = questions.isEmpty() ? 0 : static_cast<int>(questions.size() - 1);
-    placetitle(pager, device, fonts, header, count);
+    placetitle(pager, device, fonts, header, options, count);
 
     const QFontMetricsF bold(fonts.question, &device);
     const QFontMetricsF text(fonts.text, &device);
@@ -430,7 +446,7 @@ bool writepdf(const QString &path, const QBookHeader &header,
     {
         QPdfWriter writer(&file);
         writer.setCreator(QStringLiteral("Quiz"));
-        writer.setTitle(header.category);
+        writer.setTitle(booktitle(header, options));
         writer.setPageSize(pagesize);
         writer.setPageMargins(QMarginsF(18, 18, 18, 18), QPageLayout::Millimeter);
         pages = printbook(writer, header, questions, options);

@@ -15,6 +15,8 @@ namespace bookprint {
 struct PrintOptions
 {
     bool answerkey = true;
+    // The book's file name: the title of a book without a category.
+    QString filename = {};
 };
 
 // A4, or Letter where the locale measures in US units.

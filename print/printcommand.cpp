@@ -4,6 +4,7 @@
 #include "storage/modquiz.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QStringList>
 
@@ -124,6 +125,7 @@ int run(const Request &request)
 
     bookprint::PrintOptions options;
     options.answerkey = request.answerkey;
+    options.filename = QFileInfo(request.book).fileName();
     QString error;
     const QPageSize pagesize = request.pagesize.value_or(bookprint::defaultpagesize());
     if (!bookprint::writepdf(request.output, header, questions, options, pagesize, &error)) {

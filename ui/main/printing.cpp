@@ -57,6 +57,7 @@ void frmquiz::mnuquizprint_Click()
     QPrintPreviewDialog preview(&printer, this);
     preview.setObjectName(QStringLiteral("printpreview"));
     bookprint::PrintOptions options;
+    options.filename = QFileInfo(s.qbpath).fileName();
     auto *key = new QCheckBox(QStringLiteral("Answer &Key"), &preview);
     key->setObjectName(QStringLiteral("chkanswerkey"));
     key->setChecked(options.answerkey);
@@ -99,6 +100,7 @@ void frmquiz::mnuquizpdf_Click()
     const QString path = dialog.selectedFiles().constFirst();
     bookprint::PrintOptions options;
     options.answerkey = key == platform::Answer::Yes;
+    options.filename = book.fileName();
     if (!bookprint::writepdf(path, s.qbheader, s.questions, options, bookprint::defaultpagesize()))
         platform::msgbox(QStringLiteral("Error: Cannot write file\r") + path);
 }
