@@ -34,6 +34,21 @@ ImportResult read(const QByteArray &data, Format format)
     return interchange::importbook(data, format);
 }
 
+// Questions as "question|answer|...|correct", the empty slots left out.
+QStringList described(const QList<QuestionRecord> &questions)
+{
+    QStringList out;
+    for (const QuestionRecord &r : questions) {
+        QStringList fields{r.question};
+        for (const QString &answer : r.answers) {
+            if (!answer.isEmpty())
+                fields.append(answer);
+        }
+        out.append(fields.join(u'|') + u'|' + QString::number(r.correct));
+    }
+    return out;
+}
+
 } // namespace
 
 class tst_formats : public QObject
@@ -42,6 +57,8 @@ class tst_formats : public QObject
 
 private slots:
     void giftSyntax();
+    void habitsOfRealBanks_data();
+    void habitsOfRealBanks();
     void giftCategoryPath_data();
     void giftCategoryPath();
     void giftSkipsWhatIsNotSingleChoice();
@@ -100,6 +117,46 @@ void tst_formats::giftSyntax()
     QCOMPARE(problems(result.problems), QStringList{"18: feedback left out"});
 }
 
+void tst_formats::habitsOfRealBanks_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QStringList>("questions");
+    QTest::addColumn<QStringList>("problems");
+    const int gift = int(Format::Gift);
+    const int aiken = int(Format::Aiken);
+    QTest::newRow("GIFT ~= as =, reported once")
+        << gift << QByteArray("Boils at {~=100 ~50}\n\nQ {~a ~b ~=c ~d}\n")
+        << QStringList{"Boils at|100|50|1", "Q|a|b|c|d|3"}
+        << QStringList{"1: \"~=\" read as \"=\", a right answer"};
+    QTest::newRow("GIFT answer format marks")
+        << gift << QByteArray("Colour? {=yellow ~[plain]blue ~[html]<b>green</b> ~[x]}\n")
+        << QStringList{"Colour?|yellow|blue|green|[x]|1"} << QStringList{};
+    QTest::newRow("GIFT penalty for a wrong answer")
+        << gift << QByteArray("Q {=right ~%-50%wrong ~wrong}\n")
+        << QStringList{"Q|right|wrong|wrong|1"}
+        << QStringList{"1: penalty for a wrong answer not kept"};
+    QTest::newRow("GIFT CR line ends") << gift << QByteArray("// c\rA {=a\r~b}\r\rB {=c ~d}\r")
+                                       << QStringList{"A|a|b|1", "B|c|d|1"} << QStringList{};
+    QTest::newRow("Aiken CR line ends") << aiken << QByteArray("Q\rA) a\rB) b\rANSWER: B\r")
+                                        << QStringList{"Q|a|b|2"} << QStringList{};
+    QTest::newRow("Aiken blank line ends an unfinished question")
+        << aiken << QByteArray("Unfinished\nA) a\nB) b\n\nGood\nA) x\nB) y\nANSWER: A\n")
+        << QStringList{"Good|x|y|1"}
+        << QStringList{"1: no ANSWER line before a blank line: skipped"};
+}
+
+void tst_formats::habitsOfRealBanks()
+{
+    QFETCH(int, format);
+    QFETCH(QByteArray, data);
+    QFETCH(QStringList, questions);
+    QFETCH(QStringList, problems);
+    const ImportResult result = read(data, Format(format));
+    QCOMPARE(described(result.questions), questions);
+    QCOMPARE(::problems(result.problems), problems);
+}
+
 void tst_formats::giftCategoryPath_data()
 {
     QTest::addColumn<QByteArray>("line");
@@ -127,6 +184,7 @@ void tst_formats::giftSkipsWhatIsNotSingleChoice()
                             "Num {#3:1}\n\n"
                             "Match {=a -> b =c -> d}\n\n"
                             "Essay {}\n\n"
+                            "Graded by hand {####<p>general feedback</p>}\n\n"
                             "Partial {~%50%a ~%50%b ~c}\n\n"
                             "Two right {=a =b ~c}\n\n"
                             "Five {=a ~b ~c ~d ~e}\n\n"
@@ -138,10 +196,11 @@ void tst_formats::giftSkipsWhatIsNotSingleChoice()
     QCOMPARE(problems(result.problems),
              (QStringList{"1: short answer question: skipped", "3: numerical question: skipped",
                           "5: matching question: skipped", "7: essay question: skipped",
-                          "9: several right answers or partial credit: skipped",
+                          "9: essay question: skipped",
                           "11: several right answers or partial credit: skipped",
-                          "13: more than four choices: skipped", "15: no right answer: skipped",
-                          "17: no answers in braces: skipped"}));
+                          "13: several right answers or partial credit: skipped",
+                          "15: more than four choices: skipped", "17: no right answer: skipped",
+                          "19: no answers in braces: skipped"}));
 }
 
 void tst_formats::severalCategoriesKeepTheFirst()
@@ -446,6 +505,9 @@ void tst_formats::formatsByNameAndExtension()
     QCOMPARE(interchange::formatfrompath("b.aiken"), Format::Aiken);
     QCOMPARE(interchange::formatfrompath("b.Gift"), Format::Gift);
     QCOMPARE(interchange::formatfrompath("b.Q"), std::nullopt);
+    QVERIFY(interchange::formatbycontent("b.TXT") && !interchange::formatbycontent("b.gift"));
+    QCOMPARE(interchange::textformat("$CATEGORY: a\n\n::T:: Q {=a ~b}\n"), Format::Gift);
+    QCOMPARE(interchange::textformat("Q {x}?\nA) a\nB) b\nANSWER: A\n"), Format::Aiken);
     for (const Format format :
          {Format::Gift, Format::Aiken, Format::MoodleXml, Format::Csv, Format::Json}) {
         const QString path = "book." + interchange::formatextension(format);
