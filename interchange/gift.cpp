@@ -15,17 +15,17 @@ enum class TextFormat { Moodle, Html, Markdown, Plain };
 // Keys for BookBuilder::reportonce of what only GIFT reports, clear of the shared ones.
 constexpr int OnceTildeEquals = 1 << 16;
 
-// Index of the first sequence at or after from that no backslash escapes; -1 when none. Only
-// where the first character matches is the rest compared, so a scan stays one pass.
+// Index of the first sequence at or after from that no backslash escapes; -1 when none. The
+// first character is searched for, and only there are the backslashes before it counted (an
+// odd run escapes it) and the rest compared, so that a scan stays one pass.
 qsizetype findplain(QStringView s, QStringView sequence, qsizetype from = 0)
 {
-    const QChar first = sequence.front();
-    for (qsizetype i = from; i < s.size(); ++i) {
-        if (s[i] == u'\\') {
-            ++i;
-            continue;
-        }
-        if (s[i] == first && s.sliced(i).startsWith(sequence))
+    for (qsizetype i = s.indexOf(sequence.front(), from); i >= 0;
+         i = s.indexOf(sequence.front(), i + 1)) {
+        qsizetype run = i;
+        while (run > from && s[run - 1] == u'\\')
+            --run;
+        if ((i - run) % 2 == 0 && s.sliced(i).startsWith(sequence))
             return i;
     }
     return -1;
@@ -36,11 +36,19 @@ QString unescape(QStringView s)
     QString out;
     out.reserve(s.size());
     for (qsizetype i = 0; i < s.size(); ++i) {
+        // The text up to the next backslash or line break goes over at once.
+        qsizetype plain = i;
+        while (plain < s.size() && s[plain] != u'\\' && s[plain] != u'\n')
+            ++plain;
+        out += s.sliced(i, plain - i);
+        i = plain;
+        if (i == s.size())
+            break;
         if (s[i] == u'\n') {
             out += QStringLiteral("\r\n"); // a book's line break
             continue;
         }
-        if (s[i] != u'\\' || i + 1 == s.size()) {
+        if (i + 1 == s.size()) {
             out += s[i];
             continue;
         }
@@ -173,12 +181,14 @@ private:
             return skip(line, QStringLiteral("numerical question"));
 
         const qsizetype feedbackat = findplain(inner, u"#");
-        const QString truth =
-            inner.first(feedbackat < 0 ? inner.size() : feedbackat).trimmed().toString().toLower();
-        if (truth == u"t" || truth == u"true" || truth == u"f" || truth == u"false") {
+        const QStringView truth = inner.first(feedbackat < 0 ? inner.size() : feedbackat).trimmed();
+        const auto is = [truth](QStringView word) {
+            return truth.compare(word, Qt::CaseInsensitive) == 0;
+        };
+        if (is(u"t") || is(u"true") || is(u"f") || is(u"false")) {
             if (feedbackat >= 0)
                 feedbackdropped(line);
-            const int correct = truth.startsWith(u't') ? 1 : 2;
+            const int correct = truth.startsWith(u't', Qt::CaseInsensitive) ? 1 : 2;
             m_builder.add(line, question, {QStringLiteral("True"), QStringLiteral("False")},
                           correct);
             return;
