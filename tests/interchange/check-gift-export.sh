@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Every test book exported as GIFT by qbook and read back by gift-pegjs, an independent reader
+# (installed by scripts/deps.sh test into tests/.node).
+# Usage: check-gift-export.sh QBOOK SOURCE_DIR
+set -euo pipefail
+qbook=$1
+source=$2
+modules=$source/tests/.node/node_modules
+if ! command -v node >/dev/null || [ ! -d "$modules/gift-pegjs" ]; then
+    echo "node or gift-pegjs is missing: run scripts/deps.sh test" >&2
+    exit 1
+fi
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+for book in "$source"/tests/data/*.Q "$source"/examples/*.Q; do
+    "$qbook" export "$book" -o "$out/$(basename "$book" .Q).gift" 2>/dev/null
+done
+node "$source/tests/interchange/giftparse.js" "$modules" "$out"/*.gift
