@@ -69,23 +69,18 @@ QString readback(const QString &text, Format format)
     return out;
 }
 
-// GIFT keeps the answers with text in their order, without the empty slots; false when fewer
-// than two remain or the right one is not among them, and the question is left out.
+// GIFT keeps the answers with text in their order; false when fewer than two remain or the
+// right one is not among them, and the question is left out.
 bool giftchoices(QuestionRecord &record)
 {
-    QuestionRecord kept = record;
-    kept.answers.fill(QString());
-    kept.correct = 0;
-    int n = 0;
-    for (int i = 0; i < 4; ++i) {
-        if (record.answers[i].isEmpty())
-            continue;
-        if (i + 1 == record.correct)
-            kept.correct = static_cast<quint8>(n + 1);
-        kept.answers[n++] = record.answers[i];
-    }
-    record = kept;
-    return n >= 2 && record.correct != 0;
+    const auto begin = record.answers.begin();
+    const auto right = begin + record.correct - 1;
+    const bool kept = !right->isEmpty();
+    record.correct = static_cast<quint8>(
+        1 + std::count_if(begin, right, [](const QString &a) { return !a.isEmpty(); }));
+    const auto end = std::remove(begin, record.answers.end(), QString());
+    std::fill(end, record.answers.end(), QString());
+    return kept && end - begin >= 2;
 }
 
 QString formatname(int format)
