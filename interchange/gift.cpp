@@ -355,12 +355,12 @@ ExportResult writegift(const QBookHeader &header, const QList<QuestionRecord> &q
         std::array<bool, 4> holds{};
         for (int i = 0; i < 4; ++i)
             holds[i] = !record.answers[i].trimmed().isEmpty();
-        const auto unsound = std::count(holds.cbegin(), holds.cend(), true) < 2
-                                 ? qbook::Unsound::TooFewAnswers
-                                 : qbook::Unsound::RightAnswerEmpty;
-        if (unsound == qbook::Unsound::TooFewAnswers || !holds[record.correct - 1]) {
+        const bool toofew = std::count(holds.cbegin(), holds.cend(), true) < 2;
+        if (toofew || !holds[record.correct - 1]) {
+            const auto why =
+                toofew ? qbook::Unsound::TooFewAnswers : qbook::Unsound::RightAnswerEmpty;
             result.problems.append(
-                Problem{number, qbook::unsoundreason(unsound, record.correct) + ": left out"});
+                Problem{number, qbook::unsoundreason(why, record.correct) + ": left out"});
             continue;
         }
         bool spaces = false;
