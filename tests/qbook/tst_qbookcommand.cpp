@@ -162,13 +162,6 @@ void tst_qbookcommand::importReportsEachItemAndSummary()
     QCOMPARE(header, (QBookHeader{"Logic", "", "QB", 2}));
     QCOMPARE(questions[2].correct, quint8(2));
 
-    // A .txt file is GIFT or Aiken by its content, and the report says which.
-    writegift(env, QStringLiteral("in.txt"));
-    const Run txt = runqbook({"import", "in.txt", "-o", "txt.Q"});
-    QCOMPARE(txt.status, 0);
-    QVERIFY2(txt.err.startsWith("qbook: in.txt: read as GIFT by its content\n"),
-             qPrintable(txt.err));
-
     writegift(env, QStringLiteral("essay.gift"), "Essay {}\n");
     const Run nothing = runqbook({"import", "essay.gift", "-o", "none.Q"});
     QCOMPARE(nothing.status, 1);
