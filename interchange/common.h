@@ -71,10 +71,6 @@ enum OnceKey { OnceEncoding = 1, OnceFeedback = 2 };
 // The 1-based line number of an offset into text.
 [[nodiscard]] int lineat(QStringView text, qsizetype offset);
 
-// The line of text that starts at pos, without its end ("\r\n", "\n", or "\r" as old Mac
-// files end lines); pos moves to the start of the next line.
-[[nodiscard]] QStringView nextline(QStringView text, qsizetype &pos);
-
 // Reasons shared by several formats.
 [[nodiscard]] QString norightanswer(int correct);
 
@@ -98,5 +94,9 @@ ExportResult writeaiken(const QBookHeader &header, const QList<QuestionRecord> &
 ExportResult writemoodlexml(const QBookHeader &header, const QList<QuestionRecord> &questions);
 ExportResult writecsv(const QBookHeader &header, const QList<QuestionRecord> &questions);
 ExportResult writejson(const QBookHeader &header, const QList<QuestionRecord> &questions);
+
+// The line of text that starts at pos, without its end ("\r\n", "\n", or "\r" as old Mac
+// files end lines); pos moves to the start of the next line.
+[[nodiscard]] QStringView nextline(QStringView text, qsizetype &pos);
 
 } // namespace interchange::detail
