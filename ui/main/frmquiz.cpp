@@ -253,6 +253,7 @@ bool frmquiz::pickerineditmode()
 
 void frmquiz::showeditpanel()
 {
+    fixsize();
     picedit->show();
 }
 

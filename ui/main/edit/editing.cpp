@@ -294,6 +294,8 @@ void frmquiz::entereditpanel(qint16 count)
     mnuinfo->setEnabled(true);
     if (count == 0)
         clearboxes();
+    // The edit panel has the design's size only: a window enlarged for a long question is not.
+    fixsize();
     picedit->show();
 }
 
