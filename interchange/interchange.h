@@ -54,6 +54,10 @@ struct ExportResult
 // Reads a whole file's bytes. Never fails: what cannot be read is reported in problems.
 [[nodiscard]] ImportResult importbook(const QByteArray &data, Format format);
 
+// A category or author as a book stores it, for texts that come from elsewhere than the file
+// (the command line). What changes is added to problems at line 0 as "what: reason".
+[[nodiscard]] QString fittext(const QString &text, const QString &what, QList<Problem> &problems);
+
 // Writes the book (questions at 0..N-1) in the format.
 [[nodiscard]] ExportResult exportbook(const QBookHeader &header,
                                       const QList<QuestionRecord> &questions, Format format);

@@ -73,7 +73,12 @@ ImportResult readjson(QByteArrayView data)
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(utf8, &error);
     if (error.error != QJsonParseError::NoError) {
-        const int line = lineat(QString::fromUtf8(utf8), error.offset);
+        // The offset counts bytes of UTF-8.
+        const int line =
+            static_cast<int>(QByteArrayView(utf8)
+                                 .first(std::clamp<qsizetype>(error.offset, 0, utf8.size()))
+                                 .count('\n')) +
+            1;
         builder.report(line,
                        QStringLiteral("not JSON (%1): nothing read").arg(error.errorString()));
         return result;

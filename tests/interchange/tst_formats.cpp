@@ -222,20 +222,21 @@ void tst_formats::moodleXmlSkipsAndStopsAtBrokenXml()
 <question type="multichoice"><questiontext><text>p</text></questiontext>
   <answer fraction="50"><text>a</text></answer><answer fraction="50"><text>b</text></answer></question>
 <question type="multichoice"><questiontext><text>neg</text></questiontext>
-  <answer fraction="100"><text>a</text></answer><answer fraction="-25"><text>b</text></answer></question>
+  <answer fraction="100"><text>a</text></answer><answer fraction="-33.33333"><text>b</text></answer></question>
 <question type="multichoice"><questiontext><text>ok</text></questiontext>
   <answer fraction="0"><text>a</text></answer><answer fraction="100"><text>b</text></answer></question>
 <question type="multichoice"><questiontext><text>broken</text>
 </quiz>
 )";
     const ImportResult result = read(xml, Format::MoodleXml);
-    QCOMPARE(result.questions, (QList<QuestionRecord>{record("ok", {"a", "b"}, 2)}));
+    QCOMPARE(result.questions,
+             (QList<QuestionRecord>{record("neg", {"a", "b"}, 1), record("ok", {"a", "b"}, 2)}));
     const QStringList got = problems(result.problems);
     QCOMPARE(got.size(), 5);
     QCOMPARE(got.mid(0, 4),
              (QStringList{"2: short answer question: skipped", "3: essay question: skipped",
                           "4: several right answers or partial credit: skipped",
-                          "6: several right answers or partial credit: skipped"}));
+                          "6: penalty for wrong answers not kept"}));
     QVERIFY2(got[4].startsWith("11: not well-formed XML") && got[4].endsWith("reading stopped"),
              qPrintable(got[4]));
 
@@ -395,8 +396,10 @@ void tst_formats::charactersOutsideWindows1252ReportedPerQuestion()
     QCOMPARE(result.questions[1].question, QStringLiteral("Fine é €"));
     QCOMPARE(result.questions[2].answers[1], QStringLiteral("?"));
     QCOMPARE(problems(result.problems),
-             (QStringList{"1: characters outside Windows-1252 stored as \"?\"",
-                          "5: characters outside Windows-1252 stored as \"?\""}));
+             (QStringList{"1: characters outside Windows-1252 stored as \"?\": ☃ (U+2603), "
+                          "\U0001F600 (U+1F600)",
+                          "5: characters outside Windows-1252 stored as \"?\": α (U+03B1), β "
+                          "(U+03B2)"}));
 }
 
 void tst_formats::longTextCutAndReported()
