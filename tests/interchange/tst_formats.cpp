@@ -3,6 +3,7 @@
 #include "interchange/interchange.h"
 #include "tests/support/testsupport.h"
 
+#include <QStringEncoder>
 #include <QTest>
 
 using interchange::Format;
@@ -63,7 +64,27 @@ private slots:
     void stopsAfterTheLastQuestionABookHolds_data();
     void stopsAfterTheLastQuestionABookHolds();
     void formatsByNameAndExtension();
+    void unicodeFilesReadByTheirByteOrderMark_data();
+    void unicodeFilesReadByTheirByteOrderMark();
+    void controlCharactersLeftOut_data();
+    void controlCharactersLeftOut();
+    void moodleXmlPlainTextLinesAndDefaultFormat();
+    void htmlReducedWithoutLosingText_data();
+    void htmlReducedWithoutLosingText();
+    void jsonErrorLineCountsLinesNotBytes();
 };
+
+namespace {
+
+// A Moodle XML file of one question with this question text element.
+QByteArray xmlquestion(const QByteArray &questiontext)
+{
+    return "<quiz><question type=\"multichoice\">" + questiontext +
+           "<answer fraction=\"100\"><text>a</text></answer>"
+           "<answer fraction=\"0\"><text>b</text></answer></question></quiz>";
+}
+
+} // namespace
 
 void tst_formats::giftSyntax()
 {
@@ -456,6 +477,125 @@ void tst_formats::formatsByNameAndExtension()
         QVERIFY(interchange::formatfilter(format).contains("*." +
                                                            interchange::formatextension(format)));
     }
+}
+
+void tst_formats::unicodeFilesReadByTheirByteOrderMark_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("encoding");
+    const std::pair<Format, QString> files[] = {
+        {Format::Gift, "Café? {=é ~b}\r\n"},
+        {Format::Aiken, "Café?\r\nA) é\r\nB) b\r\nANSWER: A\r\n"},
+        // A spreadsheet's "Unicode Text": UTF-16 with tabs.
+        {Format::Csv,
+         "question\tanswer1\tanswer2\tanswer3\tanswer4\tcorrect\r\nCafé?\té\tb\t\t\t1\r\n"},
+        {Format::Json,
+         R"({"questions": [{"question": "Café?", "answers": ["é", "b"], "correct": 1}]})"},
+        {Format::MoodleXml, "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n" +
+                                QString::fromUtf8(xmlquestion("<questiontext format=\"plain_text\">"
+                                                              "<text>Café?</text></questiontext>"))
+                                    .replace(">a<", ">é<")},
+    };
+    for (const auto &[format, text] : files) {
+        for (const char *encoding : {"UTF-16LE", "UTF-16BE"})
+            QTest::addRow("%s %s", qPrintable(interchange::formatname(format)), encoding)
+                << int(format) << text << QString::fromLatin1(encoding);
+    }
+}
+
+void tst_formats::unicodeFilesReadByTheirByteOrderMark()
+{
+    QFETCH(int, format);
+    QFETCH(QString, text);
+    QFETCH(QString, encoding);
+    QStringEncoder encoder(qPrintable(encoding), QStringEncoder::Flag::WriteBom);
+    const ImportResult result = read(encoder.encode(text), Format(format));
+    QCOMPARE(problems(result.problems), QStringList());
+    QCOMPARE(result.questions, (QList<QuestionRecord>{record("Café?", {"é", "b"}, 1)}));
+}
+
+void tst_formats::controlCharactersLeftOut_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("GIFT") << int(Format::Gift) << QByteArray("Bell\x07\tbell {=a@b ~c}\n")
+                          << "1: control characters left out";
+    QTest::newRow("Aiken") << int(Format::Aiken)
+                           << QByteArray("Bell\x07\tbell\nA) a@b\nB) c\nANSWER: A\n")
+                           << "1: control characters left out";
+    QTest::newRow("CSV") << int(Format::Csv)
+                         << QByteArray("question,answer1,answer2,answer3,answer4,correct\n"
+                                       "Bell\x07\tbell,a@b,c,,,1\n")
+                         << "2: control characters left out";
+    QTest::newRow("JSON") << int(Format::Json)
+                          << QByteArray(R"({"questions": [{"question": "Bell\u0007\tbell", )"
+                                        R"("answers": ["a\u0000b", "c"], "correct": 1}]})")
+                          << "0: control characters left out";
+}
+
+void tst_formats::controlCharactersLeftOut()
+{
+    QFETCH(int, format);
+    QFETCH(QByteArray, data);
+    QFETCH(QString, problem);
+    const ImportResult result = read(data.replace('@', '\0'), Format(format));
+    QCOMPARE(result.questions, (QList<QuestionRecord>{record("Bell\tbell", {"ab", "c"}, 1)}));
+    QCOMPARE(problems(result.problems), QStringList{problem});
+}
+
+// Line ends of plain text read as LF become a book's CR LF; a question text without a format is
+// HTML, and its answers follow it.
+void tst_formats::moodleXmlPlainTextLinesAndDefaultFormat()
+{
+    const ImportResult plain =
+        read(xmlquestion("<questiontext format=\"markdown\"><text>\n\n  Two\n lines  \n \n</text>"
+                         "</questiontext>"),
+             Format::MoodleXml);
+    QCOMPARE(plain.questions, (QList<QuestionRecord>{record("  Two\r\n lines  ", {"a", "b"}, 1)}));
+    const ImportResult html = read(
+        xmlquestion("<questiontext><text><![CDATA[<p>Is 2 &lt; 3?</p>]]></text></questiontext>")
+            .replace(">a<", "><![CDATA[<b>yes</b>]]><"),
+        Format::MoodleXml);
+    QCOMPARE(html.questions, (QList<QuestionRecord>{record("Is 2 < 3?", {"yes", "b"}, 1)}));
+}
+
+void tst_formats::htmlReducedWithoutLosingText_data()
+{
+    QTest::addColumn<QByteArray>("html");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("reported");
+    QTest::newRow("pre") << QByteArray("Code:<pre>\nint a;\n  a++;</pre>done")
+                         << "Code:\r\nint a;\r\n  a++;\r\ndone" << QStringList();
+    QTest::newRow("entities")
+        << QByteArray("&frac12;&times;&Eacute;&rarr;&pi;&le;&minus;&#150;&#x3C0;&NotEqualTilde;")
+        << "½×É????–???"
+        << QStringList{"1: characters outside Windows-1252 stored as \"?\": → (U+2192), π "
+                       "(U+03C0), ≤ (U+2264), − (U+2212), ≂ (U+2242), ̸ (U+0338)"};
+    QTest::newRow("image and sound")
+        << QByteArray("See <img src=\"a.png\"> and <audio src=\"a.mp3\"></audio>") << "See and"
+        << QStringList{"1: image left out", "1: sound or video left out"};
+}
+
+void tst_formats::htmlReducedWithoutLosingText()
+{
+    QFETCH(QByteArray, html);
+    QFETCH(QString, text);
+    QFETCH(QStringList, reported);
+    const ImportResult result = read(xmlquestion("<questiontext format=\"html\"><text><![CDATA[" +
+                                                 html + "]]></text></questiontext>"),
+                                     Format::MoodleXml);
+    QCOMPARE(result.questions, (QList<QuestionRecord>{record(text, {"a", "b"}, 1)}));
+    QCOMPARE(problems(result.problems), reported);
+}
+
+void tst_formats::jsonErrorLineCountsLinesNotBytes()
+{
+    const ImportResult result = read(
+        "{\"category\": \"ééééééééééééééé\",\n\"questions\": ]\n\n\n\n\n\n\n\n}", Format::Json);
+    QCOMPARE(result.problems.size(), 1);
+    QCOMPARE(result.problems[0].line, 2);
 }
 
 QTEST_GUILESS_MAIN(tst_formats)

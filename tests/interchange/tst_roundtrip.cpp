@@ -5,6 +5,9 @@
 #include "storage/modquiz.h"
 #include "tests/support/testsupport.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -95,6 +98,8 @@ private slots:
     void bookToJsonToBookIsByteIdentical();
     void csvExportOpensInSpreadsheets();
     void aikenExportReportsWhatItChanges();
+    void exportsReadInIndependentReaders_data();
+    void exportsReadInIndependentReaders();
 };
 
 void tst_roundtrip::randomBooksReadBackAsReported_data()
@@ -235,6 +240,52 @@ void tst_roundtrip::aikenExportReportsWhatItChanges()
                                "1: line breaks written as spaces",
                                "2: correct answer 0 is not 1 to 4: left out",
                                "3: Aiken cannot hold a question without text: left out"}));
+}
+
+void tst_roundtrip::exportsReadInIndependentReaders_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QStringList>("reader");
+    QTest::newRow("Moodle XML") << int(Format::MoodleXml)
+                                << QStringList{"xmllint", "--noout", "--nonet", "-"};
+    // Each row's cells, one row a line, as a JSON list.
+    QTest::newRow("CSV") << int(Format::Csv)
+                         << QStringList{"python3", "-c",
+                                        "import csv, io, json, sys\n"
+                                        "for row in csv.reader(io.TextIOWrapper(sys.stdin.buffer, "
+                                        "encoding='utf-8-sig', newline='')):\n"
+                                        "    print(json.dumps(row))"};
+}
+
+// A spreadsheet takes a cell that starts with = + - or @ for a formula: such texts go out guarded
+// by an apostrophe, which reading takes off again.
+void tst_roundtrip::exportsReadInIndependentReaders()
+{
+    QFETCH(int, format);
+    QFETCH(QStringList, reader);
+    QList<QuestionRecord> book = randombook(5, 200);
+    book.append(QuestionRecord{
+        "=HYPERLINK(\"http://example.invalid\",\"click\")", {"+1", "-2", "@SUM(A1)", "'=x"}, 1});
+    book.append(QuestionRecord{"'quoted", {"a=b", "''+", "", ""}, 2});
+    const interchange::ExportResult written = interchange::exportbook({}, book, Format(format));
+    QProcess process;
+    process.start(reader.takeFirst(), reader);
+    process.write(written.data);
+    process.closeWriteChannel();
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.readAllStandardError(), QByteArray());
+    QCOMPARE(process.exitCode(), 0);
+    if (Format(format) == Format::Csv) {
+        const QList<QByteArray> rows = process.readAllStandardOutput().trimmed().split('\n');
+        const auto cells = [&rows](qsizetype fromend) {
+            return QJsonDocument::fromJson(rows[rows.size() - fromend]).array().toVariantList();
+        };
+        QCOMPARE(cells(2), (QVariantList{"'=HYPERLINK(\"http://example.invalid\",\"click\")", "'+1",
+                                         "'-2", "'@SUM(A1)", "''=x", "1"}));
+        QCOMPARE(cells(1), (QVariantList{"'quoted", "a=b", "'''+", "", "", "2"}));
+    }
+    const interchange::ImportResult read = interchange::importbook(written.data, Format(format));
+    QCOMPARE(read.questions.mid(read.questions.size() - 2), book.mid(book.size() - 2));
 }
 
 QTEST_GUILESS_MAIN(tst_roundtrip)
