@@ -3,6 +3,7 @@
 #include "interchange/interchange.h"
 #include "tests/support/testsupport.h"
 
+#include <QFile>
 #include <QStringEncoder>
 #include <QTest>
 
@@ -72,6 +73,8 @@ private slots:
     void htmlReducedWithoutLosingText_data();
     void htmlReducedWithoutLosingText();
     void jsonErrorLineCountsLinesNotBytes();
+    void corpusImportsAsItsAuthorsMeant_data();
+    void corpusImportsAsItsAuthorsMeant();
 };
 
 namespace {
@@ -596,6 +599,50 @@ void tst_formats::jsonErrorLineCountsLinesNotBytes()
         "{\"category\": \"ééééééééééééééé\",\n\"questions\": ]\n\n\n\n\n\n\n\n}", Format::Json);
     QCOMPARE(result.problems.size(), 1);
     QCOMPARE(result.problems[0].line, 2);
+}
+
+void tst_formats::corpusImportsAsItsAuthorsMeant_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("category");
+    QTest::addColumn<QList<QuestionRecord>>("questions");
+    QTest::addColumn<QStringList>("reported");
+    const QStringList truefalse = {"True", "False"};
+    QTest::newRow("true/false in a category")
+        << "moodlexml/html_chars_in_idnumbers.xml"
+        << "Alpha" << QList<QuestionRecord>{record("Testing Alpha Question", truefalse, 1)}
+        << QStringList();
+    QTest::newRow("nested categories")
+        << "moodlexml/nested_categories_with_questions.xml"
+        << "Iota"
+        << QList<QuestionRecord>{record("Testing Iota Question", truefalse, 1),
+                                 record("Testing Kappa Question", truefalse, 1),
+                                 record("Testing Lambda Question", truefalse, 1),
+                                 record("Testing Mu Question", truefalse, 1)}
+        << QStringList{"44: another category \"Kappa\": the book keeps \"Iota\"",
+                       "55: essay question: skipped",
+                       "112: another category \"Lambda\": the book keeps \"Iota\"",
+                       "152: another category \"Mu\": the book keeps \"Iota\""};
+    QTest::newRow("partial credit")
+        << "moodlexml/error_invalid_grades.xml"
+        << "" << QList<QuestionRecord>()
+        << QStringList{"4: feedback left out", "4: more than four choices: skipped"};
+}
+
+void tst_formats::corpusImportsAsItsAuthorsMeant()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, category);
+    QFETCH(QList<QuestionRecord>, questions);
+    QFETCH(QStringList, reported);
+    QFile source(QStringLiteral(TESTDATA "/corpus/") + file);
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    const auto format = interchange::formatfrompath(file);
+    QVERIFY(format);
+    const ImportResult result = read(source.readAll(), *format);
+    QCOMPARE(result.category, category);
+    QCOMPARE(result.questions, questions);
+    QCOMPARE(problems(result.problems), reported);
 }
 
 QTEST_GUILESS_MAIN(tst_formats)
