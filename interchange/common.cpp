@@ -105,15 +105,15 @@ QString storable(const QString &text, QString &lost, bool &control, bool &cut)
     const bool ascii =
         std::all_of(stored.cbegin(), stored.cend(), [](QChar c) { return c.unicode() < 0x80; });
     if (!ascii) {
-        const QString held = platform::fromansi(platform::toansi(stored));
-        // Both sides go character by character: Windows-1252 has one byte a character.
-        const QList<uint> before = stored.toUcs4();
-        for (qsizetype i = 0, j = 0; i < before.size() && j < held.size(); ++i, ++j) {
+        QString held = platform::fromansi(platform::toansi(stored));
+        // Both go a character at a time: Windows-1252 has one byte a character.
+        const QList<uint> before = held == stored ? QList<uint>() : stored.toUcs4();
+        for (qsizetype i = 0; i < before.size() && i < held.size(); ++i) {
             const QString c = QString::fromUcs4(reinterpret_cast<const char32_t *>(&before[i]), 1);
-            if (held[j] != c && !lost.contains(c))
+            if (held[i] != c && !lost.contains(c))
                 lost += c;
         }
-        stored = held;
+        stored = std::move(held);
     }
     if (stored.size() > qbook::maxtextbytes) {
         stored.truncate(qbook::maxtextbytes);
