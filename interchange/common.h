@@ -87,20 +87,24 @@ void reportlost(BookBuilder &builder, int line, int lost);
 // Reasons shared by several formats.
 [[nodiscard]] QString norightanswer(int correct);
 
-// An import of a text format by its reader, whose read() takes the decoded text.
-template <typename Reader> ImportResult readtext(QByteArrayView data)
+// An import of a text format by its reader, whose read() takes the decoded text. The bytes are
+// let go once decoded.
+template <typename Reader> ImportResult readtext(QByteArray &data)
 {
     ImportResult result;
     BookBuilder builder(result);
-    Reader(builder).read(decodefile(data, builder));
+    const QString text = decodefile(data, builder);
+    data = QByteArray();
+    Reader(builder).read(text);
     return result;
 }
 
-ImportResult readgift(QByteArrayView data);
-ImportResult readaiken(QByteArrayView data);
+// The readers of the formats; those that can let the bytes go once decoded do so.
+ImportResult readgift(QByteArray &data);
+ImportResult readaiken(QByteArray &data);
 ImportResult readmoodlexml(QByteArrayView data);
-ImportResult readcsv(QByteArrayView data);
-ImportResult readjson(QByteArrayView data);
+ImportResult readcsv(QByteArray &data);
+ImportResult readjson(QByteArray &data);
 
 ExportResult writegift(const QBookHeader &header, const QList<QuestionRecord> &questions);
 ExportResult writeaiken(const QBookHeader &header, const QList<QuestionRecord> &questions);

@@ -169,11 +169,12 @@ QString quoted(const QString &text)
 
 } // namespace
 
-ImportResult readcsv(QByteArrayView data)
+ImportResult readcsv(QByteArray &data)
 {
     ImportResult result;
     BookBuilder builder(result);
     const QString text = decodefile(data, builder);
+    data = QByteArray();
 
     // The delimiter is the one that makes the first row a header.
     QChar delimiter;

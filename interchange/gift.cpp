@@ -289,7 +289,7 @@ QString escaped(const QString &text, bool &spaces, bool &returns)
 
 } // namespace
 
-ImportResult readgift(QByteArrayView data)
+ImportResult readgift(QByteArray &data)
 {
     return readtext<GiftReader>(data);
 }

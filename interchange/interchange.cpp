@@ -107,7 +107,7 @@ QString fittext(const QString &text, const QString &what, QList<Problem> &proble
     return stored;
 }
 
-ImportResult importbook(const QByteArray &data, Format format)
+ImportResult importbook(QByteArray data, Format format)
 {
     ImportResult result;
     switch (format) {

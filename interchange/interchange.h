@@ -51,8 +51,10 @@ struct ExportResult
 [[nodiscard]] QString formatextension(Format format);
 [[nodiscard]] QString formatfilter(Format format);
 
-// Reads a whole file's bytes. Never fails: what cannot be read is reported in problems.
-[[nodiscard]] ImportResult importbook(const QByteArray &data, Format format);
+// Reads a whole file's bytes. Never fails: what cannot be read is reported in problems. The
+// bytes are taken over and let go as soon as they are decoded, so that a caller that moves
+// them in does not hold a big file twice.
+[[nodiscard]] ImportResult importbook(QByteArray data, Format format);
 
 // A category or author as a book stores it, for texts that come from elsewhere than the file
 // (the command line). What changes is added to problems at line 0 as "what: reason".

@@ -350,10 +350,11 @@ int importbook(const QStringList &arguments)
     if (!mayreplace(parser, out))
         return exitfailed;
 
-    const std::optional<QByteArray> bytes = readinput(in);
+    std::optional<QByteArray> bytes = readinput(in);
     if (!bytes)
         return exitfailed;
-    interchange::ImportResult result = interchange::importbook(*bytes, *format);
+    // Moved in, so that the file's bytes are let go once decoded.
+    interchange::ImportResult result = interchange::importbook(std::move(*bytes), *format);
     // Texts given on the command line are held to what a book stores, as those of the file.
     if (parser.isSet(categoryoption))
         result.category = interchange::fittext(parser.value(categoryoption),
