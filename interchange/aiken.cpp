@@ -126,7 +126,7 @@ QString oneline(const QString &text, bool &breaks, bool &spaces)
 
 } // namespace
 
-ImportResult readaiken(QByteArrayView data)
+ImportResult readaiken(QByteArray &data)
 {
     return readtext<AikenReader>(data);
 }

@@ -3,77 +3,57 @@
 #include "platform/ansi.h"
 #include "storage/soundness.h"
 
-#include <QHash>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace interchange::detail {
 namespace {
 
-// What a book stores of text: its characters in Windows-1252 ('?' for any other), at most
-// qbook::maxtextbytes of them.
-QString storable(const QString &text, bool &changed, bool &cut)
+// A character no book should hold: C0 controls other than tab and the line breaks, and DEL.
+bool iscontrol(QChar c)
 {
-    const bool ascii =
-        std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
-    QString stored = ascii ? text : platform::fromansi(platform::toansi(text));
-    if (!ascii && stored != text)
-        changed = true;
-    if (stored.size() > qbook::maxtextbytes) {
-        stored.truncate(qbook::maxtextbytes);
-        cut = true;
-    }
-    return stored;
+    const char16_t u = c.unicode();
+    return (u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r') || u == 0x7F;
 }
 
-// Names of the characters 0xA0 to 0xFF, in order.
-constexpr std::array<const char *, 96> latin1entities = {
-    "nbsp",   "iexcl",  "cent",   "pound",  "curren", "yen",    "brvbar", "sect",   "uml",
-    "copy",   "ordf",   "laquo",  "not",    "shy",    "reg",    "macr",   "deg",    "plusmn",
-    "sup2",   "sup3",   "acute",  "micro",  "para",   "middot", "cedil",  "sup1",   "ordm",
-    "raquo",  "frac14", "frac12", "frac34", "iquest", "Agrave", "Aacute", "Acirc",  "Atilde",
-    "Auml",   "Aring",  "AElig",  "Ccedil", "Egrave", "Eacute", "Ecirc",  "Euml",   "Igrave",
-    "Iacute", "Icirc",  "Iuml",   "ETH",    "Ntilde", "Ograve", "Oacute", "Ocirc",  "Otilde",
-    "Ouml",   "times",  "Oslash", "Ugrave", "Uacute", "Ucirc",  "Uuml",   "Yacute", "THORN",
-    "szlig",  "agrave", "aacute", "acirc",  "atilde", "auml",   "aring",  "aelig",  "ccedil",
-    "egrave", "eacute", "ecirc",  "euml",   "igrave", "iacute", "icirc",  "iuml",   "eth",
-    "ntilde", "ograve", "oacute", "ocirc",  "otilde", "ouml",   "divide", "oslash", "ugrave",
-    "uacute", "ucirc",  "uuml",   "yacute", "thorn",  "yuml",
+struct Entity
+{
+    const char *name;
+    char32_t first;
+    char32_t second; // 0 for an entity of one character
 };
 
-const QHash<QString, char32_t> &entities()
+constexpr Entity entitytable[] = {
+#include "interchange/htmlentities.inc"
+};
+
+// The entity named name, or nullptr.
+const Entity *findentity(QStringView name)
 {
-    static const QHash<QString, char32_t> table = [] {
-        QHash<QString, char32_t> t{
-            {"amp", '&'},       {"lt", '<'},        {"gt", '>'},        {"quot", '"'},
-            {"apos", '\''},     {"euro", 0x20AC},   {"hellip", 0x2026}, {"mdash", 0x2014},
-            {"ndash", 0x2013},  {"lsquo", 0x2018},  {"rsquo", 0x2019},  {"sbquo", 0x201A},
-            {"ldquo", 0x201C},  {"rdquo", 0x201D},  {"bdquo", 0x201E},  {"bull", 0x2022},
-            {"trade", 0x2122},  {"dagger", 0x2020}, {"Dagger", 0x2021}, {"permil", 0x2030},
-            {"lsaquo", 0x2039}, {"rsaquo", 0x203A}, {"OElig", 0x0152},  {"oelig", 0x0153},
-            {"Scaron", 0x0160}, {"scaron", 0x0161}, {"Yuml", 0x0178},   {"fnof", 0x0192},
-            {"circ", 0x02C6},   {"tilde", 0x02DC},  {"Zcaron", 0x017D}, {"zcaron", 0x017E},
-        };
-        for (std::size_t i = 0; i < latin1entities.size(); ++i)
-            t.insert(QString::fromLatin1(latin1entities[i]), static_cast<char32_t>(0xA0 + i));
-        return t;
-    }();
-    return table;
+    const QByteArray key = name.toLatin1();
+    const auto found = std::lower_bound(
+        std::cbegin(entitytable), std::cend(entitytable), key,
+        [](const Entity &entity, const QByteArray &k) { return std::strcmp(entity.name, k) < 0; });
+    if (found == std::cend(entitytable) || key != found->name)
+        return nullptr;
+    return found;
 }
 
 // The character of the entity that starts at html[at] ('&'), and its length; 0 when it is
 // not one.
 qsizetype decodeentity(QStringView html, qsizetype at, QString &out)
 {
-    // Entity names are short: looking further would make a text of many '&' slow to read.
+    // The longest entity name has 31 characters: looking further would make a text of many
+    // '&' slow to read.
     const qsizetype window =
-        html.sliced(at + 1).first(std::min<qsizetype>(12, html.size() - at - 1)).indexOf(u';');
+        html.sliced(at + 1).first(std::min<qsizetype>(33, html.size() - at - 1)).indexOf(u';');
     const qsizetype end = window < 0 ? -1 : at + 1 + window;
     if (end < 0 || end == at + 1)
         return 0;
     const QStringView name = html.sliced(at + 1, end - at - 1);
-    char32_t c = 0;
     if (name.startsWith(u'#')) {
         bool ok = false;
         const uint value = name.size() > 1 && (name[1] == u'x' || name[1] == u'X')
@@ -82,14 +62,19 @@ qsizetype decodeentity(QStringView html, qsizetype at, QString &out)
         if (!ok)
             return 0;
         const bool valid = value != 0 && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF);
-        c = valid ? value : 0xFFFD;
-    } else {
-        const auto found = entities().constFind(name.toString());
-        if (found == entities().cend())
-            return 0;
-        c = *found;
+        // Browsers read the references 128 to 159 as the Windows-1252 characters of those bytes.
+        if (value >= 0x80 && value <= 0x9F)
+            out += platform::fromansi(QByteArray(1, static_cast<char>(value)));
+        else
+            out += QString::fromUcs4(std::array<char32_t, 1>{valid ? value : 0xFFFD}.data(), 1);
+        return end - at + 1;
     }
-    out += QString::fromUcs4(&c, 1);
+    const Entity *entity = findentity(name);
+    if (!entity)
+        return 0;
+    out += QString::fromUcs4(&entity->first, 1);
+    if (entity->second != 0)
+        out += QString::fromUcs4(&entity->second, 1);
     return end - at + 1;
 }
 
@@ -109,6 +94,35 @@ bool isbreaktag(QStringView name, bool closing)
 
 } // namespace
 
+// What a book stores of text: its characters in Windows-1252 ('?' for any other, each noted in
+// lost), no control characters, at most qbook::maxtextbytes of them.
+QString storable(const QString &text, QString &lost, bool &control, bool &cut)
+{
+    QString stored = text;
+    if (std::any_of(text.cbegin(), text.cend(), iscontrol)) {
+        control = true;
+        stored.removeIf(iscontrol);
+    }
+    const bool ascii =
+        std::all_of(stored.cbegin(), stored.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    if (!ascii) {
+        QString held = platform::fromansi(platform::toansi(stored));
+        // Both go a character at a time: Windows-1252 has one byte a character.
+        const QList<uint> before = held == stored ? QList<uint>() : stored.toUcs4();
+        for (qsizetype i = 0; i < before.size() && i < held.size(); ++i) {
+            const QString c = QString::fromUcs4(reinterpret_cast<const char32_t *>(&before[i]), 1);
+            if (held[i] != c && !lost.contains(c))
+                lost += c;
+        }
+        stored = std::move(held);
+    }
+    if (stored.size() > qbook::maxtextbytes) {
+        stored.truncate(qbook::maxtextbytes);
+        cut = true;
+    }
+    return stored;
+}
+
 bool BookBuilder::add(int line, const QString &question, const QStringList &answers, int correct,
                       const QString &where)
 {
@@ -120,14 +134,17 @@ bool BookBuilder::add(int line, const QString &question, const QStringList &answ
         return false;
     }
     QuestionRecord record;
-    bool changed = false;
+    QString lost;
+    bool control = false;
     bool cut = false;
-    record.question = storable(question, changed, cut);
+    record.question = storable(question, lost, control, cut);
     for (qsizetype i = 0; i < answers.size() && i < 4; ++i)
-        record.answers[i] = storable(answers[i], changed, cut);
+        record.answers[i] = storable(answers[i], lost, control, cut);
     record.correct = static_cast<quint8>(correct);
-    if (changed)
-        report(line, QStringLiteral("characters outside Windows-1252 stored as \"?\""));
+    if (control)
+        report(line, QStringLiteral("control characters left out"));
+    if (!lost.isEmpty())
+        report(line, outsidecodepage(lost));
     if (cut)
         report(line, QStringLiteral("text longer than 32,767 bytes cut"));
     // A right answer outside 1 to 4 is each reader's own matter; the rest of the rule is kept
@@ -168,6 +185,17 @@ void BookBuilder::reportonce(int key, int line, const QString &reason)
 
 QString decodefile(QByteArrayView data, BookBuilder &builder)
 {
+    // A byte-order mark says the encoding; without one the text is UTF-8 or Windows-1252.
+    const auto marked = QStringConverter::encodingForData(data);
+    if (marked && *marked != QStringConverter::Utf8) {
+        QStringDecoder decoder(*marked);
+        QString text = decoder.decode(data);
+        if (decoder.hasError())
+            builder.reportonce(OnceEncoding, 0,
+                               QStringLiteral("broken %1 characters read as \"?\"")
+                                   .arg(QLatin1String(QStringConverter::nameForEncoding(*marked))));
+        return text;
+    }
     if (data.startsWith("\xEF\xBB\xBF"))
         data = data.sliced(3);
     if (data.isValidUtf8())
@@ -176,7 +204,27 @@ QString decodefile(QByteArrayView data, BookBuilder &builder)
     return platform::fromansi(data);
 }
 
-QString htmltotext(QStringView html)
+QString outsidecodepage(const QString &characters)
+{
+    QStringList named;
+    for (const char32_t c : characters.toUcs4())
+        named.append(
+            QStringLiteral("%1 (U+%2)")
+                .arg(QString::fromUcs4(&c, 1),
+                     QString::number(static_cast<uint>(c), 16).toUpper().rightJustified(4, u'0')));
+    return QStringLiteral("characters outside Windows-1252 stored as \"?\": ") +
+           named.join(QStringLiteral(", "));
+}
+
+void reportlost(BookBuilder &builder, int line, int lost)
+{
+    if (lost & LostImage)
+        builder.report(line, QStringLiteral("image left out"));
+    if (lost & LostSound)
+        builder.report(line, QStringLiteral("sound or video left out"));
+}
+
+QString htmltotext(QStringView html, int *lost)
 {
     QString out;
     out.reserve(html.size());
@@ -189,8 +237,19 @@ QString htmltotext(QStringView html)
     };
     const qsizetype n = html.size();
     qsizetype nextclose = 0;
+    int pre = 0; // depth of <pre>, whose white space and line breaks stay as written
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = html[i];
+        if (pre > 0 && (c == u'\n' || c == u'\r')) {
+            if (c == u'\r' && i + 1 < n && html[i + 1] == u'\n')
+                ++i;
+            out += QStringLiteral("\r\n");
+            continue;
+        }
+        if (pre > 0 && (c == u' ' || c == u'\t')) {
+            out += c;
+            continue;
+        }
         if (c == u'<') {
             if (html.sliced(i).startsWith(u"<!--")) {
                 const qsizetype end = html.indexOf(u"-->", i + 4);
@@ -214,6 +273,17 @@ QString htmltotext(QStringView html)
                     ++length;
                 const QString name = tag.first(length).toString().toLower();
                 i = end;
+                const bool media = name == u"audio" || name == u"video";
+                if (lost && !closing && (name == u"img" || media))
+                    *lost |= media ? LostSound : LostImage;
+                if (name == u"pre") {
+                    pre = std::max(0, pre + (closing ? -1 : 1));
+                    if (!closing && !out.isEmpty() && !out.endsWith(u'\n'))
+                        linebreak();
+                    // As in a browser, a line break right after <pre> is not shown.
+                    if (!closing && i + 1 < n && html[i + 1] == u'\n')
+                        ++i;
+                }
                 if (isbreaktag(name, closing)) {
                     linebreak();
                 } else if (!closing && (name == u"script" || name == u"style")) {

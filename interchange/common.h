@@ -39,14 +39,27 @@ private:
 // Keys for BookBuilder::reportonce.
 enum OnceKey { OnceEncoding = 1, OnceFeedback = 2 };
 
-// The text of a file: a UTF-8 byte-order mark dropped; text that is not UTF-8 read as
-// Windows-1252, which is reported.
+// The text of a file: UTF-16 or UTF-32 when a byte-order mark says so, else UTF-8 (its mark
+// dropped); text that is not UTF-8 read as Windows-1252, which is reported.
 [[nodiscard]] QString decodefile(QByteArrayView data, BookBuilder &builder);
 
+// What a book stores of text: its characters in Windows-1252 ('?' for any other, each added to
+// lost), no control characters but tab and line breaks, at most qbook::maxtextbytes of them.
+[[nodiscard]] QString storable(const QString &text, QString &lost, bool &control, bool &cut);
+
+// The report of characters a book cannot hold, each named with its code.
+[[nodiscard]] QString outsidecodepage(const QString &characters);
+
+// What reducing HTML to text left out, as flags.
+enum HtmlLoss { LostImage = 1, LostSound = 2 };
+
 // HTML reduced to plain text: tags dropped, entities decoded, white space collapsed as a
-// browser does, <br> and the ends of paragraphs, list items, headings and rows as line breaks
-// (CR LF, as a book holds them).
-[[nodiscard]] QString htmltotext(QStringView html);
+// browser does except inside <pre>, <br> and the ends of paragraphs, list items, headings and
+// rows as line breaks (CR LF, as a book holds them). Images and sounds left out are added to
+// lost.
+[[nodiscard]] QString htmltotext(QStringView html, int *lost = nullptr);
+// Reports what lost names at line.
+void reportlost(BookBuilder &builder, int line, int lost);
 
 // The last part of a category path such as "$course$/top/Maths": "//" stands for a "/" inside
 // a part, and "$name$" parts are dropped with the "top" that follows one.
@@ -77,20 +90,24 @@ enum OnceKey { OnceEncoding = 1, OnceFeedback = 2 };
 // Reasons shared by several formats.
 [[nodiscard]] QString norightanswer(int correct);
 
-// An import of a text format by its reader, whose read() takes the decoded text.
-template <typename Reader> ImportResult readtext(QByteArrayView data)
+// An import of a text format by its reader, whose read() takes the decoded text. The bytes are
+// let go once decoded.
+template <typename Reader> ImportResult readtext(QByteArray &data)
 {
     ImportResult result;
     BookBuilder builder(result);
-    Reader(builder).read(decodefile(data, builder));
+    const QString text = decodefile(data, builder);
+    data = QByteArray();
+    Reader(builder).read(text);
     return result;
 }
 
-ImportResult readgift(QByteArrayView data);
-ImportResult readaiken(QByteArrayView data);
+// The readers of the formats; those that can let the bytes go once decoded do so.
+ImportResult readgift(QByteArray &data);
+ImportResult readaiken(QByteArray &data);
 ImportResult readmoodlexml(QByteArrayView data);
-ImportResult readcsv(QByteArrayView data);
-ImportResult readjson(QByteArrayView data);
+ImportResult readcsv(QByteArray &data);
+ImportResult readjson(QByteArray &data);
 
 ExportResult writegift(const QBookHeader &header, const QList<QuestionRecord> &questions);
 ExportResult writeaiken(const QBookHeader &header, const QList<QuestionRecord> &questions);

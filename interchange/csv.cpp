@@ -1,6 +1,6 @@
 // CSV for spreadsheets (RFC 4180 quoting): a header row naming the columns question,
 // answer1..answer4 and correct, then one question a row. Comma, semicolon or tab, whichever
-// the header row uses.
+// the header row uses. A text that would start a formula goes out behind an apostrophe.
 #include "interchange/common.h"
 
 #include <array>
@@ -132,8 +132,31 @@ bool blank(const QStringList &fields)
     return true;
 }
 
-QString quoted(const QString &field)
+// A spreadsheet takes a cell that starts with one of these for a formula.
+bool startsformula(QStringView text)
 {
+    return !text.isEmpty() && QStringView(u"=+-@").contains(text.front());
+}
+
+// A text that a spreadsheet would take for a formula, or that reads as such a text guarded,
+// is written with one more apostrophe before it, which spreadsheets show as text.
+bool needsguard(const QString &text)
+{
+    qsizetype apostrophes = 0;
+    while (apostrophes < text.size() && text[apostrophes] == u'\'')
+        ++apostrophes;
+    return startsformula(QStringView(text).sliced(apostrophes));
+}
+
+// A field as the book holds it: the guard needsguard asked for taken off.
+QString unguarded(const QString &field)
+{
+    return field.startsWith(u'\'') && needsguard(field) ? field.sliced(1) : field;
+}
+
+QString quoted(const QString &text)
+{
+    const QString field = needsguard(text) ? u'\'' + text : text;
     const bool plain = !field.contains(u',') && !field.contains(u'"') && !field.contains(u'\n') &&
                        !field.contains(u'\r') && !field.contains(u';') && !field.contains(u'\t') &&
                        field.trimmed().size() == field.size();
@@ -146,11 +169,12 @@ QString quoted(const QString &field)
 
 } // namespace
 
-ImportResult readcsv(QByteArrayView data)
+ImportResult readcsv(QByteArray &data)
 {
     ImportResult result;
     BookBuilder builder(result);
     const QString text = decodefile(data, builder);
+    data = QByteArray();
 
     // The delimiter is the one that makes the first row a header.
     QChar delimiter;
@@ -187,7 +211,8 @@ ImportResult readcsv(QByteArrayView data)
         if (blank(record.fields))
             continue;
         const auto field = [&record](int column) {
-            return column >= 0 && column < record.fields.size() ? record.fields[column] : QString();
+            return column >= 0 && column < record.fields.size() ? unguarded(record.fields[column])
+                                                                : QString();
         };
         const int correct = correctnumber(field(columns[5]));
         if (correct == 0) {

@@ -252,7 +252,7 @@ private:
         if (rights == 0)
             return skip(line, QStringLiteral("no right answer"));
         if (penalty)
-            m_builder.report(line, QStringLiteral("penalty for a wrong answer not kept"));
+            m_builder.report(line, QStringLiteral("penalty for wrong answers not kept"));
         m_builder.add(line, question, answers, correct);
     }
 
@@ -323,7 +323,7 @@ QString escaped(const QString &text, bool &spaces, bool &returns)
 
 } // namespace
 
-ImportResult readgift(QByteArrayView data)
+ImportResult readgift(QByteArray &data)
 {
     return readtext<GiftReader>(data);
 }

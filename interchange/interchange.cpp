@@ -1,7 +1,6 @@
 #include "interchange/interchange.h"
 
 #include "interchange/common.h"
-#include "platform/ansi.h"
 
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -12,23 +11,8 @@ namespace {
 // The header texts read from a file, as a book can store them.
 void fitheader(ImportResult &result)
 {
-    const auto fit = [&result](QString &text, const char *what) {
-        const QString stored = platform::fromansi(platform::toansi(text));
-        if (stored != text) {
-            result.problems.append(
-                Problem{0, QStringLiteral("%1: characters outside Windows-1252 stored as \"?\"")
-                               .arg(QLatin1String(what))});
-        }
-        text = stored;
-        if (text.size() > qbook::maxtextbytes) {
-            text.truncate(qbook::maxtextbytes);
-            result.problems.append(Problem{
-                0,
-                QStringLiteral("%1: text longer than 32,767 bytes cut").arg(QLatin1String(what))});
-        }
-    };
-    fit(result.category, "category");
-    fit(result.author, "author");
+    result.category = fittext(result.category, QStringLiteral("category"), result.problems);
+    result.author = fittext(result.author, QStringLiteral("author"), result.problems);
 }
 
 // What each format is called, the extension its files get and its file dialog filter.
@@ -131,7 +115,25 @@ QString formatfilter(Format format)
     return formattext(format, &FormatText::filter);
 }
 
-ImportResult importbook(const QByteArray &data, Format format)
+QString fittext(const QString &text, const QString &what, QList<Problem> &problems)
+{
+    QString lost;
+    bool control = false;
+    bool cut = false;
+    const QString stored = detail::storable(text, lost, control, cut);
+    const auto add = [&](const QString &reason) {
+        problems.append(Problem{0, what + QStringLiteral(": ") + reason});
+    };
+    if (control)
+        add(QStringLiteral("control characters left out"));
+    if (!lost.isEmpty())
+        add(detail::outsidecodepage(lost));
+    if (cut)
+        add(QStringLiteral("text longer than 32,767 bytes cut"));
+    return stored;
+}
+
+ImportResult importbook(QByteArray data, Format format)
 {
     ImportResult result;
     switch (format) {

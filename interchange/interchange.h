@@ -57,8 +57,14 @@ struct ExportResult
 [[nodiscard]] QString formatextension(Format format);
 [[nodiscard]] QString formatfilter(Format format);
 
-// Reads a whole file's bytes. Never fails: what cannot be read is reported in problems.
-[[nodiscard]] ImportResult importbook(const QByteArray &data, Format format);
+// Reads a whole file's bytes. Never fails: what cannot be read is reported in problems. The
+// bytes are taken over and let go as soon as they are decoded, so that a caller that moves
+// them in does not hold a big file twice.
+[[nodiscard]] ImportResult importbook(QByteArray data, Format format);
+
+// A category or author as a book stores it, for texts that come from elsewhere than the file
+// (the command line). What changes is added to problems at line 0 as "what: reason".
+[[nodiscard]] QString fittext(const QString &text, const QString &what, QList<Problem> &problems);
 
 // Writes the book (questions at 0..N-1) in the format.
 [[nodiscard]] ExportResult exportbook(const QBookHeader &header,

@@ -10,6 +10,7 @@
 #include <QJsonObject>
 
 #include <cmath>
+#include <utility>
 
 namespace interchange::detail {
 namespace {
@@ -62,24 +63,33 @@ void readquestion(const QJsonValue &value, int number, BookBuilder &builder)
 
 } // namespace
 
-ImportResult readjson(QByteArrayView data)
+ImportResult readjson(QByteArray &data)
 {
     ImportResult result;
     BookBuilder builder(result);
-    if (data.startsWith("\xEF\xBB\xBF"))
-        data = data.sliced(3);
-    QByteArray utf8 = data.toByteArray();
-    if (!data.isValidUtf8())
-        utf8 = decodefile(data, builder).toUtf8();
+    // The bytes are let go once parsed, or decoded when they are not UTF-8.
+    QByteArray bytes = std::exchange(data, QByteArray());
+    QByteArray utf8 = bytes.startsWith("\xEF\xBB\xBF")
+                          ? QByteArray::fromRawData(bytes.constData() + 3, bytes.size() - 3)
+                          : bytes;
+    if (!utf8.isValidUtf8())
+        utf8 = decodefile(utf8, builder).toUtf8();
 
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(utf8, &error);
     if (error.error != QJsonParseError::NoError) {
-        const int line = lineat(QString::fromUtf8(utf8), error.offset);
+        // The offset counts bytes of UTF-8.
+        const int line =
+            static_cast<int>(QByteArrayView(utf8)
+                                 .first(std::clamp<qsizetype>(error.offset, 0, utf8.size()))
+                                 .count('\n')) +
+            1;
         builder.report(line,
                        QStringLiteral("not JSON (%1): nothing read").arg(error.errorString()));
         return result;
     }
+    utf8 = QByteArray();
+    bytes = QByteArray();
     if (!document.isObject()) {
         builder.report(1, QStringLiteral("not a JSON object with \"questions\": nothing read"));
         return result;

@@ -2,6 +2,10 @@
 // format attribute; a <question type="category"> sets the category of the questions after it.
 #include "interchange/common.h"
 
+#include "platform/ansi.h"
+
+#include <QBuffer>
+#include <QStringConverter>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -40,17 +44,35 @@ Text readtext(QXmlStreamReader &xml, bool &feedback)
     return text;
 }
 
-// A text as the book holds it. The automatic format is HTML in which line breaks count.
-QString plaintext(const Text &text, const QString &fallback)
+// A plain text as a book holds it. A carriage return reaches the text only as a character
+// reference, as this program writes it; a text without one had its line ends read as LF: they
+// become CR LF, and the blank lines around the text are dropped.
+QString booklines(const QString &text)
+{
+    if (text.contains(u'\r') || !text.contains(u'\n'))
+        return text;
+    QStringList lines = text.split(u'\n');
+    const auto blank = [](const QString &line) { return line.trimmed().isEmpty(); };
+    while (!lines.isEmpty() && blank(lines.first()))
+        lines.removeFirst();
+    while (!lines.isEmpty() && blank(lines.last()))
+        lines.removeLast();
+    return lines.join(QStringLiteral("\r\n"));
+}
+
+// A text as the book holds it, what HTML reduction left out added to lost. The automatic
+// format is HTML in which line breaks count.
+QString plaintext(const Text &text, const QString &fallback, int &lost)
 {
     const QString format = text.format.isEmpty() ? fallback : text.format;
-    if (format == u"html")
-        return htmltotext(text.text);
+    if (format == u"plain_text" || format == u"markdown")
+        return booklines(text.text);
     if (format == u"moodle_auto_format") {
         QString html = text.text;
-        return htmltotext(html.replace(u'\n', QStringLiteral("<br>")));
+        return htmltotext(html.replace(u'\n', QStringLiteral("<br>")), &lost);
     }
-    return text.text;
+    // Any other format is read as HTML, as the platform does.
+    return htmltotext(text.text, &lost);
 }
 
 QString typename_(const QString &type)
@@ -146,22 +168,35 @@ private:
         int rights = 0;
         int correct = 0;
         bool partial = false;
+        bool penalty = false;
+        int lost = 0;
+        // The platform reads a question text without a format as HTML, and an answer without
+        // one in the format of its question.
+        const QString questionformat =
+            question.format.isEmpty() ? QStringLiteral("html") : question.format;
         QStringList texts;
         for (qsizetype i = 0; i < answers.size(); ++i) {
             const double fraction = answers[i].fraction;
             if (isfraction(fraction, 100)) {
                 ++rights;
                 correct = static_cast<int>(i + 1);
+            } else if (fraction < 0) {
+                penalty = true;
             } else if (!isfraction(fraction, 0)) {
                 partial = true;
             }
-            texts.append(plaintext(answers[i].text, question.format));
+            texts.append(plaintext(answers[i].text, questionformat, lost));
         }
         if (partial || rights > 1)
             return skip(line, QStringLiteral("several right answers or partial credit"));
         if (rights == 0)
             return skip(line, QStringLiteral("no right answer"));
-        m_builder.add(line, plaintext(question, QString()), texts, correct);
+        const QString text = plaintext(question, QStringLiteral("html"), lost);
+        if (!m_builder.add(line, text, texts, correct))
+            return;
+        if (penalty)
+            m_builder.report(line, QStringLiteral("penalty for wrong answers not kept"));
+        reportlost(m_builder, line, lost);
     }
 
     void readtruefalse(const Text &question, const QList<Answer> &answers, int line)
@@ -179,8 +214,10 @@ private:
         if (correct == 0)
             return skip(line, QStringLiteral("true/false question without a right \"true\" or "
                                              "\"false\" answer"));
-        m_builder.add(line, plaintext(question, QString()),
-                      {QStringLiteral("True"), QStringLiteral("False")}, correct);
+        int lost = 0;
+        const QString text = plaintext(question, QStringLiteral("html"), lost);
+        if (m_builder.add(line, text, {QStringLiteral("True"), QStringLiteral("False")}, correct))
+            reportlost(m_builder, line, lost);
     }
 
     void skip(int line, const QString &reason)
@@ -261,17 +298,27 @@ ImportResult readmoodlexml(QByteArrayView data)
 {
     ImportResult result;
     BookBuilder builder(result);
-    QByteArrayView body = data;
-    if (body.startsWith("\xEF\xBB\xBF"))
-        body = body.sliced(3);
-    const QString encoding = declaredencoding(body);
-    const bool utf8 = encoding.isEmpty() || encoding == u"utf-8" || encoding == u"utf8";
+    // The reader takes the bytes from a device, so that a big file is not held a second time
+    // as text; it follows a byte-order mark and the declared encoding itself.
+    QByteArray bytes = QByteArray::fromRawData(data.data(), data.size());
+    QBuffer device(&bytes);
+    device.open(QIODevice::ReadOnly);
     QXmlStreamReader xml;
-    if (utf8 && !body.isValidUtf8()) {
-        // Read as Windows-1252; the declaration is passed over since the text is decoded.
-        xml.addData(decodefile(body, builder));
+    const QString encoding = declaredencoding(data);
+    const auto mark = QStringConverter::encodingForData(data);
+    const bool marked = mark && *mark != QStringConverter::Utf8;
+    const bool utf8 = encoding.isEmpty() || encoding == u"utf-8" || encoding == u"utf8";
+    // A declaration of UTF-16 in a file that starts in single bytes is wrong: the file is
+    // read as UTF-8, or as Windows-1252 as another file that is not UTF-8 is.
+    const bool singlebytes = encoding.startsWith(u"utf-16") || encoding.startsWith(u"ucs-2");
+    const bool windows1252 = encoding == u"windows-1252" || encoding == u"cp1252";
+    if (!marked && windows1252 && !QStringConverter::encodingForName(encoding.toLatin1())) {
+        xml.addData(platform::fromansi(data));
+    } else if (!marked && (utf8 || singlebytes) && !(utf8 && data.isValidUtf8())) {
+        // Given as text, the reader passes the declaration over.
+        xml.addData(decodefile(data, builder));
     } else {
-        xml.addData(data.toByteArray());
+        xml.setDevice(&device);
     }
     XmlReader(builder).read(xml);
     return result;
@@ -312,6 +359,7 @@ ExportResult writemoodlexml(const QBookHeader &header, const QList<QuestionRecor
         if (!writable(record, number, result))
             continue;
         dropped = false;
+        bool relined = booklines(record.question) != record.question;
         xml.writeStartElement(QStringLiteral("question"));
         xml.writeAttribute(QStringLiteral("type"), QStringLiteral("multichoice"));
         xml.writeStartElement(QStringLiteral("name"));
@@ -329,12 +377,17 @@ ExportResult writemoodlexml(const QBookHeader &header, const QList<QuestionRecor
                                                                : QStringLiteral("0"));
             xml.writeAttribute(QStringLiteral("format"), QStringLiteral("plain_text"));
             writetextelement(xml, xmltext(record.answers[i], dropped));
+            relined |= booklines(record.answers[i]) != record.answers[i];
             xml.writeEndElement();
         }
         xml.writeEndElement();
         xml.writeCharacters(QStringLiteral("\n"));
         if (dropped)
             result.problems.append(Problem{number, QStringLiteral("control characters left out")});
+        if (relined)
+            result.problems.append(Problem{
+                number, QStringLiteral("line feeds without a carriage return read back as CR LF, "
+                                       "blank lines around a text left out")});
     }
     xml.writeEndElement();
     xml.writeEndDocument();

@@ -114,6 +114,10 @@ int run(const Request &request)
         complain(QStringLiteral("cannot read %1: %2").arg(request.book, file.errorString()));
         return 1;
     }
+    if (!modquiz::isbookfile(bytes)) {
+        complain(QStringLiteral("cannot read %1: not a quiz book").arg(request.book));
+        return 1;
+    }
     QBookHeader header;
     QList<QuestionRecord> questions;
     if (!modquiz::parsebook(bytes, header, questions)) {

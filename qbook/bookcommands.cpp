@@ -9,7 +9,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <optional>
 
@@ -91,11 +93,15 @@ struct Book
     int unread = 0;                  // records that a stored count of 0 hides from the loader
 };
 
-std::optional<Book> readbook(const QString &path)
+std::optional<Book> readbook(const QString &path, bool wholebook = false)
 {
     const std::optional<QByteArray> bytes = readinput(path);
     if (!bytes)
         return std::nullopt;
+    if (wholebook && !modquiz::isbookfile(*bytes)) {
+        complain(QStringLiteral("cannot read %1: not a quiz book").arg(path));
+        return std::nullopt;
+    }
     Book book;
     book.complete = modquiz::parsebook(*bytes, book.header, book.questions);
     // The loader reads no records when the count is 0; what follows the header is counted as
@@ -205,9 +211,22 @@ bool mayreplace(const QCommandLineParser &parser, const QString &path)
 // every byte of the new one is written.
 bool writeout(const QString &path, const QByteArray &bytes)
 {
+    errno = 0;
     if (platform::replacefile(path, bytes) == platform::ReplaceResult::Ok)
         return true;
-    complain(QStringLiteral("cannot write %1").arg(path));
+    // The error of the call that failed; a missing file is what a new one starts from.
+    const int error = errno == ENOENT ? 0 : errno;
+    const QFileInfo info(path);
+    QString why;
+    if (info.exists() && !info.isFile())
+        why = QStringLiteral("it is not a regular file");
+    else if (error == ENOSPC || error == EDQUOT)
+        why = QStringLiteral("the disk is full");
+    else if (error != 0)
+        why = QString::fromLocal8Bit(std::strerror(error));
+    else
+        why = QStringLiteral("permission denied");
+    complain(QStringLiteral("cannot write %1: %2").arg(path, why));
     return false;
 }
 
@@ -276,14 +295,16 @@ int exportbook(const QStringList &arguments)
     if (!parse(parser, {formatoption, outputoption, forceoption}, arguments, 1, 1))
         return exitusage;
     const QString path = parser.positionalArguments().constFirst();
-    const QString out = parser.value(outputoption);
+    // "-" is standard output, as in other command-line tools.
+    const QString out =
+        parser.value(outputoption) == QLatin1String("-") ? QString() : parser.value(outputoption);
     const auto format = chosenformat(parser, out);
     if (!format)
         return exitusage;
     if (!out.isEmpty() && !mayreplace(parser, out))
         return exitfailed;
 
-    const std::optional<Book> book = readbook(path);
+    const std::optional<Book> book = readbook(path, true);
     if (!book)
         return exitfailed;
     if (!book->complete) {
@@ -323,7 +344,7 @@ int importbook(const QStringList &arguments)
     if (!mayreplace(parser, out))
         return exitfailed;
 
-    const std::optional<QByteArray> bytes = readinput(in);
+    std::optional<QByteArray> bytes = readinput(in);
     if (!bytes)
         return exitfailed;
     if (!parser.isSet(formatoption) && interchange::formatbycontent(in)) {
@@ -331,7 +352,15 @@ int importbook(const QStringList &arguments)
         complain(QStringLiteral("%1: read as %2 by its content")
                      .arg(in, interchange::formatname(*format)));
     }
-    const interchange::ImportResult result = interchange::importbook(*bytes, *format);
+    // Moved in, so that the file's bytes are let go once decoded.
+    interchange::ImportResult result = interchange::importbook(std::move(*bytes), *format);
+    // Texts given on the command line are held to what a book stores, as those of the file.
+    if (parser.isSet(categoryoption))
+        result.category = interchange::fittext(parser.value(categoryoption),
+                                               QStringLiteral("--category"), result.problems);
+    if (parser.isSet(authoroption))
+        result.author = interchange::fittext(parser.value(authoroption), QStringLiteral("--author"),
+                                             result.problems);
     reportproblems(stderr, in, result.problems);
     if (result.questions.isEmpty()) {
         complain(
@@ -340,8 +369,8 @@ int importbook(const QStringList &arguments)
     }
 
     QBookHeader header;
-    header.category = parser.isSet(categoryoption) ? parser.value(categoryoption) : result.category;
-    header.author = parser.isSet(authoroption) ? parser.value(authoroption) : result.author;
+    header.category = result.category;
+    header.author = result.author;
     header.magic = QLatin1String(qbook::magicmark);
     QList<QuestionRecord> questions{QuestionRecord()};
     questions.append(result.questions);

@@ -17,10 +17,11 @@ fi
 if [ "${1:-}" = test ]; then
     # End-to-end tests in a real X window, the installed files, the accessibility tree, the
     # Debian package (built with dpkg-dev's tools, checked by lintian and appstreamcli), and
-    # printed exams read back from their PDFs.
+    # printed exams read back from their PDFs, and exports read by other programs' readers
+    # (xmllint for Moodle XML, Python's csv for CSV).
     packages+=(xvfb xauth xdotool x11-utils openbox imagemagick desktop-file-utils shared-mime-info
                dbus at-spi2-core python3 python3-gi gir1.2-atspi-2.0 libasan8 libubsan1
-               lintian appstream dpkg-dev file poppler-utils nodejs)
+               lintian appstream dpkg-dev file poppler-utils libxml2-utils nodejs)
     # Some builds of nodejs bring their own npm, which Debian's npm package conflicts with.
     command -v npm >/dev/null || packages+=(npm)
 fi

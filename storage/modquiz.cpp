@@ -202,6 +202,18 @@ bool parsebook(QByteArrayView bytes, QBookHeader &header, QList<QuestionRecord> 
     return parsefrom(bytes.size(), whole, header, questions) == Parsed::Complete;
 }
 
+bool isbookfile(QByteArrayView bytes)
+{
+    QBookHeader header;
+    QList<QuestionRecord> questions;
+    (void)parsebook(bytes, header, questions);
+    // Every text reads back to the bytes it came from, so a book is what writing it again gives.
+    QByteArray again = qbook::encodeheader(header);
+    for (qsizetype k = 1; k < questions.size(); ++k)
+        qbook::appendrecord(again, questions[k]);
+    return header.count == 0 ? bytes.startsWith(again) : bytes == again;
+}
+
 std::optional<QByteArray> serializebook(const QBookHeader &header,
                                         const QList<QuestionRecord> &questions)
 {

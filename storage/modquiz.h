@@ -121,6 +121,10 @@ void closebook();
 [[nodiscard]] bool parsebook(QByteArrayView bytes, QBookHeader &header,
                              QList<QuestionRecord> &questions);
 
+// Whether bytes are a book through and through: a header, then whole records up to the last
+// byte (a count of 0 hides what follows it). A file of another kind practically never is.
+[[nodiscard]] bool isbookfile(QByteArrayView bytes);
+
 // The bytes of a whole book with the header's count set to the number of questions; questions
 // as the working state holds them (index 0 is not written). Empty optional when there are more than
 // qbook::maxquestions questions.

@@ -3,6 +3,8 @@
 #include "interchange/interchange.h"
 #include "tests/support/testsupport.h"
 
+#include <QFile>
+#include <QStringEncoder>
 #include <QTest>
 
 using interchange::Format;
@@ -66,7 +68,29 @@ private slots:
     void stopsAfterTheLastQuestionABookHolds_data();
     void stopsAfterTheLastQuestionABookHolds();
     void formatsByNameAndExtension();
+    void unicodeFilesReadByTheirByteOrderMark_data();
+    void unicodeFilesReadByTheirByteOrderMark();
+    void controlCharactersLeftOut_data();
+    void controlCharactersLeftOut();
+    void moodleXmlPlainTextLinesAndDefaultFormat();
+    void htmlReducedWithoutLosingText_data();
+    void htmlReducedWithoutLosingText();
+    void jsonErrorLineCountsLinesNotBytes();
+    void corpusImportsAsItsAuthorsMeant_data();
+    void corpusImportsAsItsAuthorsMeant();
 };
+
+namespace {
+
+// A Moodle XML file of one question with this question text element.
+QByteArray xmlquestion(const QByteArray &questiontext)
+{
+    return "<quiz><question type=\"multichoice\">" + questiontext +
+           "<answer fraction=\"100\"><text>a</text></answer>"
+           "<answer fraction=\"0\"><text>b</text></answer></question></quiz>";
+}
+
+} // namespace
 
 void tst_formats::giftSyntax()
 {
@@ -114,7 +138,7 @@ void tst_formats::giftAndAikenHabitsOfRealBanks()
                                                     record("Colour?", {"y", "b", "g"}, 1),
                                                     record("P", {"r", "w", "v"}, 1)}));
     QCOMPARE(problems(gift.problems), (QStringList{"1: \"~=\" read as \"=\", a right answer",
-                                                   "7: penalty for a wrong answer not kept"}));
+                                                   "7: penalty for wrong answers not kept"}));
     const ImportResult aiken = read("Q\rA) a\rB) b\rANSWER: B\r", Format::Aiken);
     QCOMPARE(aiken.questions, QList<QuestionRecord>{record("Q", {"a", "b"}, 2)});
 }
@@ -279,7 +303,7 @@ void tst_formats::moodleXmlSkipsAndStopsAtBrokenXml()
 <question type="multichoice"><questiontext><text>p</text></questiontext>
   <answer fraction="50"><text>a</text></answer><answer fraction="50"><text>b</text></answer></question>
 <question type="multichoice"><questiontext><text>neg</text></questiontext>
-  <answer fraction="100"><text>a</text></answer><answer fraction="-25"><text>b</text></answer></question>
+  <answer fraction="100"><text>a</text></answer><answer fraction="-33.33333"><text>b</text></answer></question>
 <question type="multichoice"><questiontext><text>ok</text></questiontext>
   <answer fraction="0"><text>a</text></answer><answer fraction="100"><text>b</text></answer></question>
 <question type="multichoice"><questiontext><text>gap</text></questiontext><answer fraction="100"><text/></answer><answer fraction="0"><text>b</text></answer><answer fraction="0"><text>c</text></answer></question>
@@ -287,13 +311,14 @@ void tst_formats::moodleXmlSkipsAndStopsAtBrokenXml()
 </quiz>
 )";
     const ImportResult result = read(xml, Format::MoodleXml);
-    QCOMPARE(result.questions, (QList<QuestionRecord>{record("ok", {"a", "b"}, 2)}));
+    QCOMPARE(result.questions,
+             (QList<QuestionRecord>{record("neg", {"a", "b"}, 1), record("ok", {"a", "b"}, 2)}));
     const QStringList got = problems(result.problems);
     QCOMPARE(got.size(), 6);
     QCOMPARE(got.mid(0, 5),
              (QStringList{"2: short answer question: skipped", "3: essay question: skipped",
                           "4: several right answers or partial credit: skipped",
-                          "6: several right answers or partial credit: skipped",
+                          "6: penalty for wrong answers not kept",
                           "10: right answer 1 names an empty answer slot: skipped"}));
     QVERIFY2(got[5].startsWith("12: not well-formed XML") && got[5].endsWith("reading stopped"),
              qPrintable(got[5]));
@@ -461,8 +486,10 @@ void tst_formats::charactersOutsideWindows1252ReportedPerQuestion()
     QCOMPARE(result.questions[1].question, QStringLiteral("Fine é €"));
     QCOMPARE(result.questions[2].answers[1], QStringLiteral("?"));
     QCOMPARE(problems(result.problems),
-             (QStringList{"1: characters outside Windows-1252 stored as \"?\"",
-                          "5: characters outside Windows-1252 stored as \"?\""}));
+             (QStringList{"1: characters outside Windows-1252 stored as \"?\": ☃ (U+2603), "
+                          "\U0001F600 (U+1F600)",
+                          "5: characters outside Windows-1252 stored as \"?\": α (U+03B1), β "
+                          "(U+03B2)"}));
 }
 
 void tst_formats::longTextCutAndReported()
@@ -519,6 +546,169 @@ void tst_formats::formatsByNameAndExtension()
         QVERIFY(interchange::formatfilter(format).contains("*." +
                                                            interchange::formatextension(format)));
     }
+}
+
+void tst_formats::unicodeFilesReadByTheirByteOrderMark_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("encoding");
+    const std::pair<Format, QString> files[] = {
+        {Format::Gift, "Café? {=é ~b}\r\n"},
+        {Format::Aiken, "Café?\r\nA) é\r\nB) b\r\nANSWER: A\r\n"},
+        // A spreadsheet's "Unicode Text": UTF-16 with tabs.
+        {Format::Csv,
+         "question\tanswer1\tanswer2\tanswer3\tanswer4\tcorrect\r\nCafé?\té\tb\t\t\t1\r\n"},
+        {Format::Json,
+         R"({"questions": [{"question": "Café?", "answers": ["é", "b"], "correct": 1}]})"},
+        {Format::MoodleXml, "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n" +
+                                QString::fromUtf8(xmlquestion("<questiontext format=\"plain_text\">"
+                                                              "<text>Café?</text></questiontext>"))
+                                    .replace(">a<", ">é<")},
+    };
+    for (const auto &[format, text] : files) {
+        for (const char *encoding : {"UTF-16LE", "UTF-16BE"})
+            QTest::addRow("%s %s", qPrintable(interchange::formatname(format)), encoding)
+                << int(format) << text << QString::fromLatin1(encoding);
+    }
+}
+
+void tst_formats::unicodeFilesReadByTheirByteOrderMark()
+{
+    QFETCH(int, format);
+    QFETCH(QString, text);
+    QFETCH(QString, encoding);
+    QStringEncoder encoder(qPrintable(encoding), QStringEncoder::Flag::WriteBom);
+    const ImportResult result = read(encoder.encode(text), Format(format));
+    QCOMPARE(problems(result.problems), QStringList());
+    QCOMPARE(result.questions, (QList<QuestionRecord>{record("Café?", {"é", "b"}, 1)}));
+}
+
+void tst_formats::controlCharactersLeftOut_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("GIFT") << int(Format::Gift) << QByteArray("Bell\x07\tbell {=a@b ~c}\n")
+                          << "1: control characters left out";
+    QTest::newRow("Aiken") << int(Format::Aiken)
+                           << QByteArray("Bell\x07\tbell\nA) a@b\nB) c\nANSWER: A\n")
+                           << "1: control characters left out";
+    QTest::newRow("CSV") << int(Format::Csv)
+                         << QByteArray("question,answer1,answer2,answer3,answer4,correct\n"
+                                       "Bell\x07\tbell,a@b,c,,,1\n")
+                         << "2: control characters left out";
+    QTest::newRow("JSON") << int(Format::Json)
+                          << QByteArray(R"({"questions": [{"question": "Bell\u0007\tbell", )"
+                                        R"("answers": ["a\u0000b", "c"], "correct": 1}]})")
+                          << "0: control characters left out";
+}
+
+void tst_formats::controlCharactersLeftOut()
+{
+    QFETCH(int, format);
+    QFETCH(QByteArray, data);
+    QFETCH(QString, problem);
+    const ImportResult result = read(data.replace('@', '\0'), Format(format));
+    QCOMPARE(result.questions, (QList<QuestionRecord>{record("Bell\tbell", {"ab", "c"}, 1)}));
+    QCOMPARE(problems(result.problems), QStringList{problem});
+}
+
+// Line ends of plain text read as LF become a book's CR LF; a question text without a format is
+// HTML, and its answers follow it.
+void tst_formats::moodleXmlPlainTextLinesAndDefaultFormat()
+{
+    const ImportResult plain =
+        read(xmlquestion("<questiontext format=\"markdown\"><text>\n\n  Two\n lines  \n \n</text>"
+                         "</questiontext>"),
+             Format::MoodleXml);
+    QCOMPARE(plain.questions, (QList<QuestionRecord>{record("  Two\r\n lines  ", {"a", "b"}, 1)}));
+    const ImportResult html = read(
+        xmlquestion("<questiontext><text><![CDATA[<p>Is 2 &lt; 3?</p>]]></text></questiontext>")
+            .replace(">a<", "><![CDATA[<b>yes</b>]]><"),
+        Format::MoodleXml);
+    QCOMPARE(html.questions, (QList<QuestionRecord>{record("Is 2 < 3?", {"yes", "b"}, 1)}));
+}
+
+void tst_formats::htmlReducedWithoutLosingText_data()
+{
+    QTest::addColumn<QByteArray>("html");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("reported");
+    QTest::newRow("pre") << QByteArray("Code:<pre>\nint a;\n  a++;</pre>done")
+                         << "Code:\r\nint a;\r\n  a++;\r\ndone" << QStringList();
+    QTest::newRow("entities")
+        << QByteArray("&frac12;&times;&Eacute;&rarr;&pi;&le;&minus;&#150;&#x3C0;&NotEqualTilde;")
+        << "½×É????–???"
+        << QStringList{"1: characters outside Windows-1252 stored as \"?\": → (U+2192), π "
+                       "(U+03C0), ≤ (U+2264), − (U+2212), ≂ (U+2242), ̸ (U+0338)"};
+    QTest::newRow("image and sound")
+        << QByteArray("See <img src=\"a.png\"> and <audio src=\"a.mp3\"></audio>") << "See and"
+        << QStringList{"1: image left out", "1: sound or video left out"};
+}
+
+void tst_formats::htmlReducedWithoutLosingText()
+{
+    QFETCH(QByteArray, html);
+    QFETCH(QString, text);
+    QFETCH(QStringList, reported);
+    const ImportResult result = read(xmlquestion("<questiontext format=\"html\"><text><![CDATA[" +
+                                                 html + "]]></text></questiontext>"),
+                                     Format::MoodleXml);
+    QCOMPARE(result.questions, (QList<QuestionRecord>{record(text, {"a", "b"}, 1)}));
+    QCOMPARE(problems(result.problems), reported);
+}
+
+void tst_formats::jsonErrorLineCountsLinesNotBytes()
+{
+    const ImportResult result = read(
+        "{\"category\": \"ééééééééééééééé\",\n\"questions\": ]\n\n\n\n\n\n\n\n}", Format::Json);
+    QCOMPARE(result.problems.size(), 1);
+    QCOMPARE(result.problems[0].line, 2);
+}
+
+void tst_formats::corpusImportsAsItsAuthorsMeant_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("category");
+    QTest::addColumn<QList<QuestionRecord>>("questions");
+    QTest::addColumn<QStringList>("reported");
+    const QStringList truefalse = {"True", "False"};
+    QTest::newRow("true/false in a category")
+        << "moodlexml/html_chars_in_idnumbers.xml"
+        << "Alpha" << QList<QuestionRecord>{record("Testing Alpha Question", truefalse, 1)}
+        << QStringList();
+    QTest::newRow("nested categories")
+        << "moodlexml/nested_categories_with_questions.xml"
+        << "Iota"
+        << QList<QuestionRecord>{record("Testing Iota Question", truefalse, 1),
+                                 record("Testing Kappa Question", truefalse, 1),
+                                 record("Testing Lambda Question", truefalse, 1),
+                                 record("Testing Mu Question", truefalse, 1)}
+        << QStringList{"44: another category \"Kappa\": the book keeps \"Iota\"",
+                       "55: essay question: skipped",
+                       "112: another category \"Lambda\": the book keeps \"Iota\"",
+                       "152: another category \"Mu\": the book keeps \"Iota\""};
+    QTest::newRow("partial credit")
+        << "moodlexml/error_invalid_grades.xml"
+        << "" << QList<QuestionRecord>()
+        << QStringList{"4: feedback left out", "4: more than four choices: skipped"};
+}
+
+void tst_formats::corpusImportsAsItsAuthorsMeant()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, category);
+    QFETCH(QList<QuestionRecord>, questions);
+    QFETCH(QStringList, reported);
+    QFile source(QStringLiteral(TESTDATA "/corpus/") + file);
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    const auto format = interchange::formatfrompath(file);
+    QVERIFY(format);
+    const ImportResult result = read(source.readAll(), *format);
+    QCOMPARE(result.category, category);
+    QCOMPARE(result.questions, questions);
+    QCOMPARE(problems(result.problems), reported);
 }
 
 QTEST_GUILESS_MAIN(tst_formats)

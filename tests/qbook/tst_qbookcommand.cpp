@@ -51,6 +51,8 @@ private slots:
     void neverReplacesWithoutForce();
     void importReportsEachItemAndSummary();
     void jsonRoundTripIsByteIdentical();
+    void commandLineTextsHeldAsFileTexts();
+    void exportAndPrintRefuseWhatIsNoBookAndSayWhyAWriteFailed();
 };
 
 void tst_qbookcommand::usageErrorsExitTwo_data()
@@ -183,10 +185,47 @@ void tst_qbookcommand::jsonRoundTripIsByteIdentical()
     QCOMPARE(runqbook({"import", "b.json", "-o", "back.Q"}).status, 0);
     QCOMPARE(filebytes(env.path(QStringLiteral("back.Q"))), filebytes(book));
     // Standard output gets the same bytes as the file.
+    for (const QStringList &arguments : {QStringList{"export", "b.Q", "-f", "json"},
+                                         QStringList{"export", "b.Q", "-o", "-", "-f", "json"}}) {
+        QProcess process;
+        process.start(QStringLiteral(QBOOK_EXECUTABLE), arguments);
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.readAllStandardOutput(), filebytes(env.path(QStringLiteral("b.json"))));
+    }
+    QVERIFY(!QFile::exists(env.path(QStringLiteral("-"))));
+}
+
+void tst_qbookcommand::commandLineTextsHeldAsFileTexts()
+{
+    TestEnvironment env;
+    writegift(env, QStringLiteral("in.gift"), "Q {=a ~b}\n");
+    const Run run = runqbook({"import", "in.gift", "-o", "new.Q", "--category", "Физика",
+                              "--author", QString(40000, u'x')});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.err,
+             QStringLiteral("in.gift: --category: characters outside Windows-1252 stored as "
+                            "\"?\": Ф (U+0424), и (U+0438), з (U+0437), к (U+043A), а (U+0430)\n"
+                            "in.gift: --author: text longer than 32,767 bytes cut\n"
+                            "qbook: wrote 1 question to new.Q; 2 items skipped or changed\n"));
+}
+
+void tst_qbookcommand::exportAndPrintRefuseWhatIsNoBookAndSayWhyAWriteFailed()
+{
+    TestEnvironment env;
+    writegift(env, QStringLiteral("in.gift"));
+    for (const QStringList &arguments : {QStringList{"export", "in.gift", "-o", "out.json"},
+                                         QStringList{"print", "in.gift", "-o", "out.pdf"}}) {
+        const Run run = runqbook(arguments);
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.endsWith(QStringLiteral(": cannot read in.gift: not a quiz book\n")),
+                 qPrintable(run.err));
+    }
+    env.writebook(QStringLiteral("b.Q"), makeheader(1), makequestions(1));
     QProcess process;
-    process.start(QStringLiteral(QBOOK_EXECUTABLE), {"export", "b.Q", "-f", "json"});
+    process.start("sh", {"-c", "ulimit -f 0; exec \"$0\" export b.Q -o b.json", QBOOK_EXECUTABLE});
     QVERIFY(process.waitForFinished(60000));
-    QCOMPARE(process.readAllStandardOutput(), filebytes(env.path(QStringLiteral("b.json"))));
+    QCOMPARE(process.readAllStandardError(),
+             QByteArray("qbook: cannot write b.json: File too large\n"));
 }
 
 QTEST_MAIN(tst_qbookcommand)
