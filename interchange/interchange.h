@@ -51,6 +51,10 @@ struct ExportResult
 [[nodiscard]] QString formatextension(Format format);
 [[nodiscard]] QString formatfilter(Format format);
 
+// The largest file an import reads: far more than a book's 32,766 questions take in any of
+// the formats, and little enough to parse in memory.
+inline constexpr qint64 maxfilebytes = 256 * 1024 * 1024;
+
 // Reads a whole file's bytes. Never fails: what cannot be read is reported in problems.
 [[nodiscard]] ImportResult importbook(const QByteArray &data, Format format);
 

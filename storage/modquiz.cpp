@@ -98,14 +98,12 @@ Parsed parsefrom(qint64 total, const Source &source, QBookHeader &header,
 
 // How many records the loader would read from the file after the header, counted without
 // decoding them, and at most one past the most a book can hold.
-qint16 countrecords(platform::FileHandle handle, qint64 from)
+qint16 countrecords(qint64 total, const Source &source, qint64 from)
 {
-    const qint64 total = platform::length(handle);
-    FileWindow window(handle, total);
     qint16 n = 0;
     qint64 pos = from;
     do {
-        const std::optional<QByteArrayView> bytes = window(pos, maxrecordbytes);
+        const std::optional<QByteArrayView> bytes = source(pos, maxrecordbytes);
         if (!bytes)
             break;
         qbook::Reader reader(*bytes);
@@ -114,6 +112,39 @@ qint16 countrecords(platform::FileHandle handle, qint64 from)
         ++n;
     } while (pos < total - 1 && n <= qbook::maxquestions);
     return n;
+}
+
+qint16 countrecords(platform::FileHandle handle, qint64 from)
+{
+    const qint64 total = platform::length(handle);
+    return countrecords(total, FileWindow(handle, total), from);
+}
+
+std::optional<BookFile> readbook(qint64 total, const Source &source)
+{
+    BookFile book;
+    try {
+        const Parsed parsed = parsefrom(total, source, book.header, book.questions);
+        if (parsed == Parsed::ReadFailed)
+            return std::nullopt;
+        book.complete = parsed == Parsed::Complete;
+        // The loader reads no records when the count is 0; what follows the header is counted
+        // as if the count said otherwise.
+        qbook::Reader reader(source(0, maxheaderbytes).value_or(QByteArrayView()));
+        (void)reader.readheader();
+        if (book.header.count == 0 && reader.position() + 1 < total)
+            book.hidden = countrecords(total, source, reader.position());
+    } catch (const std::bad_alloc &) {
+        return std::nullopt;
+    }
+    return book;
+}
+
+Source wholebytes(QByteArrayView bytes)
+{
+    return [bytes](qint64 pos, qint64) -> std::optional<QByteArrayView> {
+        return pos >= bytes.size() ? QByteArrayView() : bytes.sliced(pos);
+    };
 }
 
 void takestamp(std::optional<platform::FileStamp> stamp)
@@ -196,10 +227,25 @@ bool openbookfor(bool editing)
 
 bool parsebook(QByteArrayView bytes, QBookHeader &header, QList<QuestionRecord> &questions)
 {
-    const auto whole = [bytes](qint64 pos, qint64) -> std::optional<QByteArrayView> {
-        return pos >= bytes.size() ? QByteArrayView() : bytes.sliced(pos);
-    };
-    return parsefrom(bytes.size(), whole, header, questions) == Parsed::Complete;
+    return parsefrom(bytes.size(), wholebytes(bytes), header, questions) == Parsed::Complete;
+}
+
+std::optional<BookFile> readbookfile(const QString &path, QString *why)
+{
+    const platform::FileHandle handle = platform::openreadonly(path, why);
+    if (handle == 0)
+        return std::nullopt;
+    const qint64 total = platform::length(handle);
+    std::optional<BookFile> book = readbook(total, FileWindow(handle, total));
+    platform::closefile(handle);
+    if (!book && why)
+        *why = QStringLiteral("read failed or out of memory");
+    return book;
+}
+
+std::optional<BookFile> readbookbytes(QByteArrayView bytes)
+{
+    return readbook(bytes.size(), wholebytes(bytes));
 }
 
 std::optional<QByteArray> serializebook(const QBookHeader &header,

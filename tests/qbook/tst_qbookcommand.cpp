@@ -3,9 +3,15 @@
 #include "storage/modquiz.h"
 #include "tests/support/testsupport.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace {
 
@@ -17,12 +23,18 @@ struct Run
 };
 
 Run runqbook(const QStringList &arguments,
-             const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+             const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+             rlim_t sizelimit = RLIM_INFINITY)
 {
     QProcess process;
     process.setProcessEnvironment(environment);
+    process.setChildProcessModifier([sizelimit] {
+        const rlimit limit{sizelimit, sizelimit};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    });
     process.start(QStringLiteral(QBOOK_EXECUTABLE), arguments);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+    // Long enough for any command; a command that waits on a pipe fails instead of hanging.
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
         return {};
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
@@ -35,6 +47,12 @@ void writegift(
 {
     QFile file(env.path(name));
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+}
+
+mode_t filetype(const QString &path)
+{
+    struct stat status = {};
+    return lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & S_IFMT : 0;
 }
 
 } // namespace
@@ -51,6 +69,17 @@ private slots:
     void neverReplacesWithoutForce();
     void importReportsEachItemAndSummary();
     void jsonRoundTripIsByteIdentical();
+    void readsOnlyRegularFiles_data();
+    void readsOnlyRegularFiles();
+    void hugeBookIsReadWithinBounds_data();
+    void hugeBookIsReadWithinBounds();
+    void neverWritesOverItsInput_data();
+    void neverWritesOverItsInput();
+    void printReplacesOnlyWithForce();
+    void writesOnlyRegularFiles_data();
+    void writesOnlyRegularFiles();
+    void fileSizeLimitIsAWriteError();
+    void replacingKeepsOwnerModeAndReadOnly();
 };
 
 void tst_qbookcommand::usageErrorsExitTwo_data()
@@ -186,6 +215,173 @@ void tst_qbookcommand::jsonRoundTripIsByteIdentical()
     process.start(QStringLiteral(QBOOK_EXECUTABLE), {"export", "b.Q", "-f", "json"});
     QVERIFY(process.waitForFinished(60000));
     QCOMPARE(process.readAllStandardOutput(), filebytes(env.path(QStringLiteral("b.json"))));
+}
+
+void tst_qbookcommand::readsOnlyRegularFiles_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    for (const char *node : {"pipe", "zeros", "link"}) {
+        const QString book = QString::fromLatin1(node) + QStringLiteral(".Q");
+        QTest::addRow("info %s", node) << QStringList{"info", book};
+        QTest::addRow("check %s", node) << QStringList{"check", book, "good.Q"};
+        QTest::addRow("export %s", node) << QStringList{"export", book, "-f", "json"};
+        QTest::addRow("print %s", node) << QStringList{"print", book, "-o", "out.pdf"};
+        QTest::addRow("import %s", node)
+            << QStringList{"import", QString::fromLatin1(node) + ".gift", "-o", "out.Q"};
+    }
+}
+
+// A pipe would wait for a writer for ever; a device of endless zeros would fill the memory.
+void tst_qbookcommand::readsOnlyRegularFiles()
+{
+    QFETCH(QStringList, arguments);
+    TestEnvironment env;
+    env.writebook(QStringLiteral("good.Q"), makeheader(1), makequestions(1));
+    for (const char *suffix : {".Q", ".gift"}) {
+        const QString pipe = env.path("pipe" + QLatin1String(suffix));
+        QVERIFY(makefifo(pipe));
+        QVERIFY(QFile::link(pipe, env.path("link" + QLatin1String(suffix))));
+        if (mknod(QFile::encodeName(env.path("zeros" + QLatin1String(suffix))).constData(),
+                  S_IFCHR | 0644, makedev(1, 5)) != 0)
+            QSKIP("no device nodes here");
+    }
+    const Run run = runqbook(arguments);
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains(arguments[1] + QStringLiteral(": not a regular file\n")),
+             qPrintable(run.err));
+    QVERIFY(!QFile::exists(env.path(QStringLiteral("out.Q"))));
+}
+
+void tst_qbookcommand::hugeBookIsReadWithinBounds_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::newRow("info") << QStringList{"info", "huge.Q"} << 0;
+    QTest::newRow("check") << QStringList{"check", "huge.Q"} << 1;
+    QTest::newRow("export") << QStringList{"export", "huge.Q", "-f", "json"} << 1;
+    QTest::newRow("print") << QStringList{"print", "huge.Q", "-o", "huge.pdf"} << 1;
+}
+
+// 100 GB of zeros after a sound header read as records until there are more than a book holds.
+void tst_qbookcommand::hugeBookIsReadWithinBounds()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    TestEnvironment env;
+    QFile huge(env.writebook(QStringLiteral("huge.Q"), makeheader(1), makequestions(1)));
+    QVERIFY(huge.resize(100LL << 30));
+    const Run run = runqbook(arguments);
+    QCOMPARE(run.status, status);
+    QVERIFY(run.out.contains("more than 32766 questions") ||
+            run.err.contains("more than 32766 questions"));
+}
+
+void tst_qbookcommand::neverWritesOverItsInput_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("print") << QStringList{"print", "b.Q", "-o", "b.Q"};
+    QTest::newRow("print ./") << QStringList{"print", "b.Q", "-o", "./b.Q", "--force"};
+    QTest::newRow("print link") << QStringList{"print", "b.Q", "-o", "link.Q", "--force"};
+    QTest::newRow("export") << QStringList{"export", "b.Q", "-o", "b.Q", "-f", "json", "--force"};
+    QTest::newRow("import") << QStringList{"import", "b.Q", "-o", "link.Q", "-f", "csv", "--force"};
+}
+
+void tst_qbookcommand::neverWritesOverItsInput()
+{
+    QFETCH(QStringList, arguments);
+    TestEnvironment env;
+    const QString book = env.writebook(QStringLiteral("b.Q"), makeheader(1), makequestions(1));
+    QVERIFY(QFile::link(book, env.path(QStringLiteral("link.Q"))));
+    const QByteArray before = filebytes(book);
+    const Run run = runqbook(arguments);
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains(QStringLiteral("is the file being read; it is never written over")),
+             qPrintable(run.err));
+    QCOMPARE(filebytes(book), before);
+}
+
+void tst_qbookcommand::printReplacesOnlyWithForce()
+{
+    TestEnvironment env;
+    env.writebook(QStringLiteral("b.Q"), makeheader(1), makequestions(1));
+    writegift(env, QStringLiteral("old.pdf"), "old");
+    const Run refused = runqbook({"print", "b.Q", "-o", "old.pdf"});
+    QCOMPARE(refused.status, 1);
+    QVERIFY(refused.err.endsWith("qbook print: old.pdf exists; use --force to replace it\n"));
+    QCOMPARE(filebytes(env.path(QStringLiteral("old.pdf"))), QByteArray("old"));
+    QCOMPARE(runqbook({"print", "b.Q", "-o", "old.pdf", "--force"}).status, 0);
+    QVERIFY(filebytes(env.path(QStringLiteral("old.pdf"))).startsWith("%PDF"));
+}
+
+void tst_qbookcommand::writesOnlyRegularFiles_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("print to a pipe") << QStringList{"print", "b.Q", "-o", "pipe", "--force"};
+    QTest::newRow("print to a device") << QStringList{"print", "b.Q", "-o", "null", "--force"};
+    QTest::newRow("print through a link to a pipe")
+        << QStringList{"print", "b.Q", "-o", "pipelink", "--force"};
+    QTest::newRow("print to a dangling link") << QStringList{"print", "b.Q", "-o", "dangling"};
+    QTest::newRow("export to a dangling link")
+        << QStringList{"export", "b.Q", "-o", "dangling", "-f", "json"};
+    QTest::newRow("import to a dangling link")
+        << QStringList{"import", "in.gift", "-o", "dangling"};
+}
+
+// Only a missing name or a regular file gives way; the nodes stay and no file appears.
+void tst_qbookcommand::writesOnlyRegularFiles()
+{
+    QFETCH(QStringList, arguments);
+    TestEnvironment env;
+    env.writebook(QStringLiteral("b.Q"), makeheader(1), makequestions(1));
+    writegift(env, QStringLiteral("in.gift"));
+    QVERIFY(makefifo(env.path(QStringLiteral("pipe"))));
+    if (!makedevice(env.path(QStringLiteral("null"))))
+        QSKIP("no device nodes here");
+    QVERIFY(QFile::link(env.path(QStringLiteral("pipe")), env.path(QStringLiteral("pipelink"))));
+    QVERIFY(QFile::link(env.path(QStringLiteral("target")), env.path(QStringLiteral("dangling"))));
+    QCOMPARE(runqbook(arguments).status, 1);
+    QCOMPARE(filetype(env.path(QStringLiteral("pipe"))), mode_t(S_IFIFO));
+    QCOMPARE(filetype(env.path(QStringLiteral("null"))), mode_t(S_IFCHR));
+    QCOMPARE(filetype(env.path(QStringLiteral("pipelink"))), mode_t(S_IFLNK));
+    QVERIFY(!QFileInfo::exists(env.path(QStringLiteral("target"))));
+}
+
+// A file-size limit ends a process that writes past it, unless the signal is ignored.
+void tst_qbookcommand::fileSizeLimitIsAWriteError()
+{
+    TestEnvironment env;
+    env.writebook(QStringLiteral("b.Q"), makeheader(1), makequestions(1));
+    const Run run =
+        runqbook({"print", "b.Q", "-o", "b.pdf"}, QProcessEnvironment::systemEnvironment(), 1024);
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.endsWith(QStringLiteral("qbook print: cannot write b.pdf: file too large\n")),
+             qPrintable(run.err));
+    QVERIFY(QDir(env.folder()).entryList({"*.pdf*"}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
+// The superuser replacing another user's file leaves it theirs; a file without write bits is
+// never replaced.
+void tst_qbookcommand::replacingKeepsOwnerModeAndReadOnly()
+{
+    if (geteuid() != 0)
+        QSKIP("giving a file away needs the superuser");
+    TestEnvironment env;
+    env.writebook(QStringLiteral("b.Q"), makeheader(1), makequestions(1));
+    writegift(env, QStringLiteral("theirs.pdf"), "theirs");
+    const QByteArray theirs = QFile::encodeName(env.path(QStringLiteral("theirs.pdf")));
+    QVERIFY(chown(theirs.constData(), 4321, 4321) == 0 && chmod(theirs.constData(), 0640) == 0);
+    QCOMPARE(runqbook({"print", "b.Q", "-o", "theirs.pdf", "--force"}).status, 0);
+    struct stat status = {};
+    QCOMPARE(stat(theirs.constData(), &status), 0);
+    QCOMPARE(status.st_uid, uid_t(4321));
+    QCOMPARE(status.st_gid, gid_t(4321));
+    QCOMPARE(status.st_mode & 07777, mode_t(0640));
+
+    QVERIFY(chmod(theirs.constData(), 0444) == 0);
+    const Run refused = runqbook({"print", "b.Q", "-o", "theirs.pdf", "--force"});
+    QVERIFY(refused.err.endsWith("qbook print: cannot write theirs.pdf: permission denied\n"));
+    QCOMPARE(stat(theirs.constData(), &status), 0);
+    QCOMPARE(status.st_mode & 07777, mode_t(0444));
 }
 
 QTEST_MAIN(tst_qbookcommand)
