@@ -106,8 +106,10 @@ const QString notregularfile = QStringLiteral("not a regular file");
 std::unique_ptr<QFile> openregular(const QString &path, int flags, QString *why)
 {
     const QFileInfo info(path);
-    if (path.isEmpty() || notregular(info)) {
-        tell(why, path.isEmpty() ? reasonfor(ENOENT) : notregularfile);
+    // A link that leads nowhere would have its target created.
+    const bool dangling = info.isSymLink() && !info.exists();
+    if (path.isEmpty() || dangling || notregular(info)) {
+        tell(why, notregular(info) ? notregularfile : reasonfor(ENOENT));
         return nullptr;
     }
     const int fd = ::open(QFile::encodeName(path).constData(),
@@ -307,14 +309,7 @@ public:
 
     bool drain()
     {
-        qsizetype done = 0;
-        while (m_failure == 0 && done < m_buffer.size()) {
-            const ssize_t n = ::write(m_fd, m_buffer.constData() + done,
-                                      static_cast<size_t>(m_buffer.size() - done));
-            if (n < 0 && errno != EINTR)
-                m_failure = errno;
-            done += std::max<ssize_t>(n, 0);
-        }
+        writeall(m_buffer.constData(), m_buffer.size());
         m_buffer.clear();
         return m_failure == 0;
     }
@@ -325,6 +320,11 @@ protected:
     qint64 writeData(const char *data, qint64 size) override
     {
         constexpr qsizetype piece = 256 * 1024;
+        if (size >= piece) { // a whole book in one call is written without a copy
+            drain();
+            writeall(data, size);
+            return m_failure == 0 ? size : -1;
+        }
         try {
             m_buffer.append(data, size);
         } catch (const std::bad_alloc &) {
@@ -336,6 +336,19 @@ protected:
     }
 
 private:
+    void writeall(const char *data, qint64 size)
+    {
+        qint64 done = 0;
+        while (m_failure == 0 && done < size) {
+            const ssize_t n = ::write(m_fd, data + done, static_cast<size_t>(size - done));
+            if (n < 0 && errno != EINTR)
+                m_failure = errno;
+            else if (n == 0)
+                m_failure = EIO; // no progress: never loop for ever
+            done += std::max<ssize_t>(n, 0);
+        }
+    }
+
     int m_fd;
     int m_failure = 0;
     QByteArray m_buffer;
