@@ -315,7 +315,7 @@ int importbook(const QStringList &arguments)
     const QString out = parser.value(outputoption);
     if (out.isEmpty())
         return usageerror(QStringLiteral("import needs -o BOOK.Q"));
-    const auto format = chosenformat(parser, in);
+    auto format = chosenformat(parser, in);
     if (!format)
         return exitusage;
     if (!mayreplace(out, parser.isSet(forceoption), in))
@@ -324,6 +324,11 @@ int importbook(const QStringList &arguments)
     const std::optional<QByteArray> bytes = readinput(in, interchange::maxfilebytes);
     if (!bytes)
         return exitfailed;
+    if (!parser.isSet(formatoption) && interchange::formatbycontent(in)) {
+        format = interchange::textformat(*bytes);
+        complain(QStringLiteral("%1: read as %2 by its content")
+                     .arg(in, interchange::formatname(*format)));
+    }
     const interchange::ImportResult result = interchange::importbook(*bytes, *format);
     reportproblems(stderr, in, result.problems);
     if (result.questions.isEmpty()) {
