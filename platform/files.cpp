@@ -103,7 +103,8 @@ const QString notregularfile = QStringLiteral("not a regular file");
 // A regular file opened with flags, or nothing. Others are refused before the open, which for
 // a device may do something, and again after it, against a swap in between; the open itself
 // never waits.
-std::unique_ptr<QFile> openregular(const QString &path, int flags, QString *why)
+std::unique_ptr<QFile> openregular(const QString &path, int flags, QIODevice::OpenMode buffering,
+                                   QString *why)
 {
     const QFileInfo info(path);
     // A link that leads nowhere would have its target created.
@@ -127,7 +128,7 @@ std::unique_ptr<QFile> openregular(const QString &path, int flags, QString *why)
     }
     const auto mode = (flags & O_ACCMODE) == O_RDWR ? QIODevice::ReadWrite : QIODevice::ReadOnly;
     auto file = std::make_unique<QFile>(path);
-    if (!file->open(fd, mode | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+    if (!file->open(fd, mode | buffering, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         tell(why, file->errorString());
         return nullptr;
@@ -140,7 +141,8 @@ FileHandle openwith(const QString &path, QIODevice::OpenMode mode, QString *why 
     const bool writing = mode & QIODevice::WriteOnly;
     if (writing && readonlyfile(QFileInfo(path)))
         return 0;
-    auto file = openregular(path, writing ? O_RDWR | O_CREAT : O_RDONLY, why);
+    auto file =
+        openregular(path, writing ? O_RDWR | O_CREAT : O_RDONLY, QIODevice::Unbuffered, why);
     if (!file)
         return 0;
     const FileHandle handle = nexthandle();
@@ -249,7 +251,8 @@ void ignorefilesizesignal()
 
 std::unique_ptr<QFile> openforreading(const QString &path, qint64 maxbytes, QString *why)
 {
-    auto file = openregular(path, O_RDONLY, why);
+    // Buffered: a reader that streams from it takes small pieces.
+    auto file = openregular(path, O_RDONLY, QIODevice::NotOpen, why);
     if (file && file->size() > maxbytes) {
         tell(why, QStringLiteral("file too large"));
         return nullptr;
