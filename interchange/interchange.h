@@ -57,6 +57,10 @@ struct ExportResult
 [[nodiscard]] QString formatextension(Format format);
 [[nodiscard]] QString formatfilter(Format format);
 
+// The largest file an import reads: far more than a book's 32,766 questions take in any of
+// the formats, and little enough to parse in memory.
+inline constexpr qint64 maxfilebytes = 256 * 1024 * 1024;
+
 // Reads a whole file's bytes. Never fails: what cannot be read is reported in problems. The
 // bytes are taken over and let go as soon as they are decoded, so that a caller that moves
 // them in does not hold a big file twice.

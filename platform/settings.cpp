@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSettings>
@@ -18,6 +19,10 @@ QString &settingsfolder()
     return folder;
 }
 
+// The most a settings file holds: a few recent books and options take some kilobytes, and the
+// settings library reads the whole file into memory, so anything far larger is damaged.
+constexpr qint64 maxsettingsbytes = 1024 * 1024;
+
 // How long a write waits for another writer's lock before it gives up.
 constexpr int lockwaitms = 1000;
 
@@ -32,15 +37,38 @@ std::unique_ptr<QSettings> open(const QString &application, const QString &secti
     return settings;
 }
 
-// The store is a regular file or not there yet. Anything else under its name (a pipe, which
-// would stop the reader until somebody writes; a device; a link to either, or a dangling
-// link) is left alone, and the defaults apply.
+// A regular file of a sane size, or nothing yet (a dangling link is not nothing).
+bool regularornothing(const QString &path, qint64 maxbytes)
+{
+    const QFileInfo file(path);
+    if (!file.exists() && !file.isSymLink())
+        return true;
+    return file.isFile() && file.size() <= maxbytes;
+}
+
+// The store is a regular file of a sane size or not there yet. Anything else under its name (a
+// pipe, which would stop the reader until somebody writes; a device; a link to either, a
+// dangling link, a damaged file too large to read) is left alone, and the defaults apply.
 bool usablestore(const QString &application)
 {
-    const QFileInfo file(settingsfile(application));
-    if (file.isSymLink())
-        return file.isFile();
-    return !file.exists() || file.isFile();
+    return regularornothing(settingsfile(application), maxsettingsbytes);
+}
+
+// The lock's file is read to find its owner: a pipe there would stop the writer for ever.
+bool usablelock(const QString &application)
+{
+    return regularornothing(settingsfile(application) + QStringLiteral(".lock"), 1024);
+}
+
+// A fresh account has no configuration folder yet: it is made private, as the desktop makes it.
+void makefolder(const QString &application)
+{
+    const QString folder = QFileInfo(settingsfile(application)).absolutePath();
+    if (QFileInfo::exists(folder))
+        return;
+    QDir().mkpath(QFileInfo(folder).absolutePath());
+    (void)QDir().mkdir(folder,
+                       QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 // The settings library waits for its lock without a limit; a lock that cannot be taken or
@@ -65,7 +93,10 @@ QString readsetting(const QString &application, const QString &section, const QS
 void writesetting(const QString &application, const QString &section, const QString &key,
                   const QString &value)
 {
-    if (!usablestore(application) || !lockfree(application))
+    if (!usablestore(application) || !usablelock(application))
+        return;
+    makefolder(application);
+    if (!lockfree(application))
         return;
     ignorefilesizesignal();
     auto settings = open(application, section);

@@ -1,12 +1,13 @@
 #include "print/bookprint.h"
 
+#include "platform/files.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLocale>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QTextLayout>
 
 #include <algorithm>
@@ -436,15 +437,15 @@ bool writepdf(const QString &path, const QBookHeader &header,
               const QList<QuestionRecord> &questions, const PrintOptions &options,
               const QPageSize &pagesize, QString *error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    platform::ReplacingFile file(path);
+    if (!file.open()) {
         if (error)
-            *error = file.errorString();
+            *error = file.reason();
         return false;
     }
     int pages = 0;
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(file.device());
         writer.setCreator(QStringLiteral("Quiz"));
         writer.setTitle(booktitle(header, options));
         writer.setPageSize(pagesize);
@@ -452,22 +453,16 @@ bool writepdf(const QString &path, const QBookHeader &header,
         pages = printbook(writer, header, questions, options);
     }
     if (pages == 0) {
-        file.cancelWriting();
+        file.discard();
         if (error)
             *error = QStringLiteral("the PDF could not be started");
         return false;
     }
-    // A write that failed on the way (a full disk) is seen here only: the PDF writer does not
-    // report it, and the buffered rest must reach the disk before the file replaces the old.
-    if (!file.flush() || file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = QStringLiteral("not every byte could be written (is the disk full?)");
-        file.cancelWriting();
-        return false;
-    }
+    // A write that failed on the way (a full disk) is seen here: the PDF writer does not
+    // report it.
     if (!file.commit()) {
         if (error)
-            *error = file.errorString();
+            *error = file.reason();
         return false;
     }
     return true;

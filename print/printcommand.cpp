@@ -1,9 +1,9 @@
 #include "print/printcommand.h"
 
+#include "platform/files.h"
 #include "print/bookprint.h"
 #include "storage/modquiz.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QStringList>
@@ -15,13 +15,14 @@
 namespace {
 
 constexpr char usage[] =
-    "Usage: qbook print BOOK.Q -o OUT.pdf [--no-key] [--page-size A4|Letter]\n";
+    "Usage: qbook print BOOK.Q -o OUT.pdf [--no-key] [--page-size A4|Letter] [--force]\n";
 
 struct Request
 {
     QString book;
     QString output;
     bool answerkey = true;
+    bool force = false;
     std::optional<QPageSize> pagesize;
 };
 
@@ -66,6 +67,10 @@ std::optional<Request> parse(const QStringList &arguments)
             request.answerkey = false;
             continue;
         }
+        if (argument == QLatin1String("--force")) {
+            request.force = true;
+            continue;
+        }
         if (const auto out =
                 argument.startsWith(QLatin1String("--")) ? value("--output") : value("-o")) {
             if (out->isEmpty()) {
@@ -104,28 +109,34 @@ std::optional<Request> parse(const QStringList &arguments)
 
 int run(const Request &request)
 {
-    QFile file(request.book);
-    if (!file.open(QIODevice::ReadOnly)) {
-        complain(QStringLiteral("cannot read %1: %2").arg(request.book, file.errorString()));
+    // Like the other commands: the book is never written over, another file only when asked.
+    if (platform::samefile(request.output, request.book)) {
+        complain(QStringLiteral("%1 is the file being read; it is never written over")
+                     .arg(request.output));
         return 1;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        complain(QStringLiteral("cannot read %1: %2").arg(request.book, file.errorString()));
+    if (!request.force && QFileInfo::exists(request.output)) {
+        complain(QStringLiteral("%1 exists; use --force to replace it").arg(request.output));
         return 1;
     }
-    if (!modquiz::isbookfile(bytes)) {
-        complain(QStringLiteral("cannot read %1: not a quiz book").arg(request.book));
+    QString why;
+    const std::optional<modquiz::BookFile> book = modquiz::readbookfile(request.book, &why);
+    if (!book) {
+        complain(QStringLiteral("cannot read %1: %2").arg(request.book, why));
         return 1;
     }
-    QBookHeader header;
-    QList<QuestionRecord> questions;
-    if (!modquiz::parsebook(bytes, header, questions)) {
+    if (!book->complete) {
         complain(QStringLiteral("cannot read %1: more than %2 questions")
                      .arg(request.book)
                      .arg(qbook::maxquestions));
         return 1;
     }
+    if (!book->whole) {
+        complain(QStringLiteral("cannot read %1: not a quiz book").arg(request.book));
+        return 1;
+    }
+    const QBookHeader &header = book->header;
+    const QList<QuestionRecord> &questions = book->questions;
 
     bookprint::PrintOptions options;
     options.answerkey = request.answerkey;

@@ -2,7 +2,7 @@
 
 // The command "print" of the qbook tool: writes a book as an exam PDF, no display needed.
 //
-//   print BOOK.Q -o exam.pdf [--no-key] [--page-size A4|Letter]
+//   print BOOK.Q -o exam.pdf [--no-key] [--page-size A4|Letter] [--force]
 //
 // argv holds the arguments after "print" (argv[0] is not a program name). Creates its own
 // application object on the offscreen platform when there is none, so call it before any

@@ -52,26 +52,23 @@ void reportproblems(std::FILE *stream, const QString &file, const QList<Problem>
         printto(stream, problemline(file, problem) + QLatin1Char('\n'));
 }
 
-// "-" is standard input, as in other command-line tools.
-std::optional<QByteArray> readinput(const QString &path)
+// "-" is standard input, as in other command-line tools; a file is read through the one
+// reading entry, which refuses pipes and devices without waiting on them.
+std::optional<QByteArray> readinput(const QString &path, qint64 maxbytes)
 {
-    const bool standardinput = path == QLatin1String("-");
-    if (!standardinput && QFileInfo(path).isDir()) {
-        complain(QStringLiteral("cannot read %1: it is a folder").arg(path));
-        return std::nullopt;
+    QString why;
+    std::optional<QByteArray> bytes;
+    if (path == QLatin1String("-")) {
+        QFile input;
+        if (input.open(stdin, QIODevice::ReadOnly))
+            bytes = platform::readbounded(input, maxbytes, &why);
+        else
+            why = input.errorString();
+    } else {
+        bytes = platform::readfile(path, maxbytes, &why);
     }
-    QFile file(standardinput ? QString() : path);
-    const bool opened =
-        standardinput ? file.open(stdin, QIODevice::ReadOnly) : file.open(QIODevice::ReadOnly);
-    if (!opened) {
-        complain(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
-        return std::nullopt;
-    }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        complain(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
-        return std::nullopt;
-    }
+    if (!bytes)
+        complain(QStringLiteral("cannot read %1: %2").arg(path, why));
     return bytes;
 }
 
@@ -85,35 +82,26 @@ QString nitems(qsizetype n)
     return counted(n, QStringLiteral("item"), QStringLiteral("items"));
 }
 
-struct Book
-{
-    QBookHeader header;
-    QList<QuestionRecord> questions; // as the working state holds them: index 0 unused
-    bool complete = true;            // false past the most questions a book can hold
-    int unread = 0;                  // records that a stored count of 0 hides from the loader
-};
+using Book = modquiz::BookFile;
 
+// wholebook: a file of another kind is refused, as export and print must not pass one on.
 std::optional<Book> readbook(const QString &path, bool wholebook = false)
 {
-    const std::optional<QByteArray> bytes = readinput(path);
-    if (!bytes)
-        return std::nullopt;
-    if (wholebook && !modquiz::isbookfile(*bytes)) {
+    std::optional<Book> book;
+    if (path == QLatin1String("-")) {
+        const std::optional<QByteArray> bytes = readinput(path, modquiz::maxbookbytes);
+        if (!bytes)
+            return std::nullopt;
+        book = modquiz::readbookbytes(*bytes);
+    } else {
+        QString why;
+        book = modquiz::readbookfile(path, &why);
+        if (!book)
+            complain(QStringLiteral("cannot read %1: %2").arg(path, why));
+    }
+    if (book && wholebook && book->complete && !book->whole) {
         complain(QStringLiteral("cannot read %1: not a quiz book").arg(path));
         return std::nullopt;
-    }
-    Book book;
-    book.complete = modquiz::parsebook(*bytes, book.header, book.questions);
-    // The loader reads no records when the count is 0; what follows the header is counted as
-    // if the count said otherwise.
-    const QByteArray header = qbook::encodeheader(book.header);
-    if (book.header.count == 0 && bytes->size() > header.size() + 1 && bytes->startsWith(header)) {
-        QByteArray withcount = *bytes;
-        withcount[header.size() - 2] = 1;
-        QBookHeader ignored;
-        QList<QuestionRecord> records;
-        (void)modquiz::parsebook(withcount, ignored, records);
-        book.unread = questioncount(records);
     }
     return book;
 }
@@ -129,11 +117,11 @@ QList<Problem> bookproblems(const Book &book)
     if (book.header.magic != QLatin1String(qbook::magicmark))
         problems.append({0, QStringLiteral("type mark is \"%1\", not \"%2\"")
                                 .arg(book.header.magic, QLatin1String(qbook::magicmark))});
-    if (book.unread > 0)
+    if (book.hidden > 0)
         problems.append(
             {0,
              QStringLiteral("stored count is 0 but the file holds %1: the program opens it empty")
-                 .arg(nquestions(book.unread))});
+                 .arg(nquestions(book.hidden))});
     if (book.header.count != read)
         problems.append({0, QStringLiteral("stored count is %1 but %2 were read")
                                 .arg(QString::number(book.header.count), nquestions(read))});
@@ -198,35 +186,31 @@ std::optional<interchange::Format> chosenformat(const QCommandLineParser &parser
     return format;
 }
 
-// An existing file is replaced only when the user said so.
-bool mayreplace(const QCommandLineParser &parser, const QString &path)
+// No command writes over the file it reads, under any name; an existing file is replaced only
+// when the user said so.
+bool mayreplace(const QString &path, bool force, const QString &input)
 {
-    if (parser.isSet(forceoption) || !QFileInfo::exists(path))
+    if (input != QLatin1String("-") && platform::samefile(path, input)) {
+        complain(QStringLiteral("%1 is the file being read; it is never written over").arg(path));
+        return false;
+    }
+    if (force || !QFileInfo::exists(path))
         return true;
     complain(QStringLiteral("%1 exists; use --force to replace it").arg(path));
     return false;
 }
 
-// Through the same atomic replacement as the editor's Save: the old file stays whole until
-// every byte of the new one is written.
-bool writeout(const QString &path, const QByteArray &bytes)
+bool writeout(const QString &path, const QByteArray &bytes, const QString &input)
 {
-    errno = 0;
-    if (platform::replacefile(path, bytes) == platform::ReplaceResult::Ok)
-        return true;
-    // The error of the call that failed; a missing file is what a new one starts from.
-    const int error = errno == ENOENT ? 0 : errno;
-    const QFileInfo info(path);
-    QString why;
-    if (info.exists() && !info.isFile())
-        why = QStringLiteral("it is not a regular file");
-    else if (error == ENOSPC || error == EDQUOT)
-        why = QStringLiteral("the disk is full");
-    else if (error != 0)
-        why = QString::fromLocal8Bit(std::strerror(error));
-    else
-        why = QStringLiteral("permission denied");
-    complain(QStringLiteral("cannot write %1: %2").arg(path, why));
+    platform::ReplacingFile file(path);
+    if (input != QLatin1String("-"))
+        file.keepintact(input);
+    if (file.open()) {
+        (void)file.device()->write(bytes);
+        if (file.commit())
+            return true;
+    }
+    complain(QStringLiteral("cannot write %1: %2").arg(path, file.reason()));
     return false;
 }
 
@@ -301,7 +285,7 @@ int exportbook(const QStringList &arguments)
     const auto format = chosenformat(parser, out);
     if (!format)
         return exitusage;
-    if (!out.isEmpty() && !mayreplace(parser, out))
+    if (!out.isEmpty() && !mayreplace(out, parser.isSet(forceoption), path))
         return exitfailed;
 
     const std::optional<Book> book = readbook(path, true);
@@ -319,7 +303,7 @@ int exportbook(const QStringList &arguments)
         interchange::exportbook(book->header, questions, *format);
     reportproblems(stderr, path, result.problems);
     const bool written =
-        out.isEmpty() ? writestandardoutput(result.data) : writeout(out, result.data);
+        out.isEmpty() ? writestandardoutput(result.data) : writeout(out, result.data, path);
     if (!written)
         return exitfailed;
     if (!result.problems.isEmpty())
@@ -341,10 +325,10 @@ int importbook(const QStringList &arguments)
     auto format = chosenformat(parser, in);
     if (!format)
         return exitusage;
-    if (!mayreplace(parser, out))
+    if (!mayreplace(out, parser.isSet(forceoption), in))
         return exitfailed;
 
-    std::optional<QByteArray> bytes = readinput(in);
+    const std::optional<QByteArray> bytes = readinput(in, interchange::maxfilebytes);
     if (!bytes)
         return exitfailed;
     if (!parser.isSet(formatoption) && interchange::formatbycontent(in)) {
@@ -382,7 +366,7 @@ int importbook(const QStringList &arguments)
                      .arg(out));
         return exitfailed;
     }
-    if (!writeout(out, *book))
+    if (!writeout(out, *book, in))
         return exitfailed;
     complain(QStringLiteral("wrote %1 to %2; %3 skipped or changed")
                  .arg(nquestions(result.questions.size()), out, nitems(result.problems.size())));

@@ -47,7 +47,7 @@ const char helptext[] =
     "       qbook check BOOK.Q...\n"
     "       qbook export BOOK.Q [-f FORMAT] [-o OUT] [--force]\n"
     "       qbook import IN [-f FORMAT] -o BOOK.Q [--category TEXT] [--author TEXT] [--force]\n"
-    "       qbook print BOOK.Q -o EXAM.pdf [--no-key] [--page-size A4|Letter]\n"
+    "       qbook print BOOK.Q -o EXAM.pdf [--no-key] [--page-size A4|Letter] [--force]\n"
     "\n"
     "Read quiz books and move their questions to and from GIFT, Aiken, Moodle XML,\n"
     "CSV and JSON.\n"

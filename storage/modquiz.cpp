@@ -64,7 +64,7 @@ enum class Parsed { Complete, TooMany, ReadFailed };
 // The header, then records while at least two unread bytes of the total remain (none when
 // count is 0); questions as the working state holds them.
 Parsed parsefrom(qint64 total, const Source &source, QBookHeader &header,
-                 QList<QuestionRecord> &questions)
+                 QList<QuestionRecord> &questions, qint64 *end = nullptr)
 {
     questions.clear();
     const std::optional<QByteArrayView> start = source(0, maxheaderbytes);
@@ -72,9 +72,11 @@ Parsed parsefrom(qint64 total, const Source &source, QBookHeader &header,
         return Parsed::ReadFailed;
     qbook::Reader headerreader(*start);
     header = headerreader.readheader();
+    qint64 pos = headerreader.position();
+    if (end)
+        *end = pos;
     if (header.count == 0)
         return Parsed::Complete;
-    qint64 pos = headerreader.position();
 
     // Every record takes at least 11 bytes, which bounds the list by the file's size whatever
     // the header's count says.
@@ -88,6 +90,8 @@ Parsed parsefrom(qint64 total, const Source &source, QBookHeader &header,
         qbook::Reader reader(*bytes);
         questions.append(reader.readrecord());
         pos += reader.position();
+        if (end)
+            *end = pos;
         // The question counter is a signed 16-bit number: the step after record 32,767
         // overflows, so that record is read and the load fails.
         if (questions.size() - 1 > qbook::maxquestions)
@@ -98,14 +102,12 @@ Parsed parsefrom(qint64 total, const Source &source, QBookHeader &header,
 
 // How many records the loader would read from the file after the header, counted without
 // decoding them, and at most one past the most a book can hold.
-qint16 countrecords(platform::FileHandle handle, qint64 from)
+qint16 countrecords(qint64 total, const Source &source, qint64 from)
 {
-    const qint64 total = platform::length(handle);
-    FileWindow window(handle, total);
     qint16 n = 0;
     qint64 pos = from;
     do {
-        const std::optional<QByteArrayView> bytes = window(pos, maxrecordbytes);
+        const std::optional<QByteArrayView> bytes = source(pos, maxrecordbytes);
         if (!bytes)
             break;
         qbook::Reader reader(*bytes);
@@ -114,6 +116,42 @@ qint16 countrecords(platform::FileHandle handle, qint64 from)
         ++n;
     } while (pos < total - 1 && n <= qbook::maxquestions);
     return n;
+}
+
+qint16 countrecords(platform::FileHandle handle, qint64 from)
+{
+    const qint64 total = platform::length(handle);
+    return countrecords(total, FileWindow(handle, total), from);
+}
+
+std::optional<BookFile> readbook(qint64 total, const Source &source)
+{
+    BookFile book;
+    try {
+        qint64 end = 0;
+        const Parsed parsed = parsefrom(total, source, book.header, book.questions, &end);
+        if (parsed == Parsed::ReadFailed)
+            return std::nullopt;
+        book.complete = parsed == Parsed::Complete;
+        // A short read gives empty texts, so the last record must end on the last byte.
+        book.whole = book.complete && (book.header.count == 0 ? end <= total : end == total);
+        // The loader reads no records when the count is 0; what follows the header is counted
+        // as if the count said otherwise.
+        qbook::Reader reader(source(0, maxheaderbytes).value_or(QByteArrayView()));
+        (void)reader.readheader();
+        if (book.header.count == 0 && reader.position() + 1 < total)
+            book.hidden = countrecords(total, source, reader.position());
+    } catch (const std::bad_alloc &) {
+        return std::nullopt;
+    }
+    return book;
+}
+
+Source wholebytes(QByteArrayView bytes)
+{
+    return [bytes](qint64 pos, qint64) -> std::optional<QByteArrayView> {
+        return pos >= bytes.size() ? QByteArrayView() : bytes.sliced(pos);
+    };
 }
 
 void takestamp(std::optional<platform::FileStamp> stamp)
@@ -196,22 +234,25 @@ bool openbookfor(bool editing)
 
 bool parsebook(QByteArrayView bytes, QBookHeader &header, QList<QuestionRecord> &questions)
 {
-    const auto whole = [bytes](qint64 pos, qint64) -> std::optional<QByteArrayView> {
-        return pos >= bytes.size() ? QByteArrayView() : bytes.sliced(pos);
-    };
-    return parsefrom(bytes.size(), whole, header, questions) == Parsed::Complete;
+    return parsefrom(bytes.size(), wholebytes(bytes), header, questions) == Parsed::Complete;
 }
 
-bool isbookfile(QByteArrayView bytes)
+std::optional<BookFile> readbookfile(const QString &path, QString *why)
 {
-    QBookHeader header;
-    QList<QuestionRecord> questions;
-    (void)parsebook(bytes, header, questions);
-    // Every text reads back to the bytes it came from, so a book is what writing it again gives.
-    QByteArray again = qbook::encodeheader(header);
-    for (qsizetype k = 1; k < questions.size(); ++k)
-        qbook::appendrecord(again, questions[k]);
-    return header.count == 0 ? bytes.startsWith(again) : bytes == again;
+    const platform::FileHandle handle = platform::openreadonly(path, why);
+    if (handle == 0)
+        return std::nullopt;
+    const qint64 total = platform::length(handle);
+    std::optional<BookFile> book = readbook(total, FileWindow(handle, total));
+    platform::closefile(handle);
+    if (!book && why)
+        *why = QStringLiteral("read failed or out of memory");
+    return book;
+}
+
+std::optional<BookFile> readbookbytes(QByteArrayView bytes)
+{
+    return readbook(bytes.size(), wholebytes(bytes));
 }
 
 std::optional<QByteArray> serializebook(const QBookHeader &header,

@@ -121,9 +121,30 @@ void closebook();
 [[nodiscard]] bool parsebook(QByteArrayView bytes, QBookHeader &header,
                              QList<QuestionRecord> &questions);
 
-// Whether bytes are a book through and through: a header, then whole records up to the last
-// byte (a count of 0 hides what follows it). A file of another kind practically never is.
-[[nodiscard]] bool isbookfile(QByteArrayView bytes);
+// A book as the loader reads it, for the tools that look at a file without opening it as the
+// working book.
+struct BookFile
+{
+    QBookHeader header;
+    QList<QuestionRecord> questions; // as the working state holds them: index 0 unused
+    bool complete = true;            // false past the most questions a book can hold
+    int hidden = 0;                  // records that a stored count of 0 hides from the loader
+    // A book through and through: a header, then whole records up to the last byte (a count of
+    // 0 hides what follows it). A file of another kind practically never is.
+    bool whole = false;
+};
+
+// The most bytes a book's header and records can take.
+constexpr qint64 maxbookbytes =
+    3 * (2 + 65535) + 2 + (qbook::maxquestions + 1) * qint64(5 * (2 + 65535) + 1);
+
+// The file at path read through a read-only handle and the loader's bounded buffer, so that a
+// huge file costs no more than the questions a book can hold. Nothing when it is not a regular
+// file, cannot be read, or needs more memory than there is; *why then says why.
+[[nodiscard]] std::optional<BookFile> readbookfile(const QString &path, QString *why = nullptr);
+
+// The same from the bytes of a whole file.
+[[nodiscard]] std::optional<BookFile> readbookbytes(QByteArrayView bytes);
 
 // The bytes of a whole book with the header's count set to the number of questions; questions
 // as the working state holds them (index 0 is not written). Empty optional when there are more than

@@ -22,6 +22,7 @@ private slots:
     void readAndWriteAtOffsets();
     void closing();
     void replacefileResults();
+    void discardedReplacementLeavesNoTrace();
 };
 
 void tst_files::normalfileexists_data()
@@ -189,6 +190,17 @@ void tst_files::replacefileResults()
     QCOMPARE(platform::replacefile(QStringLiteral("new.Q/x.Q"), "x"), ReplaceResult::OpenFailed);
     QCOMPARE(platform::replacefile(QString(), "x"), ReplaceResult::OpenFailed);
     QCOMPARE(QDir(env.folder()).entryList(QDir::Files | QDir::Hidden), QStringList{"new.Q"});
+}
+
+// A cancelled export: nothing of it is left, not even a part under another name.
+void tst_files::discardedReplacementLeavesNoTrace()
+{
+    TestEnvironment env;
+    platform::ReplacingFile file(QStringLiteral("book.pdf"));
+    QVERIFY(file.open());
+    QCOMPARE(file.device()->write("half"), 4);
+    file.discard();
+    QVERIFY(QDir(env.folder()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_files)

@@ -22,6 +22,7 @@ private slots:
     void onlyARegularFileIsTheStore_data();
     void onlyARegularFileIsTheStore();
     void lockThatStaysGivesUp();
+    void missingFolderIsMadePrivate();
 };
 
 void tst_settings::generalSectionIsTheTopLevel()
@@ -89,6 +90,8 @@ void tst_settings::onlyARegularFileIsTheStore_data()
     QTest::newRow("device") << "device";
     QTest::newRow("link to a device") << "link";
     QTest::newRow("dangling link") << "dangling";
+    QTest::newRow("pipe as the lock") << "lock";
+    QTest::newRow("100 GB, damaged") << "huge";
 }
 
 // Anything but a regular file under the store's name is left alone and the defaults apply: a
@@ -105,8 +108,12 @@ void tst_settings::onlyARegularFileIsTheStore()
         QVERIFY(makedevice(store));
     else if (kind == "link")
         QVERIFY(makedevice(env.path("device")) && QFile::link(env.path("device"), store));
-    else
+    else if (kind == "dangling")
         QVERIFY(QFile::link(env.path("nothing"), store));
+    else if (QFile file(store); file.open(QIODevice::WriteOnly) && kind == "lock")
+        QVERIFY(makefifo(store + ".lock"));
+    else
+        QVERIFY(file.resize(100LL << 30));
     struct stat before = {};
     QCOMPARE(lstat(QFile::encodeName(store).constData(), &before), 0);
 
@@ -143,6 +150,17 @@ void tst_settings::lockThatStaysGivesUp()
     QCOMPARE(result, 0);
     QCOMPARE(platform::readsetting("Tarvel", "General", "onechance", "x"), QStringLiteral("True"));
     QVERIFY(QFileInfo(lock).isDir());
+}
+
+// A fresh account has no configuration folder: it is made, for the owner alone.
+void tst_settings::missingFolderIsMadePrivate()
+{
+    TestEnvironment env;
+    const QString folder = env.path("fresh/config");
+    platform::setsettingsfolder(folder);
+    platform::writesetting("Tarvel", "General", "onechance", "True");
+    QCOMPARE(platform::readsetting("Tarvel", "General", "onechance", "x"), QStringLiteral("True"));
+    QCOMPARE(QFileInfo(folder).permissions() & 0x7077, QFileDevice::Permissions(0x7000));
 }
 
 QTEST_GUILESS_MAIN(tst_settings)

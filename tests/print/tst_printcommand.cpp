@@ -105,7 +105,7 @@ void tst_printcommand::fileErrors()
     {
         FileSizeLimit limit(2000);
         QVERIFY(limit.ok());
-        const Result full = runprint({"exam.Q", "-o", "old.pdf"});
+        const Result full = runprint({"exam.Q", "-o", "old.pdf", "--force"});
         QCOMPARE(full.code, 1);
         QVERIFY2(full.errors.contains("cannot write old.pdf"), qPrintable(full.errors));
     }

@@ -3,9 +3,15 @@
 #include "storage/modquiz.h"
 #include "tests/support/testsupport.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace {
 
@@ -17,12 +23,18 @@ struct Run
 };
 
 Run runqbook(const QStringList &arguments,
-             const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+             const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+             rlim_t sizelimit = RLIM_INFINITY)
 {
     QProcess process;
     process.setProcessEnvironment(environment);
+    process.setChildProcessModifier([sizelimit] {
+        const rlimit limit{sizelimit, sizelimit};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    });
     process.start(QStringLiteral(QBOOK_EXECUTABLE), arguments);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+    // Long enough for any command; a command that waits on a pipe fails instead of hanging.
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
         return {};
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
@@ -53,6 +65,14 @@ private slots:
     void jsonRoundTripIsByteIdentical();
     void commandLineTextsHeldAsFileTexts();
     void exportAndPrintRefuseWhatIsNoBookAndSayWhyAWriteFailed();
+    void readsOnlyRegularFiles_data();
+    void readsOnlyRegularFiles();
+    void neverWritesOverItsInput_data();
+    void neverWritesOverItsInput();
+    void writesOnlyRegularFiles_data();
+    void writesOnlyRegularFiles();
+    void fileSizeLimitIsAWriteError();
+    void replacingKeepsOwnerModeAndReadOnly();
 };
 
 void tst_qbookcommand::usageErrorsExitTwo_data()
@@ -145,6 +165,10 @@ void tst_qbookcommand::neverReplacesWithoutForce()
     QCOMPARE(filebytes(old), before);
     QCOMPARE(runqbook({"import", "in.gift", "-o", "old.Q", "--force"}).status, 0);
     QVERIFY(filebytes(old) != before);
+    QVERIFY(
+        runqbook({"print", "old.Q", "-o", "in.gift"}).err.endsWith("use --force to replace it\n"));
+    QCOMPARE(runqbook({"print", "old.Q", "-o", "in.gift", "--force"}).status, 0);
+    QVERIFY(filebytes(env.path(QStringLiteral("in.gift"))).startsWith("%PDF"));
 }
 
 void tst_qbookcommand::importReportsEachItemAndSummary()
@@ -225,7 +249,139 @@ void tst_qbookcommand::exportAndPrintRefuseWhatIsNoBookAndSayWhyAWriteFailed()
     process.start("sh", {"-c", "ulimit -f 0; exec \"$0\" export b.Q -o b.json", QBOOK_EXECUTABLE});
     QVERIFY(process.waitForFinished(60000));
     QCOMPARE(process.readAllStandardError(),
-             QByteArray("qbook: cannot write b.json: File too large\n"));
+             QByteArray("qbook: cannot write b.json: file too large\n"));
+}
+
+void tst_qbookcommand::readsOnlyRegularFiles_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("reason");
+    for (const QString node : {"pipe", "zeros", "link", "huge"}) {
+        const QString book = node + ".Q";
+        const QString reason = node == "huge" ? "more than 32766 questions" : "not a regular file";
+        QTest::addRow("info %s", qPrintable(node)) << QStringList{"info", book} << reason;
+        QTest::addRow("check %s", qPrintable(node)) << QStringList{"check", book} << reason;
+        QTest::addRow("export %s", qPrintable(node))
+            << QStringList{"export", book, "-f", "json"} << reason;
+        QTest::addRow("print %s", qPrintable(node))
+            << QStringList{"print", book, "-o", "out.pdf"} << reason;
+        QTest::addRow("import %s", qPrintable(node))
+            << QStringList{"import", node + ".gift", "-o", "out.Q"}
+            << (node == "huge" ? "file too large" : reason);
+    }
+}
+
+// A pipe would wait for a writer for ever, a device of endless zeros or 100 GB of them (after
+// a sound header) would fill the memory: each is refused, or read only as far as a book goes.
+void tst_qbookcommand::readsOnlyRegularFiles()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, reason);
+    TestEnvironment env;
+    for (const QString suffix : {".Q", ".gift"}) {
+        QVERIFY(makefifo(env.path("pipe" + suffix)));
+        QVERIFY(QFile::link(env.path("pipe" + suffix), env.path("link" + suffix)));
+        QFile huge(env.writebook("huge" + suffix, makeheader(1), makequestions(1)));
+        QVERIFY(huge.resize(100LL << 30));
+        if (mknod(QFile::encodeName(env.path("zeros" + suffix)).constData(), S_IFCHR | 0644,
+                  makedev(1, 5)) != 0)
+            QSKIP("no device nodes here");
+    }
+    const Run run = runqbook(arguments);
+    QVERIFY2((run.out + run.err).contains(arguments[1] + ": " + reason), qPrintable(run.err));
+    QVERIFY(!QFile::exists(env.path(QStringLiteral("out.Q"))));
+}
+
+void tst_qbookcommand::neverWritesOverItsInput_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("print") << QStringList{"print", "b.Q", "-o", "b.Q"};
+    QTest::newRow("print ./") << QStringList{"print", "b.Q", "-o", "./b.Q", "--force"};
+    QTest::newRow("print link") << QStringList{"print", "b.Q", "-o", "link.Q", "--force"};
+    QTest::newRow("export") << QStringList{"export", "b.Q", "-o", "b.Q", "-f", "json", "--force"};
+    QTest::newRow("import") << QStringList{"import", "b.Q", "-o", "link.Q", "-f", "csv", "--force"};
+}
+
+void tst_qbookcommand::neverWritesOverItsInput()
+{
+    QFETCH(QStringList, arguments);
+    TestEnvironment env;
+    const QString book = env.writebook(QStringLiteral("b.Q"), makeheader(1), makequestions(1));
+    QVERIFY(QFile::link(book, env.path(QStringLiteral("link.Q"))));
+    const QByteArray before = filebytes(book);
+    const Run run = runqbook(arguments);
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains(QStringLiteral("is the file being read; it is never written over")),
+             qPrintable(run.err));
+    QCOMPARE(filebytes(book), before);
+}
+
+void tst_qbookcommand::writesOnlyRegularFiles_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("print to a pipe") << QStringList{"print", "b.Q", "-o", "pipe", "--force"};
+    QTest::newRow("print to a device") << QStringList{"print", "b.Q", "-o", "null", "--force"};
+    QTest::newRow("print through a link to a pipe")
+        << QStringList{"print", "b.Q", "-o", "pipelink", "--force"};
+    QTest::newRow("print to a dangling link") << QStringList{"print", "b.Q", "-o", "dangling"};
+    QTest::newRow("export to a dangling link")
+        << QStringList{"export", "b.Q", "-o", "dangling", "-f", "json"};
+    QTest::newRow("import to a dangling link")
+        << QStringList{"import", "in.gift", "-o", "dangling"};
+}
+
+// Only a missing name or a regular file gives way; the nodes stay and no file appears.
+void tst_qbookcommand::writesOnlyRegularFiles()
+{
+    QFETCH(QStringList, arguments);
+    TestEnvironment env;
+    env.writebook(QStringLiteral("b.Q"), makeheader(1), makequestions(1));
+    writegift(env, QStringLiteral("in.gift"));
+    QVERIFY(makefifo(env.path(QStringLiteral("pipe"))));
+    if (!makedevice(env.path(QStringLiteral("null"))))
+        QSKIP("no device nodes here");
+    QVERIFY(QFile::link(env.path(QStringLiteral("pipe")), env.path(QStringLiteral("pipelink"))));
+    QVERIFY(QFile::link(env.path(QStringLiteral("target")), env.path(QStringLiteral("dangling"))));
+    QCOMPARE(runqbook(arguments).status, 1);
+    for (const char *node : {"pipe", "null", "pipelink"})
+        QVERIFY(QFileInfo::exists(env.path(node)) && !QFileInfo(env.path(node)).isFile());
+    QVERIFY(QFileInfo(env.path(QStringLiteral("pipelink"))).isSymLink());
+    QVERIFY(!QFileInfo::exists(env.path(QStringLiteral("target"))));
+}
+
+// A file-size limit ends a process that writes past it, unless the signal is ignored.
+void tst_qbookcommand::fileSizeLimitIsAWriteError()
+{
+    TestEnvironment env;
+    env.writebook(QStringLiteral("b.Q"), makeheader(1), makequestions(1));
+    const Run run =
+        runqbook({"print", "b.Q", "-o", "b.pdf"}, QProcessEnvironment::systemEnvironment(), 1024);
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.endsWith(QStringLiteral("qbook print: cannot write b.pdf: file too large\n")),
+             qPrintable(run.err));
+    QVERIFY(QDir(env.folder()).entryList({"*.pdf*"}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
+// The superuser replacing another user's file leaves it theirs; a file without write bits is
+// never replaced.
+void tst_qbookcommand::replacingKeepsOwnerModeAndReadOnly()
+{
+    if (geteuid() != 0)
+        QSKIP("giving a file away needs the superuser");
+    TestEnvironment env;
+    env.writebook(QStringLiteral("b.Q"), makeheader(1), makequestions(1));
+    writegift(env, QStringLiteral("theirs.pdf"), "theirs");
+    const QByteArray theirs = QFile::encodeName(env.path(QStringLiteral("theirs.pdf")));
+    QVERIFY(chown(theirs.constData(), 4321, 4321) == 0 && chmod(theirs.constData(), 0640) == 0);
+    QCOMPARE(runqbook({"print", "b.Q", "-o", "theirs.pdf", "--force"}).status, 0);
+    struct stat status = {};
+    QVERIFY(stat(theirs.constData(), &status) == 0 && status.st_uid == 4321 &&
+            status.st_gid == 4321 && (status.st_mode & 07777) == 0640);
+
+    QVERIFY(chmod(theirs.constData(), 0444) == 0);
+    QVERIFY(runqbook({"print", "b.Q", "-o", "theirs.pdf", "--force"})
+                .err.endsWith("qbook print: cannot write theirs.pdf: permission denied\n"));
+    QVERIFY(stat(theirs.constData(), &status) == 0 && (status.st_mode & 07777) == 0444);
 }
 
 QTEST_MAIN(tst_qbookcommand)

@@ -108,9 +108,7 @@ bool writefile(const QString &path, const QByteArray &bytes)
 
 std::optional<QByteArray> readfile(const QString &path)
 {
-    const platform::FileHandle handle = platform::openreadonly(path);
-    std::optional<QByteArray> bytes = handle == 0 ? std::nullopt : platform::readall(handle);
-    platform::closefile(handle);
+    std::optional<QByteArray> bytes = platform::readfile(path, interchange::maxfilebytes);
     if (!bytes)
         platform::msgbox(QStringLiteral("Error reading file"), platform::Buttons::Ok,
                          QStringLiteral("Error"));

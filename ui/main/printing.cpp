@@ -1,6 +1,7 @@
 // The Quiz menu's Print and Export as PDF: the open book as an exam with its answer key.
 #include "ui/main/frmquiz.h"
 
+#include "platform/files.h"
 #include "platform/msgbox.h"
 #include "print/bookprint.h"
 
@@ -98,6 +99,12 @@ void frmquiz::mnuquizpdf_Click()
         return;
 
     const QString path = dialog.selectedFiles().constFirst();
+    // A name typed with the book's own extension would put the PDF in place of the book.
+    if (platform::samefile(path, s.qbpath)) {
+        platform::msgbox(QStringLiteral("Cannot export over the open quiz book"),
+                         platform::Buttons::Ok, title);
+        return;
+    }
     bookprint::PrintOptions options;
     options.answerkey = key == platform::Answer::Yes;
     options.filename = book.fileName();
