@@ -5,13 +5,15 @@
 #include "tests/print/pdftext.h"
 #include "tests/support/testsupport.h"
 #include "ui/main/frmquiz.h"
+#include "ui/main/printpreview.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPrintPreviewWidget>
+#include <QProgressDialog>
+#include <QTimer>
 
 namespace {
 
@@ -51,6 +53,7 @@ private slots:
     void keysClashWithNothing();
     void exportWritesBookInMemory();
     void exportFailureReported();
+    void exportCancelledLeavesNoFile();
     void previewLeavesKeyOut();
 };
 
@@ -140,19 +143,43 @@ void tst_printing::exportFailureReported()
     VERIFY_DONE(script);
 }
 
+void tst_printing::exportCancelledLeavesNoFile()
+{
+    TestEnvironment env;
+    frmquiz w;
+    openexam(w, env, qbook::maxquestions);
+    ScriptedMessages script({askkey(Yes)});
+    ScriptedModal modal({saveas(env.path("exam.pdf"))});
+    // Runs among the window's events while the export works; cancels once pages are done.
+    int ticks = 0;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, [&] {
+        ++ticks;
+        auto *progress = w.findChild<QProgressDialog *>("progress");
+        if (progress && progress->value() > 0)
+            progress->cancel();
+    });
+    poll.start(10);
+    w.mnuquizpdf_Click();
+    QVERIFY(ticks > 0);
+    QCOMPARE(QDir(env.folder()).entryList({"exam.pdf*"}, QDir::AllEntries | QDir::Hidden),
+             QStringList());
+    QVERIFY(modal.done());
+    VERIFY_DONE(script);
+}
+
 void tst_printing::previewLeavesKeyOut()
 {
     TestEnvironment env;
     frmquiz w;
     openexam(w, env, 2);
     ScriptedModal modal({[](QDialog *dialog) {
-        auto *preview = dialog->findChild<QPrintPreviewWidget *>();
+        auto *preview = qobject_cast<PrintPreview *>(dialog);
         auto *key = dialog->findChild<QCheckBox *>("chkanswerkey");
         QVERIFY(preview && key && key->isChecked());
-        preview->updatePreview();
-        QCOMPARE(preview->pageCount(), 2);
+        QCOMPARE(preview->pagecount(), 2);
         key->setChecked(false);
-        QCOMPARE(preview->pageCount(), 1);
+        QCOMPARE(preview->pagecount(), 1);
         dialog->reject();
     }});
     w.mnuquizprint_Click();
