@@ -2,6 +2,7 @@
 
 #include "interchange/interchange.h"
 #include "platform/files.h"
+#include "platform/termprogress.h"
 #include "storage/modquiz.h"
 
 #include <QCommandLineParser>
@@ -300,8 +301,10 @@ int exportbook(const QStringList &arguments)
     }
     const QList<QuestionRecord> questions =
         book->questions.isEmpty() ? QList<QuestionRecord>() : book->questions.mid(1);
-    const interchange::ExportResult result =
-        interchange::exportbook(book->header, questions, *format);
+    interchange::ExportResult result;
+    platform::TerminalProgress(QStringLiteral("qbook export")).run([&] {
+        result = interchange::exportbook(book->header, questions, *format);
+    });
     reportproblems(stderr, path, result.problems);
     const bool written =
         out.isEmpty() ? writestandardoutput(result.data) : writeout(out, result.data);
@@ -332,7 +335,10 @@ int importbook(const QStringList &arguments)
     const std::optional<QByteArray> bytes = readinput(in);
     if (!bytes)
         return exitfailed;
-    const interchange::ImportResult result = interchange::importbook(*bytes, *format);
+    interchange::ImportResult result;
+    platform::TerminalProgress(QStringLiteral("qbook import")).run([&] {
+        result = interchange::importbook(*bytes, *format);
+    });
     reportproblems(stderr, in, result.problems);
     if (result.questions.isEmpty()) {
         complain(
