@@ -76,9 +76,10 @@ Parsed parsefrom(qint64 total, const Source &source, QBookHeader &header,
         return Parsed::Complete;
     qint64 pos = headerreader.position();
 
-    // Every record takes at least 11 bytes, which bounds the list by the file's size whatever
-    // the header's count says.
-    const qint64 bound = std::min<qint64>(total / 11 + 2, qbook::maxquestions + 2);
+    // Room for the questions the header counts, but no more than the file can hold (every
+    // record takes at least 11 bytes) whatever that count says; a file with more grows it.
+    const qint64 bound = std::min<qint64>(
+        {total / 11 + 2, qbook::maxquestions + 2, std::max<qint64>(header.count, 0) + 2});
     questions.reserve(bound);
     questions.emplace_back(); // index 0 holds no question
     do {

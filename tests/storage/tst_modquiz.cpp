@@ -105,6 +105,7 @@ private slots:
     void damagedFilesNeverFail();
     void questionLimitOnLoad();
     void questionLimitOnSave();
+    void listHoldsRoomForTheBookOnly();
     void readOnlyFileCannotBeOpened();
     void saveKeepsOldFileWhenDiskIsFull();
     void saveThatCannotCreateItsFileOnlyFails();
@@ -250,6 +251,15 @@ void tst_modquiz::questionLimitOnLoad()
     QVERIFY(!openandload(toomany));
     QCOMPARE(modquiz::lastquestion(), qbook::maxquestions + 1);
     QCOMPARE(modquiz::state().curq, qint16(0));
+}
+
+void tst_modquiz::listHoldsRoomForTheBookOnly()
+{
+    TestEnvironment env;
+    QVERIFY(openandload(env.writebook("thousand.Q", makeheader(1000), makequestions(1000))));
+    QCOMPARE(modquiz::lastquestion(), 1000);
+    QVERIFY(modquiz::state().questions.capacity() <= 1002);
+    modquiz::closebook();
 }
 
 void tst_modquiz::questionLimitOnSave()
