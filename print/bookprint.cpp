@@ -175,7 +175,7 @@ public:
         return total;
     }
 
-    [[nodiscard]] const std::vector<Row> &rows() const { return m_rows; }
+    [[nodiscard]] std::vector<Row> &rows() { return m_rows; }
 
 private:
     const QPaintDevice *m_device;
@@ -196,17 +196,18 @@ public:
     [[nodiscard]] qreal width() const { return m_width; }
     [[nodiscard]] int pages() const { return static_cast<int>(m_pagestarts.size()); }
 
-    void place(const Block &block)
+    // Takes the block's lines.
+    void place(Block &block)
     {
         const qreal height = block.height();
         // A block taller than a page cannot stay together: it starts where it is and runs on.
         if (m_y > 0 && m_y + height > m_bottom && height <= m_bottom)
             newpage();
-        for (const Row &row : block.rows()) {
+        for (Row &row : block.rows()) {
             if (row.text && m_y > 0 && m_y + row.height > m_bottom)
                 newpage();
             if (row.text) {
-                m_lines.push_back(row.line);
+                m_lines.push_back(std::move(row.line));
                 m_lines.back().y = m_y;
             }
             m_y += row.height;
@@ -365,6 +366,7 @@ Exam::Exam(const QPaintDevice &device, const QBookHeader &header,
     for (int i = 0; i < 4; ++i)
         style.letters[i] = answerletter(i + 1);
     const qreal gap = text.height() * 0.8;
+    m_lines.reserve(static_cast<size_t>(count) * 6 + 16);
     for (int k = 1; k <= count; ++k) {
         placequestion(pager, &device, faces, style, k, questions[k]);
         pager.skip(gap);
