@@ -66,14 +66,18 @@ int firstload(const QString &path)
     return 0;
 }
 
-QList<QuestionRecord> makebook()
+// Realistic texts (a question of 60 characters, answers of 20), or short ones (5 and 2).
+QList<QuestionRecord> makebook(bool shorttexts = false)
 {
     QList<QuestionRecord> questions(qbook::maxquestions + 1);
+    const int questionsize = shorttexts ? 5 : 60;
+    const int answersize = shorttexts ? 2 : 20;
     for (int k = 1; k <= qbook::maxquestions; ++k) {
         QuestionRecord &record = questions[k];
-        record.question = filler(QStringLiteral("Question %1:").arg(k), 60);
+        record.question = filler(QStringLiteral("Question %1:").arg(k), questionsize);
         for (int i = 0; i < 4; ++i)
-            record.answers[i] = filler(QStringLiteral("Answer %1.%2").arg(k).arg(i + 1), 20);
+            record.answers[i] =
+                filler(QStringLiteral("Answer %1.%2").arg(k).arg(i + 1), answersize);
         record.correct = static_cast<quint8>(k % 4 + 1);
     }
     return questions;
@@ -166,20 +170,38 @@ int main(int argc, char *argv[])
     // Each first load in a process of its own, the file in the page cache as after a save.
     QList<double> firsts;
     QList<qint64> held;
-    for (int i = 0; i < repeats; ++i) {
+    const auto loadfresh = [&](const QString &path) {
         QProcess child;
         child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--first-load"), bookpath});
+                    {QStringLiteral("--first-load"), path});
         const QList<QByteArray> out = child.waitForFinished(60000)
                                           ? child.readAllStandardOutput().trimmed().split(' ')
                                           : QList<QByteArray>();
         if (child.exitCode() != 0 || out.size() != 2) {
             std::fprintf(stderr, "first load in a fresh process failed\n");
-            return 1;
+            std::exit(1);
         }
-        firsts.append(out.at(0).toDouble());
-        held.append(out.at(1).toLongLong());
+        return std::make_pair(out.at(0).toDouble(), out.at(1).toLongLong());
+    };
+    for (int i = 0; i < repeats; ++i) {
+        const auto [seconds, bytesheld] = loadfresh(bookpath);
+        firsts.append(seconds);
+        held.append(bytesheld);
     }
+    // The same book with short texts, where each text's own overhead weighs most.
+    const QString shortpath = temporary.filePath(QStringLiteral("short.Q"));
+    qint64 shortsize = 0;
+    {
+        const QByteArray shortbytes = *modquiz::serializebook(st.qbheader, makebook(true));
+        QFile file(shortpath);
+        if (!file.open(QIODevice::WriteOnly) || file.write(shortbytes) != shortbytes.size())
+            return 1;
+        shortsize = shortbytes.size();
+    }
+    QList<qint64> shortheld;
+    for (int i = 0; i < repeats; ++i)
+        shortheld.append(loadfresh(shortpath).second);
+    std::sort(shortheld.begin(), shortheld.end());
     std::sort(firsts.begin(), firsts.end());
     std::sort(held.begin(), held.end());
     const double firstmedian = firsts.at(firsts.size() / 2);
@@ -259,6 +281,10 @@ int main(int argc, char *argv[])
     std::printf("heap held by the loaded book: %.1f MB for a %.1f MB file (%.2f bytes per file "
                 "byte)\n",
                 heldmedian / 1e6, size / 1e6, double(heldmedian) / double(size));
+    const qint64 shortmedian = shortheld.at(shortheld.size() / 2);
+    std::printf("heap held, short texts:       %.1f MB for a %.1f MB file (%.2f bytes per file "
+                "byte)\n",
+                shortmedian / 1e6, shortsize / 1e6, double(shortmedian) / double(shortsize));
     std::printf("peak memory of the run up to the loads (ru_maxrss): %.1f MB\n",
                 usage.ru_maxrss / 1024.0);
     return 0;

@@ -63,8 +63,7 @@ enum class Parsed { Complete, TooMany, ReadFailed };
 
 // The header, then records while at least two unread bytes of the total remain (none when
 // count is 0); questions as the working state holds them.
-Parsed parsefrom(qint64 total, const Source &source, QBookHeader &header,
-                 QList<QuestionRecord> &questions)
+Parsed parsefrom(qint64 total, const Source &source, QBookHeader &header, QuestionList &questions)
 {
     questions.clear();
     const std::optional<QByteArrayView> start = source(0, maxheaderbytes);
@@ -80,14 +79,18 @@ Parsed parsefrom(qint64 total, const Source &source, QBookHeader &header,
     // record takes at least 11 bytes) whatever that count says; a file with more grows it.
     const qint64 bound = std::min<qint64>(
         {total / 11 + 2, qbook::maxquestions + 2, std::max<qint64>(header.count, 0) + 2});
-    questions.reserve(bound);
+    // The records' bytes too, up to a size past any real book's: a huge file of something
+    // else must not take its size in memory before a record is read.
+    constexpr qint64 mostreserved = 64 * 1024 * 1024;
+    questions.reserve(bound, std::min(total - pos + 11, mostreserved));
     questions.emplace_back(); // index 0 holds no question
     do {
         const std::optional<QByteArrayView> bytes = source(pos, maxrecordbytes);
         if (!bytes)
             return Parsed::ReadFailed;
         qbook::Reader reader(*bytes);
-        questions.append(reader.readrecord());
+        reader.skiprecord();
+        questions.appendrecordbytes(bytes->first(std::min(reader.position(), bytes->size())));
         pos += reader.position();
         // The question counter is a signed 16-bit number: the step after record 32,767
         // overflows, so that record is read and the load fails.
@@ -200,7 +203,10 @@ bool parsebook(QByteArrayView bytes, QBookHeader &header, QList<QuestionRecord> 
     const auto whole = [bytes](qint64 pos, qint64) -> std::optional<QByteArrayView> {
         return pos >= bytes.size() ? QByteArrayView() : bytes.sliced(pos);
     };
-    return parsefrom(bytes.size(), whole, header, questions) == Parsed::Complete;
+    QuestionList list;
+    const bool complete = parsefrom(bytes.size(), whole, header, list) == Parsed::Complete;
+    questions = list;
+    return complete;
 }
 
 std::optional<QByteArray> serializebook(const QBookHeader &header,
@@ -225,6 +231,27 @@ std::optional<QByteArray> serializebook(const QBookHeader &header,
     return bytes;
 }
 
+std::optional<QByteArray> serializebook(const QBookHeader &header, const QuestionList &questions)
+{
+    const qsizetype last = questions.isEmpty() ? 0 : questions.size() - 1;
+    if (last > qbook::maxquestions)
+        return std::nullopt;
+
+    QBookHeader written = header;
+    written.count = static_cast<qint16>(last);
+    qsizetype bound =
+        3 * 2 + 2 + header.category.size() + header.author.size() + header.magic.size();
+    for (qsizetype k = 1; k <= last; ++k)
+        bound += questions.recordbound(k);
+
+    QByteArray bytes;
+    bytes.reserve(bound);
+    qbook::appendheader(bytes, written);
+    for (qsizetype k = 1; k <= last; ++k)
+        questions.appendrecordto(bytes, k);
+    return bytes;
+}
+
 bool loadbook()
 {
     auto &st = state();
@@ -243,7 +270,7 @@ bool loadbook()
         parsed = parsefrom(total, std::ref(window), st.qbheader, st.questions);
     } catch (const std::bad_alloc &) {
         // A book larger than the memory: what was read is let go, so the program goes on.
-        st.questions = QList<QuestionRecord>();
+        st.questions = QuestionList();
         return false;
     }
     if (parsed == Parsed::ReadFailed)

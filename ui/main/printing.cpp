@@ -82,7 +82,7 @@ void frmquiz::mnuquizpdf_Click()
     options.answerkey = key == platform::Answer::Yes;
     // The worker prints its own copy of the book: edits made meanwhile print next time.
     const QBookHeader header = s.qbheader;
-    const QList<QuestionRecord> questions = s.questions;
+    const QuestionList questions = s.questions;
     bool written = false;
     const bool finished = platform::runwithprogress(
         this, QStringLiteral("Exporting pages..."), [&](platform::Work &work) {
