@@ -268,7 +268,7 @@ void tst_modquiz::questionsChangeAsAList()
     QList<QuestionRecord> model = withslot(makequestions(200));
     QuestionList list = model;
     QuestionRecord odd = makequestion(7);
-    odd.question = QStringLiteral("\u4e2d\u6587"); // not in the code page: kept as typed
+    odd.question = QStringLiteral("\u4e2d\u6587");          // not in the code page: kept as typed
     odd.answers[1] = QString(qbook::maxtextbytes + 1, 'x'); // cut only when written
     // Enough replaced records that their bytes are let go on the way.
     for (int round = 0; round < 2000; ++round) {

@@ -111,6 +111,9 @@ PrintPreview::PrintPreview(QPrinter *printer, const QBookHeader &header,
     m_pages = pages;
     m_scroll->setWidget(pages);
     m_scroll->verticalScrollBar()->setSingleStep(40);
+    // The pages always fit the width.
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setFocus();
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
