@@ -61,9 +61,32 @@ private:
 
 enum class Parsed { Complete, TooMany, ReadFailed };
 
+// A record given as its bytes (cut short at the end of a damaged file) added to a list: the
+// working state's keeps the bytes, a plain list decodes them.
+void addrecord(QuestionList &questions, QByteArrayView record)
+{
+    questions.appendrecordbytes(record);
+}
+
+void addrecord(QList<QuestionRecord> &questions, QByteArrayView record)
+{
+    questions.append(qbook::Reader(record).readrecord());
+}
+
+void reserverecords(QuestionList &questions, qsizetype n, qsizetype bytes)
+{
+    questions.reserve(n, bytes);
+}
+
+void reserverecords(QList<QuestionRecord> &questions, qsizetype n, qsizetype)
+{
+    questions.reserve(n);
+}
+
 // The header, then records while at least two unread bytes of the total remain (none when
 // count is 0); questions as the working state holds them.
-Parsed parsefrom(qint64 total, const Source &source, QBookHeader &header, QuestionList &questions)
+template <typename List>
+Parsed parsefrom(qint64 total, const Source &source, QBookHeader &header, List &questions)
 {
     questions.clear();
     const std::optional<QByteArrayView> start = source(0, maxheaderbytes);
@@ -82,7 +105,7 @@ Parsed parsefrom(qint64 total, const Source &source, QBookHeader &header, Questi
     // The records' bytes too, up to a size past any real book's: a huge file of something
     // else must not take its size in memory before a record is read.
     constexpr qint64 mostreserved = 64 * 1024 * 1024;
-    questions.reserve(bound, std::min(total - pos + 11, mostreserved));
+    reserverecords(questions, bound, std::min(total - pos + 11, mostreserved));
     questions.emplace_back(); // index 0 holds no question
     do {
         const std::optional<QByteArrayView> bytes = source(pos, maxrecordbytes);
@@ -90,7 +113,7 @@ Parsed parsefrom(qint64 total, const Source &source, QBookHeader &header, Questi
             return Parsed::ReadFailed;
         qbook::Reader reader(*bytes);
         reader.skiprecord();
-        questions.appendrecordbytes(bytes->first(std::min(reader.position(), bytes->size())));
+        addrecord(questions, bytes->first(std::min(reader.position(), bytes->size())));
         pos += reader.position();
         // The question counter is a signed 16-bit number: the step after record 32,767
         // overflows, so that record is read and the load fails.
@@ -203,10 +226,7 @@ bool parsebook(QByteArrayView bytes, QBookHeader &header, QList<QuestionRecord> 
     const auto whole = [bytes](qint64 pos, qint64) -> std::optional<QByteArrayView> {
         return pos >= bytes.size() ? QByteArrayView() : bytes.sliced(pos);
     };
-    QuestionList list;
-    const bool complete = parsefrom(bytes.size(), whole, header, list) == Parsed::Complete;
-    questions = list;
-    return complete;
+    return parsefrom(bytes.size(), whole, header, questions) == Parsed::Complete;
 }
 
 std::optional<QByteArray> serializebook(const QBookHeader &header,
