@@ -19,10 +19,7 @@ enum class Unsound {
 };
 
 // An answer slot counts as filled when it holds any text at all, as the editor's boxes do.
-[[nodiscard]] inline bool filled(const QString &answer)
-{
-    return !answer.isEmpty();
-}
+[[nodiscard]] inline bool filled(const QString &answer) { return !answer.isEmpty(); }
 
 [[nodiscard]] int filledanswers(const QuestionRecord &record);
 
