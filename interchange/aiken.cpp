@@ -14,13 +14,8 @@ public:
     {
         qsizetype pos = 0;
         int number = 0;
-        while (pos <= text.size() && !m_builder.full()) {
-            qsizetype end = text.indexOf(u'\n', pos);
-            if (end < 0)
-                end = text.size();
-            readline(QStringView(text).sliced(pos, end - pos).trimmed(), ++number);
-            pos = end + 1;
-        }
+        while (pos < text.size() && !m_builder.full())
+            readline(nextline(text, pos).trimmed(), ++number);
         if (m_builder.full())
             return;
         if (m_state == State::Skipping)
@@ -37,6 +32,10 @@ private:
         if (line.isEmpty()) {
             if (m_state == State::Skipping)
                 endskip(number - 1);
+            // A blank line after the choices ends a question left unfinished, so that the
+            // next one is read.
+            if (m_state == State::Choices)
+                skip(QStringLiteral("no ANSWER line before a blank line"));
             return;
         }
         const bool answerline = line.startsWith(u"ANSWER:", Qt::CaseInsensitive);
@@ -88,6 +87,7 @@ private:
 
     void skip(const QString &reason)
     {
+        m_state = State::Idle;
         m_builder.report(m_line, reason + QStringLiteral(": skipped"));
     }
 

@@ -310,3 +310,19 @@ QString norightanswer(int correct)
 }
 
 } // namespace interchange::detail
+
+namespace interchange::detail {
+
+QStringView nextline(QStringView text, qsizetype &pos)
+{
+    const qsizetype start = pos;
+    qsizetype end = start;
+    while (end < text.size() && text[end] != u'\n' && text[end] != u'\r')
+        ++end;
+    pos = end + 1;
+    if (end + 1 < text.size() && text[end] == u'\r' && text[end + 1] == u'\n')
+        ++pos;
+    return text.sliced(start, end - start);
+}
+
+} // namespace interchange::detail

@@ -95,4 +95,8 @@ ExportResult writemoodlexml(const QBookHeader &header, const QList<QuestionRecor
 ExportResult writecsv(const QBookHeader &header, const QList<QuestionRecord> &questions);
 ExportResult writejson(const QBookHeader &header, const QList<QuestionRecord> &questions);
 
+// The line of text that starts at pos, without its end ("\r\n", "\n", or "\r" as old Mac
+// files end lines); pos moves to the start of the next line.
+[[nodiscard]] QStringView nextline(QStringView text, qsizetype &pos);
+
 } // namespace interchange::detail

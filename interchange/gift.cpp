@@ -1,7 +1,10 @@
 // GIFT, the plain-text question format of learning platforms: one question a paragraph,
 // "Question text {=right ~wrong ~wrong}", with backslash escapes for its special characters.
 #include "interchange/common.h"
+#include "storage/soundness.h"
 
+#include <algorithm>
+#include <array>
 #include <optional>
 
 namespace interchange::detail {
@@ -9,15 +12,20 @@ namespace {
 
 enum class TextFormat { Moodle, Html, Markdown, Plain };
 
-// Index of the first c at or after from that no backslash escapes; -1 when none.
+// Keys for BookBuilder::reportonce of what only GIFT reports, clear of the shared ones.
+constexpr int OnceTildeEquals = 1 << 16;
+
+// Index of the first sequence at or after from that no backslash escapes; -1 when none. The
+// first character is searched for, and only there are the backslashes before it counted (an
+// odd run escapes it) and the rest compared, so that a scan stays one pass.
 qsizetype findplain(QStringView s, QStringView sequence, qsizetype from = 0)
 {
-    for (qsizetype i = from; i < s.size(); ++i) {
-        if (s[i] == u'\\') {
-            ++i;
-            continue;
-        }
-        if (s.sliced(i).startsWith(sequence))
+    for (qsizetype i = s.indexOf(sequence.front(), from); i >= 0;
+         i = s.indexOf(sequence.front(), i + 1)) {
+        qsizetype run = i;
+        while (run > from && s[run - 1] == u'\\')
+            --run;
+        if ((i - run) % 2 == 0 && s.sliced(i).startsWith(sequence))
             return i;
     }
     return -1;
@@ -28,11 +36,19 @@ QString unescape(QStringView s)
     QString out;
     out.reserve(s.size());
     for (qsizetype i = 0; i < s.size(); ++i) {
+        // The text up to the next backslash or line break goes over at once.
+        qsizetype plain = i;
+        while (plain < s.size() && s[plain] != u'\\' && s[plain] != u'\n')
+            ++plain;
+        out += s.sliced(i, plain - i);
+        i = plain;
+        if (i == s.size())
+            break;
         if (s[i] == u'\n') {
             out += QStringLiteral("\r\n"); // a book's line break
             continue;
         }
-        if (s[i] != u'\\' || i + 1 == s.size()) {
+        if (i + 1 == s.size()) {
             out += s[i];
             continue;
         }
@@ -55,12 +71,13 @@ QString astext(const QString &text, TextFormat format)
     return format == TextFormat::Html ? htmltotext(text) : text.trimmed();
 }
 
-// The "[html]"-style mark at the start of a text, removed from it.
-TextFormat takeformat(QStringView &text)
+// The "[html]"-style mark at the start of a text, removed from it; none when there is none.
+std::optional<TextFormat> takeformat(QStringView &text)
 {
     if (!text.startsWith(u'['))
-        return TextFormat::Moodle;
-    const qsizetype close = text.indexOf(u']');
+        return std::nullopt;
+    // The longest name is "markdown": looking further would make a text of many '[' slow.
+    const qsizetype close = text.first(std::min<qsizetype>(text.size(), 10)).indexOf(u']');
     const QString name = close < 0 ? QString() : text.sliced(1, close - 1).toString().toLower();
     TextFormat format = TextFormat::Moodle;
     if (name == u"html")
@@ -70,7 +87,7 @@ TextFormat takeformat(QStringView &text)
     else if (name == u"plain")
         format = TextFormat::Plain;
     else if (name != u"moodle")
-        return TextFormat::Moodle;
+        return std::nullopt;
     text = text.sliced(close + 1);
     return format;
 }
@@ -86,15 +103,9 @@ public:
         int blockline = 0;
         int number = 0;
         qsizetype pos = 0;
-        while (pos <= text.size() && !m_builder.full()) {
-            qsizetype end = text.indexOf(u'\n', pos);
-            if (end < 0)
-                end = text.size();
-            QStringView line = QStringView(text).sliced(pos, end - pos);
-            pos = end + 1;
+        while (pos < text.size() && !m_builder.full()) {
+            const QStringView line = nextline(text, pos);
             ++number;
-            if (line.endsWith(u'\r'))
-                line.chop(1);
             const QStringView trimmed = line.trimmed();
             if (trimmed.startsWith(u"//"))
                 continue;
@@ -137,7 +148,7 @@ private:
             if (end >= 0)
                 rest = rest.sliced(end + 2).trimmed();
         }
-        const TextFormat format = takeformat(rest);
+        const TextFormat format = takeformat(rest).value_or(TextFormat::Moodle);
 
         const qsizetype open = findplain(rest, u"{");
         if (open < 0)
@@ -158,18 +169,26 @@ private:
 
     void readanswers(QStringView inner, const QString &question, TextFormat format, int line)
     {
+        // General feedback, "####text", follows the answers; an essay has nothing before it.
+        const qsizetype general = findplain(inner, u"####");
+        if (general >= 0)
+            inner = inner.first(general).trimmed();
         if (inner.isEmpty())
             return skip(line, QStringLiteral("essay question"));
+        if (general >= 0)
+            feedbackdropped(line);
         if (inner.startsWith(u'#'))
             return skip(line, QStringLiteral("numerical question"));
 
         const qsizetype feedbackat = findplain(inner, u"#");
-        const QString truth =
-            inner.first(feedbackat < 0 ? inner.size() : feedbackat).trimmed().toString().toLower();
-        if (truth == u"t" || truth == u"true" || truth == u"f" || truth == u"false") {
+        const QStringView truth = inner.first(feedbackat < 0 ? inner.size() : feedbackat).trimmed();
+        const auto is = [truth](QStringView word) {
+            return truth.compare(word, Qt::CaseInsensitive) == 0;
+        };
+        if (is(u"t") || is(u"true") || is(u"f") || is(u"false")) {
             if (feedbackat >= 0)
                 feedbackdropped(line);
-            const int correct = truth.startsWith(u't') ? 1 : 2;
+            const int correct = truth.startsWith(u't', Qt::CaseInsensitive) ? 1 : 2;
             m_builder.add(line, question, {QStringLiteral("True"), QStringLiteral("False")},
                           correct);
             return;
@@ -180,13 +199,19 @@ private:
             return skip(line, QStringLiteral("short answer question"));
         }
 
-        // Each answer starts at an unescaped '=' or '~'.
+        // Each answer starts at an unescaped '=' or '~'. "~=" is a right answer written with a
+        // stray tilde, common in real banks.
         QList<qsizetype> starts;
         for (qsizetype i = 0; i < inner.size(); ++i) {
-            if (inner[i] == u'\\')
+            if (inner[i] == u'\\') {
                 ++i;
-            else if (inner[i] == u'=' || inner[i] == u'~')
+            } else if (inner[i] == u'~' && i + 1 < inner.size() && inner[i + 1] == u'=') {
+                m_builder.reportonce(OnceTildeEquals, line,
+                                     QStringLiteral("\"~=\" read as \"=\", a right answer"));
+                starts.append(i++);
+            } else if (inner[i] == u'=' || inner[i] == u'~') {
                 starts.append(i);
+            }
         }
         if (!inner.first(starts.first()).trimmed().isEmpty())
             return skip(line, QStringLiteral("text before the first answer"));
@@ -197,28 +222,37 @@ private:
         int rights = 0;
         int correct = 0;
         bool partial = false;
+        bool penalty = false;
         for (qsizetype k = 0; k < starts.size(); ++k) {
             const qsizetype end = k + 1 < starts.size() ? starts[k + 1] : inner.size();
-            QStringView answer = inner.sliced(starts[k] + 1, end - starts[k] - 1);
+            const bool tildeequals = inner.sliced(starts[k]).startsWith(u"~=");
+            const bool equals = tildeequals || inner[starts[k]] == u'=';
+            const qsizetype begin = starts[k] + (tildeequals ? 2 : 1);
+            QStringView answer = inner.sliced(begin, end - begin);
             std::optional<double> weight = takeweight(answer);
             const qsizetype feedback = findplain(answer, u"#");
             if (feedback >= 0) {
                 feedbackdropped(line);
                 answer = answer.first(feedback);
             }
-            const bool right =
-                inner[starts[k]] == u'=' ? !weight || *weight == 100 : weight && *weight == 100;
-            partial |= weight && *weight != 0 && *weight != 100;
+            const bool right = equals ? !weight || *weight == 100 : weight && *weight == 100;
+            partial |= weight && *weight > 0 && *weight != 100;
+            penalty |= weight && *weight < 0;
             if (right) {
                 ++rights;
                 correct = static_cast<int>(k + 1);
             }
-            answers.append(astext(unescape(answer), format));
+            // An answer in another format than the question's says so, as a question does.
+            answer = answer.trimmed();
+            const TextFormat own = takeformat(answer).value_or(format);
+            answers.append(astext(unescape(answer), own));
         }
         if (partial || rights > 1)
             return skip(line, QStringLiteral("several right answers or partial credit"));
         if (rights == 0)
             return skip(line, QStringLiteral("no right answer"));
+        if (penalty)
+            m_builder.report(line, QStringLiteral("penalty for a wrong answer not kept"));
         m_builder.add(line, question, answers, correct);
     }
 
@@ -315,6 +349,20 @@ ExportResult writegift(const QBookHeader &header, const QList<QuestionRecord> &q
         const int number = static_cast<int>(k + 1);
         if (!writable(record, number, result))
             continue;
+        // GIFT has no letters: a choice is an answer with text, so empty slots (and answers of
+        // spaces alone, which GIFT does not keep) are left out, and a question needs two such
+        // answers, the right one among them, to read back as a choice.
+        std::array<bool, 4> holds{};
+        for (int i = 0; i < 4; ++i)
+            holds[i] = !record.answers[i].trimmed().isEmpty();
+        const bool toofew = std::count(holds.cbegin(), holds.cend(), true) < 2;
+        if (toofew || !holds[record.correct - 1]) {
+            const auto why =
+                toofew ? qbook::Unsound::TooFewAnswers : qbook::Unsound::RightAnswerEmpty;
+            result.problems.append(
+                Problem{number, qbook::unsoundreason(why, record.correct) + ": left out"});
+            continue;
+        }
         bool spaces = false;
         bool returns = false;
         QString question = escaped(record.question, spaces, returns);
@@ -322,12 +370,20 @@ ExportResult writegift(const QBookHeader &header, const QList<QuestionRecord> &q
         if (question.startsWith(u'[') || question.startsWith(QStringLiteral("//")))
             question.prepend(QStringLiteral("[moodle]"));
         out += question + QStringLiteral(" {");
-        const int used = slotsused(record);
         bool weighted = false;
-        for (int i = 0; i < used; ++i) {
+        bool gaps = false;
+        int filled = 0;
+        for (int i = 0; i < 4; ++i) {
+            if (!holds[i]) {
+                spaces |= !record.answers[i].isEmpty();
+                continue;
+            }
+            gaps |= filled++ < i;
             out += i + 1 == record.correct ? u'=' : u'~';
-            const QString answer = escaped(record.answers[i], spaces, returns);
+            QString answer = escaped(record.answers[i], spaces, returns);
             weighted |= looksweighted(answer);
+            if (answer.startsWith(u'['))
+                answer.prepend(QStringLiteral("[moodle]"));
             out += answer + u' ';
         }
         out += QStringLiteral("}\n\n");
@@ -337,6 +393,9 @@ ExportResult writegift(const QBookHeader &header, const QList<QuestionRecord> &q
         if (returns)
             result.problems.append(
                 Problem{number, QStringLiteral("a line break other than CR LF changed")});
+        if (gaps)
+            result.problems.append(
+                Problem{number, QStringLiteral("empty answer slots left out: the letters change")});
         if (weighted)
             result.problems.append(Problem{number, QStringLiteral("an answer starting with \"%n%\" "
                                                                   "reads back as a weight")});

@@ -4,6 +4,7 @@
 #include "platform/ansi.h"
 
 #include <QFileInfo>
+#include <QStringDecoder>
 
 namespace interchange {
 namespace {
@@ -88,6 +89,31 @@ std::optional<Format> formatfrompath(const QString &path)
     if (suffix == u"json")
         return Format::Json;
     return std::nullopt;
+}
+
+bool formatbycontent(const QString &path)
+{
+    return QFileInfo(path).suffix().compare(u"txt", Qt::CaseInsensitive) == 0;
+}
+
+Format textformat(QByteArrayView data)
+{
+    QStringDecoder decoder(
+        QStringConverter::encodingForData(data).value_or(QStringConverter::Utf8));
+    const QString text = decoder.decode(data);
+    qsizetype gift = 0;
+    qsizetype aiken = 0;
+    qsizetype pos = 0;
+    while (pos < text.size()) {
+        const QStringView line = detail::nextline(text, pos).trimmed();
+        if (line.startsWith(u"ANSWER:", Qt::CaseInsensitive))
+            ++aiken;
+        else if (line.startsWith(u"::") || line.startsWith(u"$CATEGORY:", Qt::CaseInsensitive))
+            ++gift;
+        else if (line.contains(u'{') && !line.startsWith(u"//"))
+            ++gift;
+    }
+    return gift > aiken ? Format::Gift : Format::Aiken;
 }
 
 QString formatname(Format format)

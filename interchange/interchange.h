@@ -43,9 +43,15 @@ struct ExportResult
 
 // The format named by a word ("gift", "aiken", "xml", "csv", "json", any case).
 [[nodiscard]] std::optional<Format> formatfromname(const QString &name);
-// The format of a file by its extension (.gift/.txt for GIFT is ambiguous: .gift only;
-// .aiken and .txt read as Aiken; .xml, .csv, .json).
+// The format of a file by its extension (.gift; .aiken and .txt as Aiken, though a .txt file
+// may hold GIFT, see formatbycontent; .xml, .csv, .json).
 [[nodiscard]] std::optional<Format> formatfrompath(const QString &path);
+// Whether a file's extension leaves its format to its content: .txt, which GIFT and Aiken
+// files both carry.
+[[nodiscard]] bool formatbycontent(const QString &path);
+// GIFT or Aiken by what a text file holds: GIFT's answers in braces, "::" titles and
+// "$CATEGORY:" lines against Aiken's "ANSWER:" lines; Aiken when neither outweighs.
+[[nodiscard]] Format textformat(QByteArrayView data);
 // Name, file extension (without the dot) and file-dialog filter of each format.
 [[nodiscard]] QString formatname(Format format);
 [[nodiscard]] QString formatextension(Format format);

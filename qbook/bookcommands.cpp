@@ -326,7 +326,7 @@ int importbook(const QStringList &arguments)
     const QString out = parser.value(outputoption);
     if (out.isEmpty())
         return usageerror(QStringLiteral("import needs -o BOOK.Q"));
-    const auto format = chosenformat(parser, in);
+    auto format = chosenformat(parser, in);
     if (!format)
         return exitusage;
     if (!mayreplace(parser, out))
@@ -335,6 +335,11 @@ int importbook(const QStringList &arguments)
     const std::optional<QByteArray> bytes = readinput(in);
     if (!bytes)
         return exitfailed;
+    if (!parser.isSet(formatoption) && interchange::formatbycontent(in)) {
+        format = interchange::textformat(*bytes);
+        complain(QStringLiteral("%1: read as %2 by its content")
+                     .arg(in, interchange::formatname(*format)));
+    }
     interchange::ImportResult result;
     platform::TerminalProgress(QStringLiteral("qbook import")).run([&] {
         result = interchange::importbook(*bytes, *format);

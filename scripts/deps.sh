@@ -20,7 +20,9 @@ if [ "${1:-}" = test ]; then
     # printed exams read back from their PDFs.
     packages+=(xvfb xauth xdotool x11-utils openbox imagemagick desktop-file-utils shared-mime-info
                dbus at-spi2-core python3 python3-gi gir1.2-atspi-2.0 libasan8 libubsan1
-               lintian appstream dpkg-dev file poppler-utils)
+               lintian appstream dpkg-dev file poppler-utils nodejs)
+    # Some builds of nodejs bring their own npm, which Debian's npm package conflicts with.
+    command -v npm >/dev/null || packages+=(npm)
 fi
 
 missing=()
@@ -29,7 +31,21 @@ for package in "${packages[@]}"; do
         missing+=("$package")
     fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+
+# gift-pegjs, an independent GIFT reader that checks the GIFT export, from the npm registry into
+# tests/.node (no root needed, nothing installed outside the tree).
+giftreader() {
+    local dir
+    dir="$(dirname "$0")/../tests/.node"
+    [ -d "$dir/node_modules/gift-pegjs" ] && return 0
+    mkdir -p "$dir"
+    npm install --prefix "$dir" --no-save --no-audit --no-fund gift-pegjs@1.0.2
+}
+
+if [ ${#missing[@]} -eq 0 ]; then
+    [ "${1:-}" = test ] && giftreader
+    exit 0
+fi
 
 if [ "$(id -u)" -ne 0 ]; then
     echo "These packages are missing. Install them as root, then run this again:" >&2
@@ -39,3 +55,6 @@ fi
 echo "Installing: ${missing[*]}"
 apt-get update -qq
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ "${1:-}" = test ]; then
+    giftreader
+fi

@@ -42,6 +42,9 @@ class tst_formats : public QObject
 
 private slots:
     void giftSyntax();
+    void giftAndAikenHabitsOfRealBanks();
+    void realBanksImportAsMeant_data();
+    void realBanksImportAsMeant();
     void giftCategoryPath_data();
     void giftCategoryPath();
     void giftSkipsWhatIsNotSingleChoice();
@@ -100,6 +103,58 @@ void tst_formats::giftSyntax()
     QCOMPARE(problems(result.problems), QStringList{"18: feedback left out"});
 }
 
+// "~=" for "=", answer format marks, a penalty, CR line ends.
+void tst_formats::giftAndAikenHabitsOfRealBanks()
+{
+    const ImportResult gift = read("Boils at {~=100 ~50}\r\rQ {~a ~b ~=c ~d}\n\n"
+                                   "Colour? {=y ~[plain]b ~[html]<b>g</b>}\n\nP {=r ~%-50%w ~v}",
+                                   Format::Gift);
+    QCOMPARE(gift.questions, (QList<QuestionRecord>{record("Boils at", {"100", "50"}, 1),
+                                                    record("Q", {"a", "b", "c", "d"}, 3),
+                                                    record("Colour?", {"y", "b", "g"}, 1),
+                                                    record("P", {"r", "w", "v"}, 1)}));
+    QCOMPARE(problems(gift.problems), (QStringList{"1: \"~=\" read as \"=\", a right answer",
+                                                   "7: penalty for a wrong answer not kept"}));
+    const ImportResult aiken = read("Q\rA) a\rB) b\rANSWER: B\r", Format::Aiken);
+    QCOMPARE(aiken.questions, QList<QuestionRecord>{record("Q", {"a", "b"}, 2)});
+}
+
+// Files of other authors (tests/data/corpus, sources in SOURCES.md); a .txt file is read as
+// its content says.
+void tst_formats::realBanksImportAsMeant_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("imported");
+    QTest::addColumn<int>("skipped");
+    QTest::addColumn<QString>("right"); // the right answer of the last question imported
+    QTest::newRow("GIFT, .txt") << "gift/moodle-questions.gift.txt" << 4 << 5 << "True";
+    QTest::newRow("GIFT, category")
+        << "gift/moodle-questions_in_category.gift.txt" << 2 << 2 << "True";
+    QTest::newRow("GIFT, examples")
+        << "gift/giftpegjs-giftFormatPhpExamples.gift" << 4 << 6 << "entombed";
+    QTest::newRow("GIFT, seven choices") << "gift/giftpegjs-escapeAll.gift" << 0 << 1 << "";
+    QTest::newRow("Aiken, errors")
+        << "aiken/moodle-aiken_errors.txt" << 2 << 3 << "Correct (No space)";
+    QTest::newRow("Aiken") << "aiken/moodle-questions.aiken.txt" << 2 << 0 << "True";
+}
+
+void tst_formats::realBanksImportAsMeant()
+{
+    QFETCH(QString, file);
+    QFETCH(int, imported);
+    QFETCH(int, skipped);
+    QFETCH(QString, right);
+    const QByteArray data = filebytes(TESTDATA "/corpus/" + file);
+    const Format format = interchange::formatbycontent(file) ? interchange::textformat(data)
+                                                             : *interchange::formatfrompath(file);
+    QCOMPARE(format, file.startsWith("gift") ? Format::Gift : Format::Aiken);
+    const ImportResult result = read(data, format);
+    QCOMPARE(result.questions.size(), imported);
+    QCOMPARE(problems(result.problems).filter(": skipped").size(), skipped);
+    const QuestionRecord last = result.questions.value(imported - 1, record("", {}, 1));
+    QCOMPARE(last.answers[last.correct - 1], right);
+}
+
 void tst_formats::giftCategoryPath_data()
 {
     QTest::addColumn<QByteArray>("line");
@@ -127,6 +182,7 @@ void tst_formats::giftSkipsWhatIsNotSingleChoice()
                             "Num {#3:1}\n\n"
                             "Match {=a -> b =c -> d}\n\n"
                             "Essay {}\n\n"
+                            "Graded by hand {####<p>general feedback</p>}\n\n"
                             "Partial {~%50%a ~%50%b ~c}\n\n"
                             "Two right {=a =b ~c}\n\n"
                             "Five {=a ~b ~c ~d ~e}\n\n"
@@ -138,10 +194,11 @@ void tst_formats::giftSkipsWhatIsNotSingleChoice()
     QCOMPARE(problems(result.problems),
              (QStringList{"1: short answer question: skipped", "3: numerical question: skipped",
                           "5: matching question: skipped", "7: essay question: skipped",
-                          "9: several right answers or partial credit: skipped",
+                          "9: essay question: skipped",
                           "11: several right answers or partial credit: skipped",
-                          "13: more than four choices: skipped", "15: no right answer: skipped",
-                          "17: no answers in braces: skipped"}));
+                          "13: several right answers or partial credit: skipped",
+                          "15: more than four choices: skipped", "17: no right answer: skipped",
+                          "19: no answers in braces: skipped"}));
 }
 
 void tst_formats::severalCategoriesKeepTheFirst()

@@ -69,6 +69,20 @@ QString readback(const QString &text, Format format)
     return out;
 }
 
+// GIFT keeps the answers with text in their order; false when fewer than two remain or the
+// right one is not among them, and the question is left out.
+bool giftchoices(QuestionRecord &record)
+{
+    const auto begin = record.answers.begin();
+    const auto right = begin + record.correct - 1;
+    const bool kept = !right->isEmpty();
+    record.correct = static_cast<quint8>(
+        1 + std::count_if(begin, right, [](const QString &a) { return !a.isEmpty(); }));
+    const auto end = std::remove(begin, record.answers.end(), QString());
+    std::fill(end, record.answers.end(), QString());
+    return kept && end - begin >= 2;
+}
+
 QString formatname(int format)
 {
     return interchange::formatname(Format(format));
@@ -86,6 +100,7 @@ private slots:
     void bookToJsonToBookIsByteIdentical();
     void csvExportOpensInSpreadsheets();
     void aikenExportReportsWhatItChanges();
+    void giftExportLeavesOutEmptySlots();
 };
 
 void tst_roundtrip::randomBooksReadBackAsReported_data()
@@ -117,10 +132,12 @@ void tst_roundtrip::randomBooksReadBackAsReported()
     QList<QuestionRecord> expected;
     for (qsizetype k = 0; k < book.size(); ++k) {
         QuestionRecord record = book[k];
-        const bool leftout = !holdsanyrightanswer(f) && (record.correct < 1 || record.correct > 4);
+        bool leftout = !holdsanyrightanswer(f) && (record.correct < 1 || record.correct > 4);
         record.question = readback(record.question, f);
         for (QString &answer : record.answers)
             answer = readback(answer, f);
+        if (f == Format::Gift && !leftout)
+            leftout = !giftchoices(record);
         const bool emptyaiken = f == Format::Aiken && record.question.isEmpty();
         const bool changed = leftout || emptyaiken || record != book[k];
         QVERIFY2(reported.contains(int(k + 1)) == changed,
@@ -222,6 +239,18 @@ void tst_roundtrip::aikenExportReportsWhatItChanges()
                                "1: line breaks written as spaces",
                                "2: correct answer 0 is not 1 to 4: left out",
                                "3: Aiken cannot hold a question without text: left out"}));
+}
+
+void tst_roundtrip::giftExportLeavesOutEmptySlots()
+{
+    const QList<QuestionRecord> book = {QuestionRecord{"Q", {"x", "", "y", "[b]"}, 3},
+                                        QuestionRecord{"One", {"", "a", " ", ""}, 2}};
+    const interchange::ExportResult written =
+        interchange::exportbook(QBookHeader{}, book, Format::Gift);
+    QCOMPARE(written.data, QByteArray("Q {~x =y ~[moodle][b] }\n\n"));
+    QCOMPARE(written.problems,
+             (QList<interchange::Problem>{{1, "empty answer slots left out: the letters change"},
+                                          {2, "fewer than two answers are filled: left out"}}));
 }
 
 QTEST_GUILESS_MAIN(tst_roundtrip)

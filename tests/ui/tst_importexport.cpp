@@ -193,8 +193,9 @@ void tst_importexport::importReportsFirstTwentyProblems()
     for (int i = 0; i < 23; ++i)
         gift += QStringLiteral("Essay %1 {}\n\n").arg(i); // one every two lines from line 3
     const QString source =
-        writetext(env, QStringLiteral("essays.gift"), gift + "Last? {=yes ~no}\n");
-    // The first type offered shows every format's files and goes by the extension.
+        writetext(env, QStringLiteral("essays.txt"), gift + "Last? {=yes ~no}\n");
+    // The first type offered shows every format's files and goes by the extension, or for a
+    // .txt file by its content.
     const QString anyformat =
         QStringLiteral("Question files (*.gift *.txt *.aiken *.xml *.csv *.json)");
     ScriptedFiles files({{FileMode::Open, {source, anyformat}},
@@ -209,8 +210,8 @@ void tst_importexport::importReportsFirstTwentyProblems()
     QCOMPARE(files.requests().constFirst().filters.constFirst(), anyformat);
     QCOMPARE(texts.size(), 1);
     const QStringList lines = texts.constFirst().split(QLatin1Char('\n'));
-    QCOMPARE(lines.mid(0, 3), QStringList({"Imported 2 questions from essays.gift.", "",
-                                           "23 items were skipped or changed:"}));
+    QCOMPARE(lines.mid(0, 3), QStringList({"Imported 2 questions from essays.txt (read as GIFT).",
+                                           "", "23 items were skipped or changed:"}));
     QCOMPARE(lines.size(), 3 + 20 + 1);
     QVERIFY2(lines.at(3).startsWith("line 3: ") && lines.at(22).startsWith("line 41: "),
              qPrintable(texts.constFirst()));

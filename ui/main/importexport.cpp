@@ -156,8 +156,8 @@ void frmquiz::mnuquizimport_Click()
         closeorphanedrun();
         return;
     }
-    const QString sourcename = QFileInfo(source.path).fileName();
-    const std::optional<Format> format = chosenformat(source);
+    QString sourcename = QFileInfo(source.path).fileName();
+    std::optional<Format> format = chosenformat(source);
     if (!format) {
         platform::msgbox(QStringLiteral("Cannot tell the format of ") + sourcename +
                              QStringLiteral("\nChoose its type in the list of file types."),
@@ -170,9 +170,15 @@ void frmquiz::mnuquizimport_Click()
         closeorphanedrun();
         return;
     }
+    // A .txt file chosen under a filter that names no format is GIFT or Aiken by its content.
+    const bool filterdecides = formatfilters().contains(source.filter);
+    if (!filterdecides && interchange::formatbycontent(source.path)) {
+        format = interchange::textformat(*bytes);
+        sourcename += QStringLiteral(" (read as ") + interchange::formatname(*format) + u')';
+    }
     interchange::ImportResult imported;
     const bool finished = platform::runwithprogress(
-        this, QStringLiteral("Importing ") + sourcename,
+        this, QStringLiteral("Importing ") + QFileInfo(source.path).fileName(),
         [&](platform::Work &) { imported = interchange::importbook(*bytes, *format); });
     if (!finished) {
         closeorphanedrun();
