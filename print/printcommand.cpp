@@ -1,6 +1,7 @@
 #include "print/printcommand.h"
 
 #include "platform/files.h"
+#include "platform/termprogress.h"
 #include "print/bookprint.h"
 #include "storage/modquiz.h"
 
@@ -142,7 +143,13 @@ int run(const Request &request)
     options.answerkey = request.answerkey;
     QString error;
     const QPageSize pagesize = request.pagesize.value_or(bookprint::defaultpagesize());
-    if (!bookprint::writepdf(request.output, header, questions, options, pagesize, &error)) {
+    platform::TerminalProgress progress(QStringLiteral("qbook print: page"));
+    const auto report = [&progress](int done, int total) {
+        progress.report(done, total);
+        return true;
+    };
+    if (!bookprint::writepdf(request.output, header, questions, options, pagesize, &error,
+                             report)) {
         complain(QStringLiteral("cannot write %1: %2").arg(request.output, error));
         return 1;
     }
