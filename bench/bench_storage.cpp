@@ -66,14 +66,19 @@ int firstload(const QString &path)
     return 0;
 }
 
-QList<QuestionRecord> makebook()
+// Short texts (a question of 60 characters, answers of 20), or realistic ones (150 and 25,
+// some 8.5 MB for the largest book).
+QList<QuestionRecord> makebook(bool realistic = false)
 {
     QList<QuestionRecord> questions(qbook::maxquestions + 1);
+    const int questionsize = realistic ? 150 : 60;
+    const int answersize = realistic ? 25 : 20;
     for (int k = 1; k <= qbook::maxquestions; ++k) {
         QuestionRecord &record = questions[k];
-        record.question = filler(QStringLiteral("Question %1:").arg(k), 60);
+        record.question = filler(QStringLiteral("Question %1:").arg(k), questionsize);
         for (int i = 0; i < 4; ++i)
-            record.answers[i] = filler(QStringLiteral("Answer %1.%2").arg(k).arg(i + 1), 20);
+            record.answers[i] =
+                filler(QStringLiteral("Answer %1.%2").arg(k).arg(i + 1), answersize);
         record.correct = static_cast<quint8>(k % 4 + 1);
     }
     return questions;
@@ -166,20 +171,38 @@ int main(int argc, char *argv[])
     // Each first load in a process of its own, the file in the page cache as after a save.
     QList<double> firsts;
     QList<qint64> held;
-    for (int i = 0; i < repeats; ++i) {
+    const auto loadfresh = [&](const QString &path) {
         QProcess child;
         child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--first-load"), bookpath});
+                    {QStringLiteral("--first-load"), path});
         const QList<QByteArray> out = child.waitForFinished(60000)
                                           ? child.readAllStandardOutput().trimmed().split(' ')
                                           : QList<QByteArray>();
         if (child.exitCode() != 0 || out.size() != 2) {
             std::fprintf(stderr, "first load in a fresh process failed\n");
-            return 1;
+            std::exit(1);
         }
-        firsts.append(out.at(0).toDouble());
-        held.append(out.at(1).toLongLong());
+        return std::make_pair(out.at(0).toDouble(), out.at(1).toLongLong());
+    };
+    for (int i = 0; i < repeats; ++i) {
+        const auto [seconds, bytesheld] = loadfresh(bookpath);
+        firsts.append(seconds);
+        held.append(bytesheld);
     }
+    // The same book with realistic texts.
+    const QString realpath = temporary.filePath(QStringLiteral("realistic.Q"));
+    qint64 realsize = 0;
+    {
+        const QByteArray realbytes = *modquiz::serializebook(st.qbheader, makebook(true));
+        QFile file(realpath);
+        if (!file.open(QIODevice::WriteOnly) || file.write(realbytes) != realbytes.size())
+            return 1;
+        realsize = realbytes.size();
+    }
+    QList<qint64> realheld;
+    for (int i = 0; i < repeats; ++i)
+        realheld.append(loadfresh(realpath).second);
+    std::sort(realheld.begin(), realheld.end());
     std::sort(firsts.begin(), firsts.end());
     std::sort(held.begin(), held.end());
     const double firstmedian = firsts.at(firsts.size() / 2);
@@ -256,9 +279,15 @@ int main(int argc, char *argv[])
     }
 
     const qint64 heldmedian = held.at(held.size() / 2);
-    std::printf("heap held by the loaded book: %.1f MB for a %.1f MB file (%.2f bytes per file "
+    std::printf("heap held by the loaded book, short texts: %.1f MB for a %.1f MB file (%.2f bytes "
+                "per file "
                 "byte)\n",
                 heldmedian / 1e6, size / 1e6, double(heldmedian) / double(size));
+    const qint64 realmedian = realheld.at(realheld.size() / 2);
+    std::printf(
+        "heap held, realistic texts:               %.1f MB for a %.1f MB file (%.2f bytes per file "
+        "byte)\n",
+        realmedian / 1e6, realsize / 1e6, double(realmedian) / double(realsize));
     std::printf("peak memory of the run up to the loads (ru_maxrss): %.1f MB\n",
                 usage.ru_maxrss / 1024.0);
     return 0;

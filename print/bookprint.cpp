@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 
+#include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLocale>
@@ -11,7 +12,6 @@
 #include <QTextLayout>
 
 #include <algorithm>
-#include <deque>
 #include <vector>
 
 namespace bookprint {
@@ -28,28 +28,25 @@ QFont printfont(qreal points, bool bold = false)
     return font;
 }
 
-// The fonts of a page, measured on the device they print on.
-struct Fonts
-{
-    QFont title = printfont(18, true);
-    QFont text = printfont(11);
-    QFont question = printfont(11, true);
-    QFont heading = printfont(14, true);
-    QFont footer = printfont(9);
-};
+using Face = Exam::Face;
+using Line = Exam::Line;
 
 // A stored text as lines: either kind of line end breaks the line, and the other control
-// characters, which have no glyph, print as blanks.
+// characters, which have no glyph, print as blanks. Most texts have none and are shared.
 QStringList paragraphs(const QString &text)
 {
-    QString plain = text;
-    plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    plain.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    for (QChar &c : plain) {
+    const bool plain =
+        std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x20; });
+    if (plain)
+        return {text};
+    QString lines = text;
+    lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    for (QChar &c : lines) {
         if (c.unicode() < 0x20 && c != QLatin1Char('\n'))
             c = QLatin1Char(' ');
     }
-    return plain.split(QLatin1Char('\n'));
+    return lines.split(QLatin1Char('\n'));
 }
 
 // An empty answer slot is left out of the exam.
@@ -58,11 +55,11 @@ bool blank(const QString &text)
     return text.trimmed().isEmpty();
 }
 
-// What a font tells without laying text out: the height of a line, and an upper bound of
-// the width of a Latin-1 text (the widest of those characters times the text's length).
-struct Oneline
+// What a font tells without laying text out: the height of a line, and the advance of each
+// Latin-1 character, whose sum tells that a text surely fits on one line.
+struct Measure
 {
-    Oneline(const QFont &font, QPaintDevice *device)
+    Measure(const QFont &font, const QPaintDevice *device)
     {
         QTextLayout layout(QStringLiteral("\u00c1g"), font, device);
         layout.beginLayout();
@@ -72,87 +69,94 @@ struct Oneline
         ascent = line.ascent();
         layout.endLayout();
         const QFontMetricsF metrics(font, device);
-        for (char16_t c = 0x20; c <= 0xff; ++c)
-            widest = std::max(widest, metrics.horizontalAdvance(QChar(c)));
+        for (char16_t c = 0; c <= 0xff; ++c)
+            advances[c] = metrics.horizontalAdvance(QChar(c));
     }
 
-    // True when text surely fits on one line of width. Only Latin-1 counts, which the print
-    // fonts have: another character could come from a wider or taller fallback font.
+    // Only Latin-1 counts, which the print fonts have: another character could come from a
+    // wider or taller fallback font. A little room to spare for kerning.
     [[nodiscard]] bool fits(const QString &text, qreal width) const
     {
-        if ((text.size() + 1) * widest > width)
-            return false;
-        return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() <= 0xff; });
+        qreal used = 0;
+        const qreal room = width * 0.98;
+        for (const QChar c : text) {
+            if (c.unicode() > 0xff)
+                return false;
+            used += advances[c.unicode()];
+            if (used > room)
+                return false;
+        }
+        return true;
     }
 
     qreal height = 0;
     qreal ascent = 0;
-    qreal widest = 0;
+    std::array<qreal, 256> advances{};
 };
 
-// One printed line: a line of text (laid out when it is to be drawn), or blank space. A
-// label (the question's number, the answer's letter) may stand on its baseline to its left.
+// The fonts of a page with their measures on the device they print on.
+struct FaceSet
+{
+    explicit FaceSet(const QPaintDevice *device)
+        : fonts{printfont(18, true), printfont(11), printfont(11, true), printfont(14, true),
+                printfont(9)}
+    {
+        for (const QFont &font : fonts)
+            measures.emplace_back(font, device);
+    }
+    std::array<QFont, Exam::Faces> fonts;
+    std::vector<Measure> measures;
+};
+
+// One printed line, or blank space, before it is placed on a page.
 struct Row
 {
     bool text = false;
-    const QTextLayout *layout = nullptr;
-    int line = 0;
-    qreal x = 0;
     qreal height = 0;
-    qreal ascent = 0;
-    QString label;
-    const QFont *labelfont = nullptr;
-    qreal labelx = 0;
+    Line line;
 };
 
 // Rows that stay together on one page when they fit: a question with its answers, or the
-// title block. Owns the layouts its rows draw.
+// title block.
 class Block
 {
 public:
-    explicit Block(QPaintDevice *device) : m_device(device) {}
+    Block(const QPaintDevice *device, const FaceSet &faces) : m_device(device), m_faces(faces) {}
 
-    // Adds text wrapped to width at x, the label on its first line. With oneline, a
-    // paragraph that surely fits on one line is only counted, not laid out: for counting
-    // pages, where laying every text out would take most of the time.
-    void addtext(const QString &text, const QFont &font, qreal x, qreal width,
-                 const QString &label = {}, const QFont *labelfont = nullptr, qreal labelx = 0,
-                 const Oneline *oneline = nullptr)
+    // Adds text wrapped to width at x, the label on its first line. A paragraph that surely
+    // fits on one line is not laid out: that is most texts, and laying out takes the time.
+    void addtext(const QString &text, Face face, qreal x, qreal width, const QString &label = {},
+                 Face labelface = Face::Text, qreal labelx = 0)
     {
-        QTextOption option;
-        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        bool first = true;
+        const Measure &measure = m_faces.measures[face];
+        Row row;
+        row.text = true;
+        row.line.x = x;
+        row.line.face = face;
+        row.line.label = label;
+        row.line.labelface = labelface;
+        row.line.labelx = labelx;
+        const auto add = [&](const QString &line, qreal height, qreal ascent) {
+            row.line.text = line;
+            row.height = height;
+            row.line.ascent = ascent;
+            m_rows.push_back(row);
+            row.line.label.clear();
+        };
         for (const QString &paragraph : paragraphs(text)) {
-            if (oneline && oneline->fits(paragraph, width)) {
-                Row row;
-                row.text = true;
-                row.height = oneline->height;
-                row.ascent = oneline->ascent;
-                m_rows.push_back(row);
-                first = false;
+            if (measure.fits(paragraph, width)) {
+                add(paragraph, measure.height, measure.ascent);
                 continue;
             }
-            QTextLayout &layout = m_layouts.emplace_back(paragraph, font, m_device);
+            QTextOption option;
+            option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+            QTextLayout layout(paragraph, m_faces.fonts[face], m_device);
             layout.setTextOption(option);
             layout.beginLayout();
             for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
                 line.setLineWidth(width);
-                // Each line is drawn on its own, wherever the page puts it.
-                line.setPosition(QPointF(0, 0));
-                Row row;
-                row.text = true;
-                row.layout = &layout;
-                row.line = line.lineNumber();
-                row.x = x;
-                row.height = line.height();
-                row.ascent = line.ascent();
-                if (first) {
-                    row.label = label;
-                    row.labelfont = labelfont;
-                    row.labelx = labelx;
-                    first = false;
-                }
-                m_rows.push_back(row);
+                add(paragraph.mid(line.textStart(), line.textLength()), line.height(),
+                    line.ascent());
             }
             layout.endLayout();
         }
@@ -173,44 +177,51 @@ public:
         return total;
     }
 
-    [[nodiscard]] const std::vector<Row> &rows() const { return m_rows; }
+    [[nodiscard]] std::vector<Row> &rows() { return m_rows; }
 
 private:
-    QPaintDevice *m_device;
-    std::deque<QTextLayout> m_layouts;
+    const QPaintDevice *m_device;
+    const FaceSet &m_faces;
     std::vector<Row> m_rows;
 };
 
-// Puts blocks on pages one after another and numbers the pages "n / N". Without a painter it
-// only counts the pages, which is how N is known before the first page is drawn.
+// Puts blocks on pages one after another, noting where each line goes.
 class Pager
 {
 public:
-    Pager(QPagedPaintDevice &device, QPainter *painter, const Fonts &fonts, int pages)
-        : m_device(device), m_painter(painter), m_fonts(fonts), m_pages(pages)
+    Pager(qreal width, qreal bottom, std::vector<Line> &lines, std::vector<qsizetype> &pagestarts)
+        : m_width(width), m_bottom(bottom), m_lines(lines), m_pagestarts(pagestarts)
     {
-        const QFontMetricsF footer(fonts.footer, &device);
-        m_bottom = device.height() - 2 * footer.height();
+        m_pagestarts.push_back(0);
     }
 
-    [[nodiscard]] qreal width() const { return m_device.width(); }
-    [[nodiscard]] int page() const { return m_page; }
+    [[nodiscard]] qreal width() const { return m_width; }
+    [[nodiscard]] int pages() const { return static_cast<int>(m_pagestarts.size()); }
     // Where the next row goes, and the room left under it on this page.
     [[nodiscard]] qreal top() const { return m_y; }
     [[nodiscard]] qreal room() const { return m_bottom - m_y; }
-    // Null while the pages are only counted.
-    [[nodiscard]] QPainter *painter() const { return m_painter; }
 
-    void place(const Block &block)
+    // Puts a line at y on this page, beside others: a cell of a grid.
+    void put(Line line, qreal y)
+    {
+        line.y = y;
+        m_lines.push_back(std::move(line));
+    }
+
+    // Takes the block's lines.
+    void place(Block &block)
     {
         const qreal height = block.height();
         // A block taller than a page cannot stay together: it starts where it is and runs on.
         if (m_y > 0 && m_y + height > m_bottom && height <= m_bottom)
             newpage();
-        for (const Row &row : block.rows()) {
+        for (Row &row : block.rows()) {
             if (row.text && m_y > 0 && m_y + row.height > m_bottom)
                 newpage();
-            draw(row);
+            if (row.text) {
+                m_lines.push_back(std::move(row.line));
+                m_lines.back().y = m_y;
+            }
             m_y += row.height;
         }
     }
@@ -219,68 +230,33 @@ public:
 
     void newpage()
     {
-        footer();
-        if (m_painter)
-            m_device.newPage();
-        ++m_page;
+        m_pagestarts.push_back(static_cast<qsizetype>(m_lines.size()));
         m_y = 0;
     }
 
-    void finish() { footer(); }
-
 private:
-    void draw(const Row &row)
-    {
-        if (!m_painter || !row.layout)
-            return;
-        // The label first, so that a reader copying the text gets "A Paris", not "Paris A".
-        if (!row.label.isEmpty()) {
-            m_painter->setFont(*row.labelfont);
-            m_painter->drawText(QPointF(row.labelx, m_y + row.ascent), row.label);
-        }
-        row.layout->lineAt(row.line).draw(m_painter, QPointF(row.x, m_y));
-    }
-
-    void footer()
-    {
-        if (!m_painter)
-            return;
-        m_painter->setFont(m_fonts.footer);
-        const QFontMetricsF metrics(m_fonts.footer, &m_device);
-        const QString text = QStringLiteral("%1 / %2").arg(m_page).arg(m_pages);
-        const qreal x = (width() - metrics.horizontalAdvance(text)) / 2;
-        m_painter->drawText(QPointF(x, m_device.height() - metrics.descent()), text);
-    }
-
-    QPagedPaintDevice &m_device;
-    QPainter *m_painter;
-    const Fonts &m_fonts;
-    int m_pages;
-    int m_page = 1;
+    qreal m_width;
+    qreal m_bottom;
+    std::vector<Line> &m_lines;
+    std::vector<qsizetype> &m_pagestarts;
     qreal m_y = 0;
-    qreal m_bottom = 0;
 };
 
 // The title block: the category as the title, the author, the number of questions, and a
 // line for the student's name and the date.
-QString booktitle(const QBookHeader &header, const PrintOptions &options)
-{
-    return blank(header.category) ? options.filename : header.category;
-}
-
-void placetitle(Pager &pager, QPagedPaintDevice &device, const Fonts &fonts,
-                const QBookHeader &header, const PrintOptions &options, int count)
+void placetitle(Pager &pager, const QPaintDevice *device, const FaceSet &faces,
+                const QBookHeader &header, int count)
 {
     const qreal width = pager.width();
-    const QFontMetricsF text(fonts.text, &device);
-    Block block(&device);
-    if (const QString title = booktitle(header, options); !blank(title)) {
-        block.addtext(title, fonts.title, 0, width);
+    const QFontMetricsF text(faces.fonts[Face::Text], device);
+    Block block(device, faces);
+    if (!blank(header.category)) {
+        block.addtext(header.category, Face::Title, 0, width);
         block.addspace(text.height() * 0.5);
     }
     if (!blank(header.author))
-        block.addtext(QStringLiteral("Author: ") + header.author, fonts.text, 0, width);
-    block.addtext(QStringLiteral("Questions: %1").arg(count), fonts.text, 0, width);
+        block.addtext(QStringLiteral("Author: ") + header.author, Face::Text, 0, width);
+    block.addtext(QStringLiteral("Questions: %1").arg(count), Face::Text, 0, width);
     block.addspace(text.height());
 
     // Underscores make the lines to write on; the name gets two thirds of what is left.
@@ -292,51 +268,50 @@ void placetitle(Pager &pager, QPagedPaintDevice &device, const Fonts &fonts,
     const int forname = underscores * 2 / 3;
     block.addtext(name + QString(forname, QLatin1Char('_')) + date +
                       QString(underscores - forname, QLatin1Char('_')),
-                  fonts.text, 0, width);
+                  Face::Text, 0, width);
     block.addspace(text.height() * 1.5);
     pager.place(block);
 }
 
-// Where a question's parts go; with the Oneline measures when pages are only counted.
+// Where a question's parts go.
 struct QuestionStyle
 {
     qreal numwidth = 0;
     qreal letterwidth = 0;
     qreal spacing = 0;
-    const Oneline *question = nullptr;
-    const Oneline *answer = nullptr;
+    std::array<QString, 4> letters;
 };
 
 // Question k with its answers, the empty slots left out; the letters keep their slots.
-void placequestion(Pager &pager, QPagedPaintDevice &device, const Fonts &fonts,
+void placequestion(Pager &pager, const QPaintDevice *device, const FaceSet &faces,
                    const QuestionStyle &style, int k, const QuestionRecord &record)
 {
     const qreal width = pager.width();
-    Block block(&device);
-    block.addtext(record.question, fonts.question, style.numwidth, width - style.numwidth,
-                  QString::number(k) + QLatin1Char('.'), &fonts.question, 0, style.question);
+    Block block(device, faces);
+    block.addtext(record.question, Face::Question, style.numwidth, width - style.numwidth,
+                  QString::number(k) + QLatin1Char('.'), Face::Question, 0);
     block.addspace(style.spacing);
     const qreal x = style.numwidth + style.letterwidth;
     for (int i = 0; i < 4; ++i) {
         if (blank(record.answers[i]))
             continue;
-        block.addtext(record.answers[i], fonts.text, x, width - x, answerletter(i + 1), &fonts.text,
-                      style.numwidth, style.answer);
+        block.addtext(record.answers[i], Face::Text, x, width - x, style.letters[i], Face::Text,
+                      style.numwidth);
     }
     pager.place(block);
 }
 
 // The key on a page of its own, as a grid read down each column: the numbers right-aligned,
 // each with its letter beside it, as many columns as the page is wide.
-void placekey(Pager &pager, QPagedPaintDevice &device, const Fonts &fonts,
+void placekey(Pager &pager, const QPaintDevice *device, const FaceSet &faces,
               const QList<QuestionRecord> &questions)
 {
     pager.newpage();
     const qreal width = pager.width();
-    const QFontMetricsF text(fonts.text, &device);
-    const QFontMetricsF bold(fonts.question, &device);
-    Block heading(&device);
-    heading.addtext(QStringLiteral("Answer Key"), fonts.heading, 0, width);
+    const QFontMetricsF text(faces.fonts[Face::Text], device);
+    const QFontMetricsF bold(faces.fonts[Face::Question], device);
+    Block heading(device, faces);
+    heading.addtext(QStringLiteral("Answer Key"), Face::Heading, 0, width);
     heading.addspace(text.height() * 0.5);
     pager.place(heading);
 
@@ -355,54 +330,23 @@ void placekey(Pager &pager, QPagedPaintDevice &device, const Fonts &fonts,
         }
         rows = std::min(rows, (last - first + columns) / columns);
         const int end = std::min(last, first + rows * columns - 1);
-        // Drawn a column at a time, so that text taken from the page reads in number order.
-        QPainter *painter = pager.painter();
-        for (int k = first; painter && k <= end; ++k) {
+        // A column at a time, so that text taken from the page reads in number order.
+        for (int k = first; k <= end; ++k) {
             const qreal x = ((k - first) / rows) * (cell + gap);
-            const qreal y = pager.top() + ((k - first) % rows) * line + text.ascent();
-            const QString number = QString::number(k);
-            painter->setFont(fonts.text);
-            painter->drawText(QPointF(x + numwidth - text.horizontalAdvance(number), y), number);
-            painter->setFont(fonts.question);
-            painter->drawText(QPointF(x + letterx, y), answerletter(questions[k].correct));
+            Line entry;
+            entry.label = QString::number(k);
+            entry.labelx = x + numwidth - text.horizontalAdvance(entry.label);
+            entry.text = answerletter(questions[k].correct);
+            entry.x = x + letterx;
+            entry.face = Face::Question;
+            entry.ascent = text.ascent();
+            pager.put(std::move(entry), pager.top() + ((k - first) % rows) * line);
         }
         pager.skip(rows * line);
         first = end + 1;
         if (first <= last)
             pager.newpage();
     }
-}
-
-int paginate(QPagedPaintDevice &device, QPainter *painter, int pages, const QBookHeader &header,
-             const QList<QuestionRecord> &questions, const PrintOptions &options)
-{
-    const Fonts fonts;
-    Pager pager(device, painter, fonts, pages);
-    const int count = questions.isEmpty() ? 0 : static_cast<int>(questions.size() - 1);
-    placetitle(pager, device, fonts, header, options, count);
-
-    const QFontMetricsF bold(fonts.question, &device);
-    const QFontMetricsF text(fonts.text, &device);
-    const Oneline question(fonts.question, &device);
-    const Oneline answer(fonts.text, &device);
-    QuestionStyle style;
-    style.numwidth =
-        bold.horizontalAdvance(QString::number(count) + QLatin1Char('.')) + bold.averageCharWidth();
-    style.letterwidth = text.horizontalAdvance(QLatin1Char('D')) * 2.2;
-    style.spacing = text.height() * 0.25;
-    if (!painter) {
-        style.question = &question;
-        style.answer = &answer;
-    }
-    const qreal gap = text.height() * 0.8;
-    for (int k = 1; k <= count; ++k) {
-        placequestion(pager, device, fonts, style, k, questions[k]);
-        pager.skip(gap);
-    }
-    if (options.answerkey && count > 0)
-        placekey(pager, device, fonts, questions);
-    pager.finish();
-    return pager.page();
 }
 
 } // namespace
@@ -413,6 +357,13 @@ QPageSize defaultpagesize()
     return QPageSize(us ? QPageSize::Letter : QPageSize::A4);
 }
 
+QBookHeader titled(QBookHeader header, const QString &path)
+{
+    if (blank(header.category))
+        header.category = QFileInfo(path).fileName();
+    return header;
+}
+
 QString answerletter(int correct)
 {
     if (correct < 1 || correct > 4)
@@ -420,22 +371,97 @@ QString answerletter(int correct)
     return QString(QLatin1Char(static_cast<char>('A' + correct - 1)));
 }
 
-int printbook(QPagedPaintDevice &device, const QBookHeader &header,
-              const QList<QuestionRecord> &questions, const PrintOptions &options)
+Exam::Exam(const QPaintDevice &device, const QBookHeader &header,
+           const QList<QuestionRecord> &questions)
+    : m_size(device.width(), device.height()), m_resolution(device.logicalDpiY())
 {
-    // The first pass only counts the pages, so that every foot can say "n / N".
-    const int pages = paginate(device, nullptr, 0, header, questions, options);
+    const FaceSet faces(&device);
+    m_fonts = faces.fonts;
+    const QFontMetricsF footer(m_fonts[Face::Footer], &device);
+    Pager pager(m_size.width(), m_size.height() - 2 * footer.height(), m_lines, m_pagestarts);
+    const int count = questions.isEmpty() ? 0 : static_cast<int>(questions.size() - 1);
+    placetitle(pager, &device, faces, header, count);
+
+    const QFontMetricsF bold(m_fonts[Face::Question], &device);
+    const QFontMetricsF text(m_fonts[Face::Text], &device);
+    QuestionStyle style;
+    style.numwidth =
+        bold.horizontalAdvance(QString::number(count) + QLatin1Char('.')) + bold.averageCharWidth();
+    style.letterwidth = text.horizontalAdvance(QLatin1Char('D')) * 2.2;
+    style.spacing = text.height() * 0.25;
+    for (int i = 0; i < 4; ++i)
+        style.letters[i] = answerletter(i + 1);
+    const qreal gap = text.height() * 0.8;
+    m_lines.reserve(static_cast<size_t>(count) * 6 + 16);
+    for (int k = 1; k <= count; ++k) {
+        placequestion(pager, &device, faces, style, k, questions[k]);
+        pager.skip(gap);
+    }
+    m_questionpages = pager.pages();
+    if (count > 0)
+        placekey(pager, &device, faces, questions);
+}
+
+int Exam::pagecount() const
+{
+    return m_answerkey ? static_cast<int>(m_pagestarts.size()) : m_questionpages;
+}
+
+void Exam::drawpage(QPainter &painter, int page) const
+{
+    const qsizetype first = m_pagestarts.at(page);
+    const qsizetype end = page + 1 < static_cast<int>(m_pagestarts.size())
+                              ? m_pagestarts.at(page + 1)
+                              : static_cast<qsizetype>(m_lines.size());
+    int face = -1;
+    const auto use = [&](Face wanted) {
+        if (face != wanted)
+            painter.setFont(m_fonts[wanted]);
+        face = wanted;
+    };
+    for (qsizetype i = first; i < end; ++i) {
+        const Line &line = m_lines[i];
+        // The label first, so that a reader copying the text gets "A Paris", not "Paris A".
+        if (!line.label.isEmpty()) {
+            use(line.labelface);
+            painter.drawText(QPointF(line.labelx, line.y + line.ascent), line.label);
+        }
+        use(line.face);
+        painter.drawText(QPointF(line.x, line.y + line.ascent), line.text);
+    }
+    use(Face::Footer);
+    const QFontMetricsF metrics(m_fonts[Face::Footer], painter.device());
+    const QString text = QStringLiteral("%1 / %2").arg(page + 1).arg(pagecount());
+    const qreal x = (m_size.width() - metrics.horizontalAdvance(text)) / 2;
+    painter.drawText(QPointF(x, m_size.height() - metrics.descent()), text);
+}
+
+int printbook(QPagedPaintDevice &device, const QBookHeader &header,
+              const QList<QuestionRecord> &questions, const PrintOptions &options,
+              const Progress &progress)
+{
+    Exam exam(device, header, questions);
+    exam.setanswerkey(options.answerkey);
+    const int pages = exam.pagecount();
     QPainter painter;
     if (!painter.begin(&device))
         return 0;
-    paginate(device, &painter, pages, header, questions, options);
+    for (int page = 0; page < pages; ++page) {
+        if (page > 0)
+            device.newPage();
+        exam.drawpage(painter, page);
+        if (progress && !progress(page + 1, pages)) {
+            painter.end();
+            return 0;
+        }
+    }
     painter.end();
     return pages;
 }
 
 bool writepdf(const QString &path, const QBookHeader &header,
               const QList<QuestionRecord> &questions, const PrintOptions &options,
-              const QPageSize &pagesize, QString *error)
+              const QPageSize &pagesize, QString *error, const Progress &progress)
 {
     platform::ReplacingFile file(path);
     if (!file.open()) {
@@ -447,15 +473,15 @@ bool writepdf(const QString &path, const QBookHeader &header,
     {
         QPdfWriter writer(file.device());
         writer.setCreator(QStringLiteral("Quiz"));
-        writer.setTitle(booktitle(header, options));
+        writer.setTitle(header.category);
         writer.setPageSize(pagesize);
         writer.setPageMargins(QMarginsF(18, 18, 18, 18), QPageLayout::Millimeter);
-        pages = printbook(writer, header, questions, options);
+        pages = printbook(writer, header, questions, options, progress);
     }
     if (pages == 0) {
         file.discard();
         if (error)
-            *error = QStringLiteral("the PDF could not be started");
+            *error = QStringLiteral("the PDF could not be finished");
         return false;
     }
     // A write that failed on the way (a full disk) is seen here: the PDF writer does not

@@ -1,6 +1,7 @@
 #include "print/printcommand.h"
 
 #include "platform/files.h"
+#include "platform/termprogress.h"
 #include "print/bookprint.h"
 #include "storage/modquiz.h"
 
@@ -135,15 +136,20 @@ int run(const Request &request)
         complain(QStringLiteral("cannot read %1: not a quiz book").arg(request.book));
         return 1;
     }
-    const QBookHeader &header = book->header;
+    const QBookHeader header = bookprint::titled(book->header, request.book);
     const QList<QuestionRecord> &questions = book->questions;
 
     bookprint::PrintOptions options;
     options.answerkey = request.answerkey;
-    options.filename = QFileInfo(request.book).fileName();
     QString error;
     const QPageSize pagesize = request.pagesize.value_or(bookprint::defaultpagesize());
-    if (!bookprint::writepdf(request.output, header, questions, options, pagesize, &error)) {
+    platform::TerminalProgress progress(QStringLiteral("qbook print: page"));
+    const auto report = [&progress](int done, int total) {
+        progress.report(done, total);
+        return true;
+    };
+    if (!bookprint::writepdf(request.output, header, questions, options, pagesize, &error,
+                             report)) {
         complain(QStringLiteral("cannot write %1: %2").arg(request.output, error));
         return 1;
     }

@@ -2,6 +2,7 @@
 
 #include "interchange/interchange.h"
 #include "platform/files.h"
+#include "platform/termprogress.h"
 #include "storage/modquiz.h"
 #include "storage/soundness.h"
 
@@ -299,8 +300,10 @@ int exportbook(const QStringList &arguments)
     }
     const QList<QuestionRecord> questions =
         book->questions.isEmpty() ? QList<QuestionRecord>() : book->questions.mid(1);
-    const interchange::ExportResult result =
-        interchange::exportbook(book->header, questions, *format);
+    interchange::ExportResult result;
+    platform::TerminalProgress(QStringLiteral("qbook export")).run([&] {
+        result = interchange::exportbook(book->header, questions, *format);
+    });
     reportproblems(stderr, path, result.problems);
     const bool written =
         out.isEmpty() ? writestandardoutput(result.data) : writeout(out, result.data, path);
@@ -337,7 +340,10 @@ int importbook(const QStringList &arguments)
                      .arg(in, interchange::formatname(*format)));
     }
     // Moved in, so that the file's bytes are let go once decoded.
-    interchange::ImportResult result = interchange::importbook(std::move(*bytes), *format);
+    interchange::ImportResult result;
+    platform::TerminalProgress(QStringLiteral("qbook import")).run([&] {
+        result = interchange::importbook(std::move(*bytes), *format);
+    });
     // Texts given on the command line are held to what a book stores, as those of the file.
     if (parser.isSet(categoryoption))
         result.category = interchange::fittext(parser.value(categoryoption),

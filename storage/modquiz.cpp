@@ -61,10 +61,33 @@ private:
 
 enum class Parsed { Complete, TooMany, ReadFailed };
 
+// A record given as its bytes (cut short at the end of a damaged file) added to a list: the
+// working state's keeps the bytes, a plain list decodes them.
+void addrecord(QuestionList &questions, QByteArrayView record)
+{
+    questions.appendrecordbytes(record);
+}
+
+void addrecord(QList<QuestionRecord> &questions, QByteArrayView record)
+{
+    questions.append(qbook::Reader(record).readrecord());
+}
+
+void reserverecords(QuestionList &questions, qsizetype n, qsizetype bytes)
+{
+    questions.reserve(n, bytes);
+}
+
+void reserverecords(QList<QuestionRecord> &questions, qsizetype n, qsizetype)
+{
+    questions.reserve(n);
+}
+
 // The header, then records while at least two unread bytes of the total remain (none when
 // count is 0); questions as the working state holds them.
-Parsed parsefrom(qint64 total, const Source &source, QBookHeader &header,
-                 QList<QuestionRecord> &questions, qint64 *end = nullptr)
+template <typename List>
+Parsed parsefrom(qint64 total, const Source &source, QBookHeader &header, List &questions,
+                 qint64 *end = nullptr)
 {
     questions.clear();
     const std::optional<QByteArrayView> start = source(0, maxheaderbytes);
@@ -78,17 +101,22 @@ Parsed parsefrom(qint64 total, const Source &source, QBookHeader &header,
     if (header.count == 0)
         return Parsed::Complete;
 
-    // Every record takes at least 11 bytes, which bounds the list by the file's size whatever
-    // the header's count says.
-    const qint64 bound = std::min<qint64>(total / 11 + 2, qbook::maxquestions + 2);
-    questions.reserve(bound);
+    // Room for the questions the header counts, but no more than the file can hold (every
+    // record takes at least 11 bytes) whatever that count says; a file with more grows it.
+    const qint64 bound = std::min<qint64>(
+        {total / 11 + 2, qbook::maxquestions + 2, std::max<qint64>(header.count, 0) + 2});
+    // The records' bytes too, up to a size past any real book's: a huge file of something
+    // else must not take its size in memory before a record is read.
+    constexpr qint64 mostreserved = 64 * 1024 * 1024;
+    reserverecords(questions, bound, std::min(total - pos + 11, mostreserved));
     questions.emplace_back(); // index 0 holds no question
     do {
         const std::optional<QByteArrayView> bytes = source(pos, maxrecordbytes);
         if (!bytes)
             return Parsed::ReadFailed;
         qbook::Reader reader(*bytes);
-        questions.append(reader.readrecord());
+        reader.skiprecord();
+        addrecord(questions, bytes->first(std::min(reader.position(), bytes->size())));
         pos += reader.position();
         if (end)
             *end = pos;
@@ -277,6 +305,27 @@ std::optional<QByteArray> serializebook(const QBookHeader &header,
     return bytes;
 }
 
+std::optional<QByteArray> serializebook(const QBookHeader &header, const QuestionList &questions)
+{
+    const qsizetype last = questions.isEmpty() ? 0 : questions.size() - 1;
+    if (last > qbook::maxquestions)
+        return std::nullopt;
+
+    QBookHeader written = header;
+    written.count = static_cast<qint16>(last);
+    qsizetype bound =
+        3 * 2 + 2 + header.category.size() + header.author.size() + header.magic.size();
+    for (qsizetype k = 1; k <= last; ++k)
+        bound += questions.recordbound(k);
+
+    QByteArray bytes;
+    bytes.reserve(bound);
+    qbook::appendheader(bytes, written);
+    for (qsizetype k = 1; k <= last; ++k)
+        questions.appendrecordto(bytes, k);
+    return bytes;
+}
+
 bool loadbook()
 {
     auto &st = state();
@@ -295,7 +344,7 @@ bool loadbook()
         parsed = parsefrom(total, std::ref(window), st.qbheader, st.questions);
     } catch (const std::bad_alloc &) {
         // A book larger than the memory: what was read is let go, so the program goes on.
-        st.questions = QList<QuestionRecord>();
+        st.questions = QuestionList();
         return false;
     }
     if (parsed == Parsed::ReadFailed)

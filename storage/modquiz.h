@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 #include "storage/qbook.h"
+#include "storage/questionlist.h"
 
 #include <QList>
 #include <QString>
@@ -39,7 +40,7 @@ struct WorkingState
 {
     QString qbpath;
     QBookHeader qbheader;
-    QList<QuestionRecord> questions;
+    QuestionList questions;
     QuestionRecord workq;
     qint16 curq = 0;
     bool qbchanged = false;
@@ -151,5 +152,7 @@ constexpr qint64 maxbookbytes =
 // qbook::maxquestions questions.
 [[nodiscard]] std::optional<QByteArray> serializebook(const QBookHeader &header,
                                                       const QList<QuestionRecord> &questions);
+[[nodiscard]] std::optional<QByteArray> serializebook(const QBookHeader &header,
+                                                      const QuestionList &questions);
 
 } // namespace modquiz

@@ -145,9 +145,9 @@ void tst_printbook::keyIsAGridAndFileNameTitlesAnUntitledBook()
 {
     TestEnvironment env;
     const QString path = env.path("exam.pdf");
-    QVERIFY(bookprint::writepdf(path, makeheader(120, ""),
-                                QList<QuestionRecord>{{}} + makequestions(120),
-                                {true, "capitals.Q"}, QPageSize(QPageSize::A4)));
+    QVERIFY(bookprint::writepdf(path, bookprint::titled(makeheader(120, ""), "/a/capitals.Q"),
+                                QList<QuestionRecord>{{}} + makequestions(120), {},
+                                QPageSize(QPageSize::A4)));
     QVERIFY(pdftext(path).startsWith("capitals.Q\n"));
     // Read down each column: 1, then 13 and 25 beside it at the tops of the next columns.
     const QString key = poppler("pdftotext", {"-layout", "-f", "4", path, "-"});

@@ -105,6 +105,8 @@ private slots:
     void damagedFilesNeverFail();
     void questionLimitOnLoad();
     void questionLimitOnSave();
+    void listHoldsRoomForTheBookOnly();
+    void questionsChangeAsAList();
     void readOnlyFileCannotBeOpened();
     void saveKeepsOldFileWhenDiskIsFull();
     void saveThatCannotCreateItsFileOnlyFails();
@@ -250,6 +252,37 @@ void tst_modquiz::questionLimitOnLoad()
     QVERIFY(!openandload(toomany));
     QCOMPARE(modquiz::lastquestion(), qbook::maxquestions + 1);
     QCOMPARE(modquiz::state().curq, qint16(0));
+}
+
+void tst_modquiz::listHoldsRoomForTheBookOnly()
+{
+    TestEnvironment env;
+    QVERIFY(openandload(env.writebook("thousand.Q", makeheader(1000), makequestions(1000))));
+    QCOMPARE(modquiz::lastquestion(), 1000);
+    QVERIFY(modquiz::state().questions.heldbytes() < filebytes(env.path("thousand.Q")).size() * 2);
+    modquiz::closebook();
+}
+
+void tst_modquiz::questionsChangeAsAList()
+{
+    QList<QuestionRecord> model = withslot(makequestions(200));
+    QuestionList list = model;
+    QuestionRecord odd = makequestion(7);
+    odd.question = QStringLiteral("\u4e2d\u6587");          // not in the code page: kept as typed
+    odd.answers[1] = QString(qbook::maxtextbytes + 1, 'x'); // cut only when written
+    // Enough replaced records that their bytes are let go on the way.
+    for (int round = 0; round < 2000; ++round) {
+        const QuestionRecord record = round % 7 == 0 ? odd : makequestion(round, 1 + round % 4);
+        list.set(1 + round % 200, record);
+        model[1 + round % 200] = record;
+    }
+    list.insert(5, odd);
+    model.insert(5, odd);
+    list.removeAt(9);
+    model.removeAt(9);
+    QVERIFY(list == model);
+    QCOMPARE(*modquiz::serializebook(makeheader(0), list),
+             *modquiz::serializebook(makeheader(0), model));
 }
 
 void tst_modquiz::questionLimitOnSave()

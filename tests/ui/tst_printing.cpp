@@ -5,13 +5,17 @@
 #include "tests/print/pdftext.h"
 #include "tests/support/testsupport.h"
 #include "ui/main/frmquiz.h"
+#include "ui/main/printpreview.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPrintPreviewWidget>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QTimer>
 
 namespace {
 
@@ -51,6 +55,7 @@ private slots:
     void keysClashWithNothing();
     void exportWritesBookInMemory();
     void exportFailureReported();
+    void exportCancelledLeavesNoFile();
     void previewLeavesKeyOut();
 };
 
@@ -140,23 +145,56 @@ void tst_printing::exportFailureReported()
     VERIFY_DONE(script);
 }
 
+void tst_printing::exportCancelledLeavesNoFile()
+{
+    TestEnvironment env;
+    frmquiz w;
+    openexam(w, env, qbook::maxquestions);
+    ScriptedMessages script({askkey(Yes)});
+    ScriptedModal modal({saveas(env.path("exam.pdf"))});
+    // Runs among the window's events while the export works; cancels once pages are done.
+    int ticks = 0;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, [&] {
+        ++ticks;
+        auto *progress = w.findChild<QProgressDialog *>("progress");
+        if (progress && progress->value() > 0)
+            progress->cancel();
+    });
+    poll.start(10);
+    w.mnuquizpdf_Click();
+    QVERIFY(ticks > 0);
+    QCOMPARE(QDir(env.folder()).entryList({"exam.pdf*"}, QDir::AllEntries | QDir::Hidden),
+             QStringList());
+    QVERIFY(modal.done());
+    VERIFY_DONE(script);
+}
+
 void tst_printing::previewLeavesKeyOut()
 {
     TestEnvironment env;
     frmquiz w;
     openexam(w, env, 2);
     ScriptedModal modal({[](QDialog *dialog) {
-        auto *preview = dialog->findChild<QPrintPreviewWidget *>();
+        auto *preview = qobject_cast<PrintPreview *>(dialog);
         auto *key = dialog->findChild<QCheckBox *>("chkanswerkey");
         QVERIFY(preview && key && key->isChecked());
-        preview->updatePreview();
-        QCOMPARE(preview->pageCount(), 2);
+        QCOMPARE(preview->pagecount(), 2);
         key->setChecked(false);
-        QCOMPARE(preview->pageCount(), 1);
-        dialog->reject();
+        QCOMPARE(preview->pagecount(), 1);
+        preview->cmdprint_Click(); // to a file, as the print dialog allows
     }});
+    modal.add([&env](QDialog *dialog) {
+        auto *print = qobject_cast<QPrintDialog *>(dialog);
+        QVERIFY(print);
+        // Past accept(), which would read the printer back from the dialog's own boxes.
+        print->printer()->setOutputFileName(env.path("printed.pdf"));
+        dialog->done(QDialog::Accepted);
+    });
     w.mnuquizprint_Click();
     QVERIFY(modal.done());
+    const QString text = pdftext(env.path("printed.pdf")).simplified();
+    QVERIFY(text.contains("2. Question 2") && !text.contains("Answer Key"));
 }
 
 QTEST_MAIN(tst_printing)

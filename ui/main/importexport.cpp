@@ -4,6 +4,7 @@
 #include "platform/filedialog.h"
 #include "platform/files.h"
 #include "platform/msgbox.h"
+#include "platform/progress.h"
 #include "storage/modquiz.h"
 
 #include <QAction>
@@ -173,7 +174,14 @@ void frmquiz::mnuquizimport_Click()
         format = interchange::textformat(*bytes);
         sourcename += QStringLiteral(" (read as ") + interchange::formatname(*format) + u')';
     }
-    const interchange::ImportResult imported = interchange::importbook(*bytes, *format);
+    interchange::ImportResult imported;
+    const bool finished = platform::runwithprogress(
+        this, QStringLiteral("Importing ") + QFileInfo(source.path).fileName(),
+        [&](platform::Work &) { imported = interchange::importbook(*bytes, *format); });
+    if (!finished) {
+        closeorphanedrun();
+        return;
+    }
     const QString problems = problemlist(imported.problems, QStringLiteral("line"));
     if (imported.questions.isEmpty()) {
         platform::msgbox(QStringLiteral("No questions could be imported from ") + sourcename +
@@ -266,9 +274,12 @@ void frmquiz::mnuquizexport_Click()
 
     const QList<QuestionRecord> questions =
         state.questions.isEmpty() ? QList<QuestionRecord>() : state.questions.mid(1);
-    const interchange::ExportResult exported =
-        interchange::exportbook(state.qbheader, questions, *format);
-    if (!writefile(path, exported.data))
+    const QBookHeader header = state.qbheader;
+    interchange::ExportResult exported;
+    const bool finished = platform::runwithprogress(
+        this, QStringLiteral("Exporting to ") + QFileInfo(path).fileName(),
+        [&](platform::Work &) { exported = interchange::exportbook(header, questions, *format); });
+    if (!finished || !writefile(path, exported.data))
         return;
     if (!exported.problems.isEmpty())
         platform::msgbox(QStringLiteral("Exported %1 to %2.\n\n%3 changed or left out:\n")

@@ -3,18 +3,17 @@
 
 #include "platform/files.h"
 #include "platform/msgbox.h"
+#include "platform/progress.h"
 #include "print/bookprint.h"
+#include "ui/main/printpreview.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
-#include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QToolBar>
 
 namespace {
 
@@ -55,26 +54,7 @@ void frmquiz::mnuquizprint_Click()
     printer.setPageMargins(pagemargins, QPageLayout::Millimeter);
     printer.setDocName(s.qbheader.category);
 
-    QPrintPreviewDialog preview(&printer, this);
-    preview.setObjectName(QStringLiteral("printpreview"));
-    bookprint::PrintOptions options;
-    options.filename = QFileInfo(s.qbpath).fileName();
-    auto *key = new QCheckBox(QStringLiteral("Answer &Key"), &preview);
-    key->setObjectName(QStringLiteral("chkanswerkey"));
-    key->setChecked(options.answerkey);
-    if (auto *toolbar = preview.findChild<QToolBar *>()) {
-        toolbar->addSeparator();
-        toolbar->addWidget(key);
-    }
-    auto *widget = preview.findChild<QPrintPreviewWidget *>();
-    connect(key, &QCheckBox::toggled, &preview, [&options, widget](bool on) {
-        options.answerkey = on;
-        if (widget)
-            widget->updatePreview();
-    });
-    connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&](QPrinter *target) {
-        bookprint::printbook(*target, s.qbheader, s.questions, options);
-    });
+    PrintPreview preview(&printer, bookprint::titled(s.qbheader, s.qbpath), s.questions, this);
     platform::showmodal(&preview);
 }
 
@@ -107,7 +87,16 @@ void frmquiz::mnuquizpdf_Click()
     }
     bookprint::PrintOptions options;
     options.answerkey = key == platform::Answer::Yes;
-    options.filename = book.fileName();
-    if (!bookprint::writepdf(path, s.qbheader, s.questions, options, bookprint::defaultpagesize()))
+    // The worker prints its own copy of the book: edits made meanwhile print next time.
+    const QBookHeader header = bookprint::titled(s.qbheader, s.qbpath);
+    const QuestionList questions = s.questions;
+    bool written = false;
+    const bool finished = platform::runwithprogress(
+        this, QStringLiteral("Exporting pages..."), [&](platform::Work &work) {
+            written = bookprint::writepdf(
+                path, header, questions, options, bookprint::defaultpagesize(), nullptr,
+                [&work](int done, int total) { return work.report(done, total); });
+        });
+    if (finished && !written)
         platform::msgbox(QStringLiteral("Error: Cannot write file\r") + path);
 }

@@ -211,7 +211,7 @@ namespace {
 void showstored(frmquiz &w, int k, bool setlabel = true)
 {
     auto &s = modquiz::state();
-    s.workq = s.questions[k];
+    s.workq = s.questions.at(k);
     w.fillboxes();
     if (setlabel)
         w.labnum1->setText(QString::number(k));
@@ -318,12 +318,12 @@ void frmquiz::cmdadd_Click()
             s.curq = static_cast<qint16>(n + 1);
             modquiz::resizequestions(n + 1);
             readboxes();
-            s.questions[s.curq] = s.workq;
+            s.questions.set(s.curq, s.workq);
             clearboxes();
             ++s.curq;
         } else {
             readboxes();
-            s.questions[s.curq] = s.workq;
+            s.questions.set(s.curq, s.workq);
             s.curq = static_cast<qint16>(n + 1);
             clearboxes();
         }
@@ -342,7 +342,7 @@ void frmquiz::cmdupdate_Click()
     if (!stored || !boxesstorable())
         return;
     readboxes();
-    s.questions[s.curq] = s.workq;
+    s.questions.set(s.curq, s.workq);
     s.qbchanged = true;
     cmdnext_Click();
     cmdadd->setFocus();
@@ -371,7 +371,7 @@ void frmquiz::deletequestion()
     if (s.curq < 1 || s.curq > n)
         return;
     mnueditundodelete->setEnabled(true);
-    s.deletedq = s.questions[s.curq];
+    s.deletedq = s.questions.at(s.curq);
     s.deletedpos = s.curq;
     if (n == 1) {
         clearboxes();
@@ -400,7 +400,7 @@ void frmquiz::undodelete()
     const int position = std::clamp<int>(s.deletedpos, 1, m);
     if (n == 0) {
         modquiz::resizequestions(1);
-        s.questions[1] = s.deletedq;
+        s.questions.set(1, s.deletedq);
     } else {
         s.questions.insert(position, s.deletedq);
     }
