@@ -1,6 +1,7 @@
 #include "interchange/common.h"
 
 #include "platform/ansi.h"
+#include "storage/soundness.h"
 
 #include <QStringDecoder>
 
@@ -122,7 +123,8 @@ QString storable(const QString &text, QString &lost, bool &control, bool &cut)
     return stored;
 }
 
-bool BookBuilder::add(int line, const QString &question, const QStringList &answers, int correct)
+bool BookBuilder::add(int line, const QString &question, const QStringList &answers, int correct,
+                      const QString &where)
 {
     if (m_full)
         return false;
@@ -145,6 +147,13 @@ bool BookBuilder::add(int line, const QString &question, const QStringList &answ
         report(line, outsidecodepage(lost));
     if (cut)
         report(line, QStringLiteral("text longer than 32,767 bytes cut"));
+    // A right answer outside 1 to 4 is each reader's own matter; the rest of the rule is kept
+    // here, so that no run offers an empty answer as the right one.
+    const qbook::Unsound why = qbook::answersoundness(record);
+    if (why == qbook::Unsound::TooFewAnswers || why == qbook::Unsound::RightAnswerEmpty) {
+        report(line, where + qbook::unsoundreason(why, correct) + QStringLiteral(": skipped"));
+        return true;
+    }
     m_result.questions.append(record);
     return true;
 }
@@ -368,9 +377,14 @@ int lineat(QStringView text, qsizetype offset)
 
 bool writable(const QuestionRecord &record, int number, ExportResult &result)
 {
-    if (hasrightanswer(record))
+    // An empty text is left to each writer, which knows whether its format can hold one.
+    const qbook::Unsound why = qbook::answersoundness(record);
+    if (why == qbook::Unsound::None)
         return true;
-    result.problems.append(Problem{number, norightanswer(record.correct)});
+    result.problems.append(Problem{number, why == qbook::Unsound::NoRightAnswer
+                                               ? norightanswer(record.correct)
+                                               : qbook::unsoundreason(why, record.correct) +
+                                                     QStringLiteral(": left out")});
     return false;
 }
 

@@ -15,9 +15,11 @@ public:
     explicit BookBuilder(ImportResult &result) : m_result(result) {}
 
     // Adds a question found at line (answers: 0 to 4 slots, the rest stay empty; correct as
-    // stored). False when the book was already full: the question is not added, that is
-    // reported, and the reader stops.
-    bool add(int line, const QString &question, const QStringList &answers, int correct);
+    // stored). One with fewer than two answers, or whose right answer is an empty slot, is
+    // skipped and reported, where put before the reason. False when the book was already
+    // full: the question is not added, that is reported, and the reader stops.
+    bool add(int line, const QString &question, const QStringList &answers, int correct,
+             const QString &where = {});
     [[nodiscard]] bool full() const { return m_full; }
 
     // A category found at line. A book has one: the first that names one is kept and any
@@ -78,7 +80,8 @@ void reportlost(BookBuilder &builder, int line, int lost);
     return record.correct >= 1 && record.correct <= 4;
 }
 
-// Whether a writer puts the question out: one without a right answer is reported instead.
+// Whether a writer puts the question out: one whose answers break the rule for a sound
+// question is reported instead.
 [[nodiscard]] bool writable(const QuestionRecord &record, int number, ExportResult &result);
 
 // The 1-based line number of an offset into text.

@@ -50,13 +50,15 @@ void readquestion(const QJsonValue &value, int number, BookBuilder &builder)
     const int right = static_cast<int>(given);
     if (right > list.size() && right <= 4)
         return skip(QStringLiteral("correct answer %1 names no choice").arg(right));
-    if (right < 1 || right > 4) {
+    // One with fewer than two answers is skipped when added, which says so instead.
+    const bool enoughanswers = texts.size() - texts.count(QString()) >= 2;
+    if ((right < 1 || right > 4) && enoughanswers) {
         builder.report(0, QStringLiteral("question %1: correct answer %2 is not 1 to 4: kept "
                                          "as it is")
                               .arg(number)
                               .arg(right));
     }
-    builder.add(0, question.toString(), texts, right);
+    builder.add(0, question.toString(), texts, right, QStringLiteral("question %1: ").arg(number));
 }
 
 } // namespace

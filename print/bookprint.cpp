@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 
+#include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLocale>
@@ -196,6 +197,16 @@ public:
 
     [[nodiscard]] qreal width() const { return m_width; }
     [[nodiscard]] int pages() const { return static_cast<int>(m_pagestarts.size()); }
+    // Where the next row goes, and the room left under it on this page.
+    [[nodiscard]] qreal top() const { return m_y; }
+    [[nodiscard]] qreal room() const { return m_bottom - m_y; }
+
+    // Puts a line at y on this page, beside others: a cell of a grid.
+    void put(Line line, qreal y)
+    {
+        line.y = y;
+        m_lines.push_back(std::move(line));
+    }
 
     // Takes the block's lines.
     void place(Block &block)
@@ -290,44 +301,51 @@ void placequestion(Pager &pager, const QPaintDevice *device, const FaceSet &face
     pager.place(block);
 }
 
-// The key on a page of its own: "1 C, 2 A, ..." filling each line.
+// The key on a page of its own, as a grid read down each column: the numbers right-aligned,
+// each with its letter beside it, as many columns as the page is wide.
 void placekey(Pager &pager, const QPaintDevice *device, const FaceSet &faces,
               const QList<QuestionRecord> &questions)
 {
     pager.newpage();
     const qreal width = pager.width();
-    const QFontMetricsF metrics(faces.fonts[Face::Text], device);
+    const QFontMetricsF text(faces.fonts[Face::Text], device);
+    const QFontMetricsF bold(faces.fonts[Face::Question], device);
     Block heading(device, faces);
     heading.addtext(QStringLiteral("Answer Key"), Face::Heading, 0, width);
-    heading.addspace(metrics.height() * 0.5);
+    heading.addspace(text.height() * 0.5);
     pager.place(heading);
 
-    const qsizetype last = questions.size() - 1;
-    QString line;
-    qreal used = 0;
-    const auto flush = [&] {
-        Block block(device, faces);
-        block.addtext(line, Face::Text, 0, width);
-        pager.place(block);
-        line.clear();
-        used = 0;
-    };
-    for (qsizetype k = 1; k <= last; ++k) {
-        QString entry = QString::number(k) + QLatin1Char(' ') + answerletter(questions[k].correct);
-        if (k < last)
-            entry += QLatin1Char(',');
-        const qreal advance = metrics.horizontalAdvance(entry + QLatin1Char(' '));
-        // A little room to spare: the line as a whole may come out wider than its parts.
-        if (!line.isEmpty() && used + advance > width * 0.97) {
-            line.chop(1); // the blank after the last comma
-            flush();
+    const int last = static_cast<int>(questions.size() - 1);
+    const qreal numwidth = text.horizontalAdvance(QString::number(last));
+    const qreal letterx = numwidth + text.horizontalAdvance(QLatin1Char(' '));
+    const qreal cell = letterx + bold.horizontalAdvance(QLatin1Char('W'));
+    const qreal gap = text.horizontalAdvance(QStringLiteral("000"));
+    const int columns = std::max(1, static_cast<int>((width + gap) / (cell + gap)));
+    const qreal line = text.lineSpacing();
+    for (int first = 1; first <= last;) {
+        int rows = static_cast<int>(pager.room() / line);
+        if (rows < 1) {
+            pager.newpage();
+            continue;
         }
-        line += entry + QLatin1Char(' ');
-        used += advance;
-    }
-    if (!line.isEmpty()) {
-        line.chop(1);
-        flush();
+        rows = std::min(rows, (last - first + columns) / columns);
+        const int end = std::min(last, first + rows * columns - 1);
+        // A column at a time, so that text taken from the page reads in number order.
+        for (int k = first; k <= end; ++k) {
+            const qreal x = ((k - first) / rows) * (cell + gap);
+            Line entry;
+            entry.label = QString::number(k);
+            entry.labelx = x + numwidth - text.horizontalAdvance(entry.label);
+            entry.text = answerletter(questions[k].correct);
+            entry.x = x + letterx;
+            entry.face = Face::Question;
+            entry.ascent = text.ascent();
+            pager.put(std::move(entry), pager.top() + ((k - first) % rows) * line);
+        }
+        pager.skip(rows * line);
+        first = end + 1;
+        if (first <= last)
+            pager.newpage();
     }
 }
 
@@ -337,6 +355,13 @@ QPageSize defaultpagesize()
 {
     const bool us = QLocale().measurementSystem() == QLocale::ImperialUSSystem;
     return QPageSize(us ? QPageSize::Letter : QPageSize::A4);
+}
+
+QBookHeader titled(QBookHeader header, const QString &path)
+{
+    if (blank(header.category))
+        header.category = QFileInfo(path).fileName();
+    return header;
 }
 
 QString answerletter(int correct)

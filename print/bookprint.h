@@ -28,6 +28,9 @@ struct PrintOptions
 // A4, or Letter where the locale measures in US units.
 [[nodiscard]] QPageSize defaultpagesize();
 
+// The header as printed: a book without a category is titled by the name of its file at path.
+[[nodiscard]] QBookHeader titled(QBookHeader header, const QString &path);
+
 // The letter of answer 1 to 4 ("A" to "D"), or "?" for a number outside that range.
 [[nodiscard]] QString answerletter(int correct);
 

@@ -136,7 +136,7 @@ int run(const Request &request)
         complain(QStringLiteral("cannot read %1: not a quiz book").arg(request.book));
         return 1;
     }
-    const QBookHeader &header = book->header;
+    const QBookHeader header = bookprint::titled(book->header, request.book);
     const QList<QuestionRecord> &questions = book->questions;
 
     bookprint::PrintOptions options;

@@ -4,6 +4,7 @@
 #include "platform/files.h"
 #include "platform/termprogress.h"
 #include "storage/modquiz.h"
+#include "storage/soundness.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -127,15 +128,8 @@ QList<Problem> bookproblems(const Book &book)
                                 .arg(QString::number(book.header.count), nquestions(read))});
     for (int k = 1; k <= read; ++k) {
         const QuestionRecord &question = book.questions[k];
-        if (question.question.isEmpty())
-            problems.append({k, QStringLiteral("question text is empty")});
-        for (int i = 0; i < 4; ++i) {
-            if (question.answers[i].isEmpty())
-                problems.append({k, QStringLiteral("answer %1 is empty").arg(i + 1)});
-        }
-        if (question.correct < 1 || question.correct > 4)
-            problems.append(
-                {k, QStringLiteral("right answer is %1, not 1 to 4").arg(question.correct)});
+        if (const qbook::Unsound why = qbook::soundness(question); why != qbook::Unsound::None)
+            problems.append({k, qbook::unsoundreason(why, question.correct)});
     }
     return problems;
 }

@@ -2,8 +2,8 @@
 """Makes the README's screenshots: the real program in a private X server (Xvfb).
 
 Usage: scripts/screenshots.py [QUIZ_EXECUTABLE]   (default build/app/quiz)
-Writes docs/idle.png, docs/run.png, docs/edit.png, docs/picker.png, docs/practice.png and
-docs/recent.png."""
+Writes docs/idle.png, docs/run.png, docs/edit.png, docs/picker.png, docs/practice.png,
+docs/recent.png and docs/long-question.png."""
 
 import os
 import shutil
@@ -13,6 +13,7 @@ import time
 root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(root, "tests", "e2e"))
 from xsession import XSession, private_home  # noqa: E402
+import qbookfile  # noqa: E402
 
 quiz = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "build/app/quiz"))
 sample = os.path.join(root, "examples", "general-knowledge.Q")
@@ -74,6 +75,22 @@ try:
     main = x.wait_window("Quiz")
     x.key(main, "alt+q", "b")
     shoot(x, "root", "recent.png", trim=True)
+    p.kill()
+
+    # A 1,000-character question with four 300-character answers, the window enlarged, the
+    # answers in book order.
+    os.remove(os.path.join(env["XDG_CONFIG_HOME"], "Tarvel.ini"))
+    question = ("How long can a question be before it no longer fits? " * 20)[:1000]
+    answers = [(f"Answer {letter} is a long one too, with many words to wrap across lines. " * 6)
+               [:300] for letter in "ABCD"]
+    longbook = os.path.join(home, "long.Q")
+    with open(longbook, "wb") as f:
+        f.write(qbookfile.book("Long", "Ann", [(question, answers, 2)]))
+    x.start_window_manager()
+    p = x.start([quiz, longbook], cwd=home, extra_env=env)
+    main = x.wait_window("Quiz")
+    x.xdotool("windowsize", str(main), "1000", "560")
+    shoot(x, main, "long-question.png")
     p.kill()
 finally:
     x.close()

@@ -14,6 +14,11 @@ Unsound soundness(const QuestionRecord &record)
 {
     if (record.question.isEmpty())
         return Unsound::EmptyQuestion;
+    return answersoundness(record);
+}
+
+Unsound answersoundness(const QuestionRecord &record)
+{
     if (filledanswers(record) < 2)
         return Unsound::TooFewAnswers;
     if (record.correct < 1 || record.correct > 4)
@@ -29,14 +34,13 @@ QString unsoundreason(Unsound why, int correct)
     case Unsound::None:
         break;
     case Unsound::EmptyQuestion:
-        return QStringLiteral("the question is empty");
+        return QStringLiteral("question text is empty");
     case Unsound::TooFewAnswers:
         return QStringLiteral("fewer than two answers are filled");
     case Unsound::NoRightAnswer:
-        return QStringLiteral("correct answer %1 is not 1 to 4").arg(correct);
+        return QStringLiteral("right answer is %1, not 1 to 4").arg(correct);
     case Unsound::RightAnswerEmpty:
-        return QStringLiteral("the right answer %1 names an empty slot")
-            .arg(QChar(u'A' + correct - 1));
+        return QStringLiteral("right answer %1 names an empty answer slot").arg(correct);
     }
     return {};
 }

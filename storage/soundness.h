@@ -19,19 +19,26 @@ enum class Unsound {
 };
 
 // An answer slot counts as filled when it holds any text at all, as the editor's boxes do.
-[[nodiscard]] inline bool filled(const QString &answer) { return !answer.isEmpty(); }
+[[nodiscard]] inline bool filled(const QString &answer)
+{
+    return !answer.isEmpty();
+}
 
 [[nodiscard]] int filledanswers(const QuestionRecord &record);
 
 // The first rule the question breaks, in the order of the enum; None for a sound question.
 [[nodiscard]] Unsound soundness(const QuestionRecord &record);
 
+// The rule for the answers alone, the text aside: for writers that judge an empty text by
+// what their format can hold.
+[[nodiscard]] Unsound answersoundness(const QuestionRecord &record);
+
 [[nodiscard]] inline bool issound(const QuestionRecord &record)
 {
     return soundness(record) == Unsound::None;
 }
 
-// The reason in words, for reports and messages ("the right answer names an empty slot").
+// The reason in words, for reports and messages ("right answer 3 names an empty answer slot").
 [[nodiscard]] QString unsoundreason(Unsound why, int correct);
 
 } // namespace qbook

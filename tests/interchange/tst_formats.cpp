@@ -306,6 +306,7 @@ void tst_formats::moodleXmlSkipsAndStopsAtBrokenXml()
   <answer fraction="100"><text>a</text></answer><answer fraction="-33.33333"><text>b</text></answer></question>
 <question type="multichoice"><questiontext><text>ok</text></questiontext>
   <answer fraction="0"><text>a</text></answer><answer fraction="100"><text>b</text></answer></question>
+<question type="multichoice"><questiontext><text>gap</text></questiontext><answer fraction="100"><text/></answer><answer fraction="0"><text>b</text></answer><answer fraction="0"><text>c</text></answer></question>
 <question type="multichoice"><questiontext><text>broken</text>
 </quiz>
 )";
@@ -313,13 +314,14 @@ void tst_formats::moodleXmlSkipsAndStopsAtBrokenXml()
     QCOMPARE(result.questions,
              (QList<QuestionRecord>{record("neg", {"a", "b"}, 1), record("ok", {"a", "b"}, 2)}));
     const QStringList got = problems(result.problems);
-    QCOMPARE(got.size(), 5);
-    QCOMPARE(got.mid(0, 4),
+    QCOMPARE(got.size(), 6);
+    QCOMPARE(got.mid(0, 5),
              (QStringList{"2: short answer question: skipped", "3: essay question: skipped",
                           "4: several right answers or partial credit: skipped",
-                          "6: penalty for wrong answers not kept"}));
-    QVERIFY2(got[4].startsWith("11: not well-formed XML") && got[4].endsWith("reading stopped"),
-             qPrintable(got[4]));
+                          "6: penalty for wrong answers not kept",
+                          "10: right answer 1 names an empty answer slot: skipped"}));
+    QVERIFY2(got[5].startsWith("12: not well-formed XML") && got[5].endsWith("reading stopped"),
+             qPrintable(got[5]));
 
     const ImportResult other =
         read("<?xml version=\"1.0\"?>\n<html><quiz/></html>", Format::MoodleXml);
@@ -372,8 +374,9 @@ void tst_formats::csvDelimiterFromHeader()
 
 void tst_formats::csvCorrectAsNumberOrLetter()
 {
-    const QByteArray csv = "question,answer1,answer2,answer3,answer4,correct\n"
-                           "a,1,2,3,4,A\nb,1,2,3,4, d \nc,1,2,3,4,3\nd,1,2,3,4,E\ne,1,2,3,4,\n";
+    const QByteArray csv =
+        "question,answer1,answer2,answer3,answer4,correct\n"
+        "a,1,2,3,4,A\nb,1,2,3,4, d \nc,1,2,3,4,3\nd,1,2,3,4,E\ne,1,2,3,4,\nf,1,,3,,B\n";
     const ImportResult result = read(csv, Format::Csv);
     QCOMPARE(result.questions.size(), 3);
     QCOMPARE(result.questions[0].correct, 1);
@@ -381,7 +384,8 @@ void tst_formats::csvCorrectAsNumberOrLetter()
     QCOMPARE(result.questions[2].correct, 3);
     QCOMPARE(problems(result.problems),
              (QStringList{"5: correct answer \"E\" is not 1 to 4 or A to D: skipped",
-                          "6: correct answer \"\" is not 1 to 4 or A to D: skipped"}));
+                          "6: correct answer \"\" is not 1 to 4 or A to D: skipped",
+                          "7: right answer 2 names an empty answer slot: skipped"}));
 }
 
 void tst_formats::csvWithoutHeaderReadsNothing()
@@ -423,6 +427,11 @@ void tst_formats::jsonReadsAndReportsByQuestion()
     QCOMPARE(broken.problems.size(), 1);
     QCOMPARE(broken.problems[0].line, 2);
     QVERIFY(broken.problems[0].reason.endsWith(u"nothing read"));
+
+    const QByteArray gap =
+        R"({"questions": [{"question": "Q", "answers": ["a", "", "c"], "correct": 2}]})";
+    QCOMPARE(problems(read(gap, Format::Json).problems),
+             QStringList{"0: question 1: right answer 2 names an empty answer slot: skipped"});
 }
 
 void tst_formats::notUtf8ReadAsWindows1252Once_data()

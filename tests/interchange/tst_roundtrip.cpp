@@ -3,6 +3,7 @@
 // book byte for byte.
 #include "interchange/interchange.h"
 #include "storage/modquiz.h"
+#include "storage/soundness.h"
 #include "tests/support/testsupport.h"
 
 #include <QJsonArray>
@@ -144,22 +145,29 @@ void tst_roundtrip::randomBooksReadBackAsReported()
         reported.insert(problem.line);
 
     QList<QuestionRecord> expected;
+    qsizetype skipped = 0;
     for (qsizetype k = 0; k < book.size(); ++k) {
         QuestionRecord record = book[k];
-        bool leftout = !holdsanyrightanswer(f) && (record.correct < 1 || record.correct > 4);
+        bool leftout =
+            !holdsanyrightanswer(f) && qbook::answersoundness(record) != qbook::Unsound::None;
         record.question = readback(record.question, f);
         for (QString &answer : record.answers)
             answer = readback(answer, f);
         if (f == Format::Gift && !leftout)
             leftout = !giftchoices(record);
         const bool emptyaiken = f == Format::Aiken && record.question.isEmpty();
+        // Answers the format empties (any, from JSON) break the rule: the reader skips them.
+        const qbook::Unsound why = qbook::answersoundness(record);
+        const bool skip = !leftout && !emptyaiken && why != qbook::Unsound::None &&
+                          why != qbook::Unsound::NoRightAnswer;
+        skipped += skip;
         const bool changed = leftout || emptyaiken || record != book[k];
         QVERIFY2(reported.contains(int(k + 1)) == changed,
                  qPrintable(QStringLiteral("question %1: changed %2, reported %3")
                                 .arg(k + 1)
                                 .arg(changed)
                                 .arg(reported.contains(int(k + 1)))));
-        if (!leftout && !emptyaiken)
+        if (!leftout && !emptyaiken && !skip)
             expected.append(record);
     }
 
@@ -168,7 +176,7 @@ void tst_roundtrip::randomBooksReadBackAsReported()
     const auto norightanswer = std::count_if(expected.cbegin(), expected.cend(), [](const auto &r) {
         return r.correct < 1 || r.correct > 4;
     });
-    QCOMPARE(read.problems.size(), norightanswer);
+    QCOMPARE(read.problems.size(), norightanswer + skipped);
     QCOMPARE(read.questions.size(), expected.size());
     for (qsizetype k = 0; k < expected.size(); ++k)
         QCOMPARE(read.questions[k], expected[k]);
@@ -181,8 +189,9 @@ void tst_roundtrip::randomBooksReadBackAsReported()
 void tst_roundtrip::bookToJsonToBookIsByteIdentical()
 {
     QRandomGenerator random(7);
+    // No empty text: a question whose right answer is an empty slot is not taken in.
     const auto bytes = [&random] {
-        QByteArray text(random.bounded(0, 40), Qt::Uninitialized);
+        QByteArray text(random.bounded(1, 40), Qt::Uninitialized);
         for (char &c : text) {
             do
                 c = static_cast<char>(random.bounded(256));

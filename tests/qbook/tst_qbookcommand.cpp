@@ -127,12 +127,13 @@ void tst_qbookcommand::infoAndCheckReportProblems()
     header.magic = QStringLiteral("QX");
     QList<QuestionRecord> questions = makequestions(3);
     questions[0].correct = 0;
-    questions[2].answers[3].clear();
+    questions[1].answers[1].clear();
+    questions[2].answers[3].clear(); // a sound three-choice question
     env.writebook(QStringLiteral("bad.Q"), header, questions);
     const QString problems = QStringLiteral("bad.Q: type mark is \"QX\", not \"QB\"\n"
                                             "bad.Q: stored count is 2 but 3 questions were read\n"
                                             "bad.Q:1: right answer is 0, not 1 to 4\n"
-                                            "bad.Q:3: answer 4 is empty\n");
+                                            "bad.Q:2: right answer 2 names an empty answer slot\n");
 
     const Run info = runqbook({QStringLiteral("info"), QStringLiteral("bad.Q")});
     QCOMPARE(info.status, 0);

@@ -1,6 +1,7 @@
 // The byte layout of quiz book files: counted texts, header and record, and the reader's
 // behaviour on damaged or short input.
 #include "storage/qbook.h"
+#include "storage/soundness.h"
 #include "tests/support/testsupport.h"
 
 #include <QTest>
@@ -36,6 +37,8 @@ private slots:
     void readingPastTheEnd_data();
     void readingPastTheEnd();
     void strayBytesAdvanceAsRead();
+    void soundQuestionRule_data();
+    void soundQuestionRule();
 };
 
 void tst_qbook::goldenLayouts_data()
@@ -180,6 +183,24 @@ void tst_qbook::strayBytesAdvanceAsRead()
     QCOMPARE(reader.readrecord(), first);
     QCOMPARE(reader.readrecord(), QuestionRecord{});
     QCOMPARE(reader.position(), bytes.size() + 4 + 4 * 2 + 1);
+}
+
+void tst_qbook::soundQuestionRule_data()
+{
+    QTest::addColumn<QuestionRecord>("record");
+    QTest::addColumn<QString>("reason"); // empty for a sound question
+    QTest::newRow("gaps anywhere") << QuestionRecord{"Q", {"", " ", "", "F"}, 4} << "";
+    QTest::newRow("no text") << QuestionRecord{"", {"a", "b"}, 9} << "question text is empty";
+    QTest::newRow("one") << QuestionRecord{"Q", {"", "b"}, 2}
+                         << "fewer than two answers are filled";
+    QTest::newRow("gap") << QuestionRecord{"Q", {"a", "b"}, 3}
+                         << "right answer 3 names an empty answer slot";
+}
+
+void tst_qbook::soundQuestionRule()
+{
+    QFETCH(QuestionRecord, record);
+    QTEST(qbook::unsoundreason(qbook::soundness(record), record.correct), "reason");
 }
 
 QTEST_GUILESS_MAIN(tst_qbook)

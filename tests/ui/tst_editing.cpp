@@ -79,6 +79,7 @@ private slots:
     void untouchedTextsSaveByteForByte_data();
     void untouchedTextsSaveByteForByte();
     void pastedLineBreakStoresCrLf();
+    void twoAndThreeChoiceQuestions();
 };
 
 void tst_editing::typeBookWithEnterKey()
@@ -137,7 +138,8 @@ void tst_editing::addWithEmptyBoxStoresNothing()
     auto &w = e.w;
     QVERIFY(e.open(2));
     QVERIFY(e.showactive());
-    w.txtans[2]->clear();
+    // An empty answer box alone no longer refuses: a three-choice question is sound.
+    w.txtcorrect->clear();
     w.cmdnext->setFocus();
     w.cmdadd_Click();
     QCOMPARE(int(modquiz::state().curq), 1);
@@ -492,6 +494,25 @@ void tst_editing::pastedLineBreakStoresCrLf()
     box->paste();
     e.w.cmdupdate_Click();
     QCOMPARE(modquiz::state().questions[1].question, QStringLiteral("a1\r\n2\rb\nc"));
+}
+
+void tst_editing::twoAndThreeChoiceQuestions()
+{
+    Editor e;
+    QVERIFY(e.open(
+        e.env.writebook("b.Q", makeheader(2), {{"Rhine?", {"T", "F"}, 1}, makequestion(2)})));
+    QVERIFY(e.showactive());
+    e.w.txtquestion->setPlainText("Basel?");
+    e.w.cmdupdate_Click(); // on to question 2, which goes
+    e.w.cmddelete_Click();
+    e.w.cmdadd_Click();
+    e.script.expect({"The question is not stored: right answer 4 names an empty answer slot"});
+    typequestion({"Two?", {"", "a", "b"}, 4});
+    e.w.txtcorrect->setText("3");
+    e.w.cmdadd_Click();
+    QCOMPARE(modquiz::state().questions.mid(1),
+             (QList<QuestionRecord>{{"Basel?", {"T", "F"}, 1}, {"Two?", {"", "a", "b"}, 3}}));
+    VERIFY_DONE(e.script);
 }
 
 QTEST_MAIN(tst_editing)

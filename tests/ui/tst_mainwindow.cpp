@@ -13,6 +13,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 #include <memory>
@@ -47,6 +49,7 @@ class tst_mainwindow : public QObject
 private slots:
     void answerRowsStackUnderTheQuestion();
     void fixedSizeAndPlace();
+    void longTextsReadWholeInAScrollingPanel();
     void idleStateAfterLoad();
     void noButtonIsADefaultButton();
     void everyButtonHasAnAccessibleName();
@@ -103,6 +106,19 @@ void tst_mainwindow::fixedSizeAndPlace()
         QVERIFY(panel->geometry().contains(window->centralWidget()->rect()));
         QVERIFY(panel->width() >= window->width() && panel->height() >= window->height());
     }
+}
+
+void tst_mainwindow::longTextsReadWholeInAScrollingPanel()
+{
+    TestEnvironment env;
+    const QString text = QString("A long text. ").repeated(40);
+    env.writebook("long.Q", makeheader(1), {{text, {text, text, text, text}, 1}});
+    auto window = loaded(Launch::run("long.Q"));
+    QVERIFY(window->cmdskip->y() > window->labans[3]->geometry().bottom());
+    QVERIFY(window->labans[3]->height() >=
+            window->labans[3]->heightForWidth(window->labans[3]->width()));
+    QVERIFY(window->findChild<QScrollArea *>()->verticalScrollBar()->maximum() > 0);
+    QVERIFY(window->maximumHeight() > window->minimumHeight());
 }
 
 void tst_mainwindow::idleStateAfterLoad()

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMap>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -38,8 +39,10 @@ ExpectedMessage endmessage(int score, int maximum)
 
 ExpectedMessage offer(qsizetype missed, platform::Answer answer)
 {
-    return {QStringLiteral("Try the %1 questions you missed again?").arg(missed), answer,
-            QStringLiteral("Quiz"), YesNo};
+    const QString text = missed == 1
+                             ? QStringLiteral("Try the 1 question you missed again?")
+                             : QStringLiteral("Try the %1 questions you missed again?").arg(missed);
+    return {text, answer, QStringLiteral("Quiz"), YesNo};
 }
 
 QString setting(const QString &key)
@@ -82,6 +85,7 @@ private slots:
     void missedQuestions_data();
     void missedQuestions();
     void reviewRunScoresOutOfItsOwnQuestions();
+    void emptySlotsAreNotOffered();
 };
 
 void tst_practice::seededShuffleIsExactAndEven()
@@ -92,6 +96,9 @@ void tst_practice::seededShuffleIsExactAndEven()
     QCOMPARE(plan.order, (QList<int>{2, 5, 4, 6, 3, 1}));
     QCOMPARE(plan.answerorder.size(), 6);
     QCOMPARE(plan.answerorder.first(), (std::array<int, 4>{2, 1, 3, 0}));
+    // The filled answers take the first buttons, in their shuffled order; the right one moves too.
+    const QuestionRecord shuffled = runplan::arrange({"Q", {"", "T", "", "F"}, 4}, {2, 1, 3, 0});
+    QCOMPARE(shuffled, (QuestionRecord{"Q", {"T", "F", "", ""}, 2}));
 
     // Each place from the end takes the item the source picks among those not yet placed.
     QList<int> list{1, 2, 3, 4};
@@ -287,6 +294,23 @@ void tst_practice::reviewRunScoresOutOfItsOwnQuestions()
     VERIFY_DONE(script);
     QVERIFY(!window->picqb->isVisibleTo(window.get()));
     QCOMPARE(window->score, 0);
+}
+
+void tst_practice::emptySlotsAreNotOffered()
+{
+    TestEnvironment env;
+    QRandomGenerator random(7);
+    ScriptedMessages script({{right10}, endmessage(10, 10)});
+    auto window = startrun(env, {{"Basel?", {"", "True", "", "False"}, 4}}, random);
+    QString shown;
+    for (int i = 0; i < 4; ++i) {
+        shown += window->cmdans[i]->isVisibleTo(window.get()) ? '1' : '0';
+        QCOMPARE(window->cmdans[i]->accessibleDescription(), window->labans[i]->text());
+    }
+    QCOMPARE(shown, QStringLiteral("0101"));
+    window->cmdans_Click(2); // where no answer is: nothing happens
+    window->cmdans_Click(3);
+    VERIFY_DONE(script);
 }
 
 QTEST_MAIN(tst_practice)

@@ -68,6 +68,8 @@ frmquiz::frmquiz(QWidget *parent) : QMainWindow(parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     installEventFilter(this);
+    // An enlarged window gives the run panel's rows its room.
+    central->installEventFilter(this);
     // Neither panel has a default button, so Enter reaches the focused control; Qt leaves
     // Enter to default buttons, so the window presses a focused button itself.
     for (QPushButton *button : central->findChildren<QPushButton *>())
@@ -226,19 +228,6 @@ void frmquiz::openfromcommandline(const QString &path, bool editing)
     rememberbook();
 }
 
-void frmquiz::layoutrunpanel()
-{
-    // Stacked in twips from the labels' heights, so that rounding to pixels happens once
-    // per row and does not add up down the panel.
-    constexpr int gap = 160;
-    int top = platform::totwips(labquestion->y() + labquestion->height()) + gap;
-    for (int i = 0; i < 4; ++i) {
-        labans[i]->move(labans[i]->x(), platform::twips(top));
-        cmdans[i]->move(cmdans[i]->x(), platform::twips(top));
-        top += platform::totwips(labans[i]->height()) + gap;
-    }
-}
-
 void frmquiz::placewindow()
 {
     if (QLayout *windowlayout = layout())
@@ -264,6 +253,7 @@ bool frmquiz::pickerineditmode()
 
 void frmquiz::showeditpanel()
 {
+    fixsize();
     picedit->show();
 }
 
@@ -295,6 +285,8 @@ bool frmquiz::eventFilter(QObject *watched, QEvent *event)
 {
     if (editboxkey(watched, event) || bookdrop(watched, event))
         return true;
+    if (event->type() == QEvent::Resize && watched == centralWidget() && m_resizable)
+        layoutrunpanel();
     if (event->type() == QEvent::KeyPress) {
         auto *button = qobject_cast<QPushButton *>(watched);
         const auto *key = static_cast<QKeyEvent *>(event);

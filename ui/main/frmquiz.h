@@ -21,6 +21,7 @@ class QMenu;
 class QMimeData;
 class QPlainTextEdit;
 class QPushButton;
+class QScrollArea;
 class QWidget;
 class frmeditquiz;
 
@@ -83,6 +84,10 @@ public:
     void readboxes();
     void clearboxes() override;
     [[nodiscard]] bool boxesfilled() const;
+    // Whether Add and Update store the boxes: silently false for an empty question or Correct
+    // box; for a question with empty answer slots that breaks the rule, false after a message
+    // that names the reason.
+    [[nodiscard]] bool boxesstorable();
     void cmdfirst_Click() override;
     void cmdprev_Click();
     void cmdnext_Click();
@@ -215,7 +220,13 @@ private:
     void buildprintmenu(); // ui/main/printing.cpp
     void buildrunpanel();  // ui/main/run
     void buildeditpanel(); // ui/main/edit
-    void layoutrunpanel(); // stacks the answer rows under the question
+    // Stacks the answer rows under the question, each as tall as its text needs and at least
+    // as the design's; the page scrolls when they need more room than the window has.
+    void layoutrunpanel();
+    // The window can be enlarged while the run shows texts longer than its panel holds; it is
+    // back to its fixed size when the run closes.
+    void allowresize();
+    void fixsize();
     void placewindow();
     void endofquiz(bool onechancewrong);
     // Filters keys of the edit boxes into the KeyPress handlers.
@@ -231,6 +242,8 @@ private:
     // True when the quiz ended.
     bool finishquestion(bool onechancewrong);
     QLabel *m_background = nullptr;
+    QScrollArea *m_runscroll = nullptr;
+    bool m_resizable = false;
 
     // Private members of the practice options (run/practice.cpp, recent.cpp).
     // The items added to the design's menus: the check items, Recent Books, F1.

@@ -54,7 +54,7 @@ void frmquiz::mnuquizprint_Click()
     printer.setPageMargins(pagemargins, QPageLayout::Millimeter);
     printer.setDocName(s.qbheader.category);
 
-    PrintPreview preview(&printer, s.qbheader, s.questions, this);
+    PrintPreview preview(&printer, bookprint::titled(s.qbheader, s.qbpath), s.questions, this);
     platform::showmodal(&preview);
 }
 
@@ -88,7 +88,7 @@ void frmquiz::mnuquizpdf_Click()
     bookprint::PrintOptions options;
     options.answerkey = key == platform::Answer::Yes;
     // The worker prints its own copy of the book: edits made meanwhile print next time.
-    const QBookHeader header = s.qbheader;
+    const QBookHeader header = bookprint::titled(s.qbheader, s.qbpath);
     const QuestionList questions = s.questions;
     bool written = false;
     const bool finished = platform::runwithprogress(

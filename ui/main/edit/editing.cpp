@@ -3,6 +3,7 @@
 #include "platform/msgbox.h"
 #include "storage/modquiz.h"
 #include "storage/qbook.h"
+#include "storage/soundness.h"
 
 #include <QAction>
 #include <QLabel>
@@ -181,6 +182,27 @@ bool frmquiz::boxesfilled() const
                         [](const QLineEdit *box) { return box->text().isEmpty(); });
 }
 
+bool frmquiz::boxesstorable()
+{
+    // An empty question or Correct box is refused without a word, and four filled answers are
+    // taken as they are typed.
+    if (txtquestion->document()->isEmpty() || txtcorrect->text().isEmpty())
+        return false;
+    if (boxesfilled())
+        return true;
+    QuestionRecord typed;
+    typed.question = boxtext(txtquestion);
+    for (int i = 0; i < 4; ++i)
+        typed.answers[i] = txtans[i]->text();
+    typed.correct = leadingnumber(txtcorrect->text());
+    const qbook::Unsound why = qbook::soundness(typed);
+    if (why == qbook::Unsound::None)
+        return true;
+    platform::msgbox(QStringLiteral("The question is not stored: ") +
+                     qbook::unsoundreason(why, typed.correct));
+    return false;
+}
+
 // --- Navigation ------------------------------------------------------------------------------
 
 namespace {
@@ -272,6 +294,8 @@ void frmquiz::entereditpanel(qint16 count)
     mnuinfo->setEnabled(true);
     if (count == 0)
         clearboxes();
+    // The edit panel has the design's size only: a window enlarged for a long question is not.
+    fixsize();
     picedit->show();
 }
 
@@ -280,7 +304,7 @@ void frmquiz::entereditpanel(qint16 count)
 void frmquiz::cmdadd_Click()
 {
     auto &s = modquiz::state();
-    if (boxesfilled()) {
+    if (boxesstorable()) {
         const int n = modquiz::lastquestion();
         const bool onslot = s.curq == 0 || s.curq > n;
         if (onslot && n >= qbook::maxquestions) {
@@ -315,7 +339,7 @@ void frmquiz::cmdupdate_Click()
 {
     auto &s = modquiz::state();
     const bool stored = s.curq >= 1 && s.curq <= modquiz::lastquestion();
-    if (!stored || !boxesfilled())
+    if (!stored || !boxesstorable())
         return;
     readboxes();
     s.questions.set(s.curq, s.workq);
@@ -327,9 +351,10 @@ void frmquiz::cmdupdate_Click()
 void frmquiz::cmddelete_Click()
 {
     auto &s = modquiz::state();
-    // The new-question slot holds no stored question, so there is nothing to delete there.
+    // The new-question slot holds no stored question, so there is nothing to delete there. A
+    // question with empty answer slots goes as well, sound or not: deleting stores nothing.
     const bool stored = s.curq >= 1 && s.curq <= modquiz::lastquestion();
-    if (!stored || !boxesfilled())
+    if (!stored || txtquestion->document()->isEmpty() || txtcorrect->text().isEmpty())
         return;
     deletequestion();
     if (s.curq != 0)

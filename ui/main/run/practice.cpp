@@ -154,7 +154,9 @@ void frmquiz::offerreview(const QList<QuestionRecord> &book, QList<int> missed)
     if (!runreviewmissed || missed.isEmpty())
         return;
     const QString question =
-        QStringLiteral("Try the %1 questions you missed again?").arg(missed.size());
+        missed.size() == 1
+            ? QStringLiteral("Try the 1 question you missed again?")
+            : QStringLiteral("Try the %1 questions you missed again?").arg(missed.size());
     if (platform::msgbox(question, platform::Buttons::YesNo) != platform::Answer::Yes)
         return;
 

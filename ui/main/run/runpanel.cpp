@@ -5,13 +5,17 @@
 #include "platform/fonts.h"
 #include "platform/msgbox.h"
 #include "platform/twips.h"
+#include "storage/soundness.h"
 #include "ui/dialogs/frmeditquiz.h"
 #include "ui/main/run/runoptions.h"
 
 #include <QAction>
 #include <QFrame>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 
 namespace {
 
@@ -19,7 +23,7 @@ const QString answercaptions[4] = {QStringLiteral("&A:"), QStringLiteral("&B:"),
                                    QStringLiteral("&C:"), QStringLiteral("&D:")};
 
 // Question and answer texts come from the book as they are: never rich text, never a
-// mnemonic, wrapped at word boundaries and cut off at the bottom of their rectangle.
+// mnemonic, wrapped at word boundaries; a label grows to hold its whole text.
 QLabel *textlabel(QWidget *parent, const char *name, const QString &caption, const QRect &rect,
                   const QFont &font)
 {
@@ -50,8 +54,20 @@ void frmquiz::buildrunpanel()
 {
     using platform::twipsrect;
 
+    // The panel's controls stand on a page that scrolls when a question's texts need more room
+    // than the panel has; a question that fits leaves it at the panel's own place and size.
+    m_runscroll = new QScrollArea(picqb);
+    m_runscroll->setObjectName(QStringLiteral("runscroll"));
+    m_runscroll->setFrameShape(QFrame::NoFrame);
+    m_runscroll->setFocusPolicy(Qt::NoFocus);
+    m_runscroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("runpage"));
+    page->resize(platform::twips(9495), platform::twips(6015));
+    m_runscroll->setWidget(page);
+
     // Created first so that it lies under the controls it frames.
-    Shape1 = new QFrame(picqb);
+    Shape1 = new QFrame(page);
     Shape1->setObjectName(QStringLiteral("Shape1"));
     Shape1->setFrameStyle(QFrame::Box | QFrame::Plain);
     Shape1->setLineWidth(1);
@@ -59,7 +75,7 @@ void frmquiz::buildrunpanel()
     Shape1->setAttribute(Qt::WA_TransparentForMouseEvents);
     Shape1->setGeometry(twipsrect(120, 0, 9255, 5535));
 
-    labnum = new QLabel(QStringLiteral("1"), picqb);
+    labnum = new QLabel(QStringLiteral("1"), page);
     labnum->setObjectName(QStringLiteral("labnum"));
     labnum->setTextFormat(Qt::PlainText);
     labnum->setFont(platform::designfont(9.75, true));
@@ -67,7 +83,7 @@ void frmquiz::buildrunpanel()
     labnum->adjustSize();
 
     const QFont textfont = platform::designfont(12, true);
-    labquestion = textlabel(picqb, "labquestion", QStringLiteral("Q1"),
+    labquestion = textlabel(page, "labquestion", QStringLiteral("Q1"),
                             twipsrect(600, 120, 8640, 900), textfont);
 
     const QFont letterfont = platform::designfont(13.5, true);
@@ -75,9 +91,9 @@ void frmquiz::buildrunpanel()
     static const char *const labnames[4] = {"labans0", "labans1", "labans2", "labans3"};
     static const char *const cmdnames[4] = {"cmdans0", "cmdans1", "cmdans2", "cmdans3"};
     for (int i = 0; i < 4; ++i) {
-        labans[i] = textlabel(picqb, labnames[i], QStringLiteral("Label1"),
+        labans[i] = textlabel(page, labnames[i], QStringLiteral("Label1"),
                               twipsrect(840, designtops[i], 8415, 855), textfont);
-        cmdans[i] = runbutton(picqb, cmdnames[i], answercaptions[i],
+        cmdans[i] = runbutton(page, cmdnames[i], answercaptions[i],
                               twipsrect(240, designtops[i], 495, 495));
         cmdans[i]->setFont(letterfont);
         cmdans[i]->setAccessibleName(QStringLiteral("Answer %1").arg(QChar(u'A' + i)));
@@ -85,13 +101,12 @@ void frmquiz::buildrunpanel()
     }
 
     cmdqbclose =
-        runbutton(picqb, "cmdqbclose", QStringLiteral("C&lose"), twipsrect(6000, 5640, 1815, 300));
+        runbutton(page, "cmdqbclose", QStringLiteral("C&lose"), twipsrect(6000, 5640, 1815, 300));
     cmdqbclose->setToolTip(QStringLiteral("Close Quiz Book"));
     cmdqbclose->setAccessibleName(QStringLiteral("Close quiz book"));
     connect(cmdqbclose, &QPushButton::clicked, this, &frmquiz::cmdqbclose_Click);
 
-    cmdskip =
-        runbutton(picqb, "cmdskip", QStringLiteral("&Skip"), twipsrect(1800, 5640, 1815, 300));
+    cmdskip = runbutton(page, "cmdskip", QStringLiteral("&Skip"), twipsrect(1800, 5640, 1815, 300));
     cmdskip->setToolTip(QStringLiteral("Skip Current Question"));
     cmdskip->setAccessibleName(QStringLiteral("Skip"));
     connect(cmdskip, &QPushButton::clicked, this, &frmquiz::cmdskip_Click);
@@ -113,8 +128,81 @@ void frmquiz::showquestion()
 {
     const QuestionRecord &workq = modquiz::state().workq;
     labquestion->setText(workq.question);
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         labans[i]->setText(workq.answers[i]);
+        // An empty slot is not offered; the filled ones keep their letters.
+        const bool offered = qbook::filled(workq.answers[i]);
+        labans[i]->setVisible(offered);
+        cmdans[i]->setVisible(offered);
+        // A screen reader says the answer with its letter.
+        cmdans[i]->setAccessibleDescription(workq.answers[i]);
+    }
+    layoutrunpanel();
+    m_runscroll->verticalScrollBar()->setValue(0);
+}
+
+void frmquiz::layoutrunpanel()
+{
+    using platform::totwips;
+    using platform::twips;
+    const QSize client = centralWidget()->size();
+    // Stacked in twips from the labels' heights, so that rounding to pixels happens once per
+    // row and does not add up down the panel. Each label is as tall as the design makes it, or
+    // as its text needs; widened by extra pixels when the window is. Returns how many pixels
+    // taller than the design the rows came out.
+    const auto stack = [&](int extra) {
+        constexpr int gap = 160;
+        const auto fit = [](QLabel *label, int width, int designheight) {
+            label->resize(width, std::max(twips(designheight), label->heightForWidth(width)));
+        };
+        fit(labquestion, twips(8640) + extra, 900);
+        int top = totwips(labquestion->y() + labquestion->height()) + gap;
+        int designtop = totwips(labquestion->y() + twips(900)) + gap;
+        for (int i = 0; i < 4; ++i) {
+            fit(labans[i], twips(8415) + extra, 855);
+            labans[i]->move(labans[i]->x(), twips(top));
+            cmdans[i]->move(cmdans[i]->x(), twips(top));
+            top += totwips(labans[i]->height()) + gap;
+            designtop += totwips(twips(855)) + gap;
+        }
+        return twips(top) - twips(designtop);
+    };
+    int extra = std::max(0, client.width() - twips(9525));
+    int grow = stack(extra);
+    if (twips(6015) + grow > client.height()) {
+        // The page scrolls: the scroll bar takes its width from the rows.
+        extra = client.width() - twips(9525) - m_runscroll->verticalScrollBar()->sizeHint().width();
+        grow = stack(extra);
+        allowresize();
+    }
+    const QRect shape = platform::twipsrect(120, 0, 9255, 5535);
+    Shape1->setGeometry(shape.adjusted(0, 0, extra, grow));
+    cmdskip->move(cmdskip->x(), twips(5640) + grow);
+    cmdqbclose->move(cmdqbclose->x(), twips(5640) + grow);
+    m_runscroll->widget()->resize(twips(9495) + extra, twips(6015) + grow);
+    m_runscroll->setGeometry(QRect(QPoint(0, 0), client));
+    picqb->resize(picqb->size().expandedTo(client));
+}
+
+void frmquiz::allowresize()
+{
+    if (m_resizable)
+        return;
+    m_resizable = true;
+    centralWidget()->setMinimumSize(platform::twips(9525), platform::twips(6030));
+    centralWidget()->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    layout()->setSizeConstraint(QLayout::SetMinimumSize);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+}
+
+void frmquiz::fixsize()
+{
+    if (!m_resizable)
+        return;
+    m_resizable = false;
+    centralWidget()->setFixedSize(platform::twips(9525), platform::twips(6030));
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    layout()->activate();
 }
 
 void frmquiz::firstquestion()
@@ -162,6 +250,9 @@ void frmquiz::cmdans_Click(int index)
     if (index < 0 || index > 3)
         return;
     const QuestionRecord &workq = modquiz::state().workq;
+    // An empty slot is no answer: pressing where it would be does nothing.
+    if (!qbook::filled(workq.answers[index]))
+        return;
     const bool right = index + 1 == workq.correct;
     // A book may carry a number outside 1 to 4: nothing can be right then, and there is no
     // answer text to reveal.
@@ -249,6 +340,7 @@ void frmquiz::cmdqbclose_Click()
     mnueditundodelete->setEnabled(false);
     for (QPushButton *button : cmdans)
         button->setEnabled(true);
+    fixsize();
 }
 
 void frmquiz::mnuquizrun_Click()

@@ -1,6 +1,10 @@
 #include "ui/main/run/runplan.h"
 
+#include "storage/soundness.h"
+
 #include <QRandomGenerator>
+
+#include <algorithm>
 
 #include <utility>
 
@@ -38,8 +42,11 @@ Plan make(QList<int> booknumbers, bool shufflequestions, bool shuffleanswers,
     return plan;
 }
 
-QuestionRecord arrange(const QuestionRecord &question, const std::array<int, 4> &answerorder)
+QuestionRecord arrange(const QuestionRecord &question, std::array<int, 4> answerorder)
 {
+    // The filled answers take the first buttons, in their shuffled order.
+    std::stable_partition(answerorder.begin(), answerorder.end(),
+                          [&](int answer) { return qbook::filled(question.answers[answer]); });
     QuestionRecord shown = question;
     for (int i = 0; i < 4; ++i) {
         shown.answers[i] = question.answers[answerorder[i]];

@@ -34,9 +34,9 @@ void shuffle(QList<int> &list, const RandomSource &random);
 [[nodiscard]] Plan make(QList<int> booknumbers, bool shufflequestions, bool shuffleanswers,
                         const RandomSource &random);
 
-// The question as the run shows it: answers moved to their buttons, and the number of the
-// right answer moved with its text. A number outside 1 to 4 stays as it is.
+// The question as the run shows it: answers moved to their buttons, the filled ones first, and
+// the number of the right answer moved with its text. A number outside 1 to 4 stays as it is.
 [[nodiscard]] QuestionRecord arrange(const QuestionRecord &question,
-                                     const std::array<int, 4> &answerorder);
+                                     std::array<int, 4> answerorder);
 
 } // namespace runplan
