@@ -4,6 +4,7 @@
 #include "storage/modquiz.h"
 #include "tests/support/testsupport.h"
 #include "ui/main/frmquiz.h"
+#include "ui/main/quizsettings.h"
 #include "ui/main/run/runplan.h"
 
 #include <QAction>
@@ -82,6 +83,8 @@ private slots:
     void seededShuffleIsExactAndEven();
     void shuffledRunRightAnswerFollowsItsText();
     void optionsStoredUnderOwnKeysOffWhenAbsent();
+    void keepResultsOnUnlessStoredFalse_data();
+    void keepResultsOnUnlessStoredFalse();
     void missedQuestions_data();
     void missedQuestions();
     void reviewRunScoresOutOfItsOwnQuestions();
@@ -188,6 +191,29 @@ void tst_practice::optionsStoredUnderOwnKeysOffWhenAbsent()
     // Only "True" turns an option on.
     QVERIFY(!window.mnureviewmissed->isChecked() && !window.runreviewmissed);
     QVERIFY(window.mnuonechance->isChecked());
+}
+
+void tst_practice::keepResultsOnUnlessStoredFalse_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("on");
+    QTest::newRow("absent") << QString() << true;
+    QTest::newRow("False") << "False" << false;
+    QTest::newRow("0") << "0" << false;
+    QTest::newRow("TRUE") << "TRUE" << true;
+    QTest::newRow("other text") << "maybe" << true;
+}
+
+void tst_practice::keepResultsOnUnlessStoredFalse()
+{
+    QFETCH(QString, stored);
+    QFETCH(bool, on);
+    TestEnvironment env;
+    if (!stored.isEmpty())
+        platform::writesetting("Tarvel", "General", "keepresults", stored);
+    QCOMPARE(QuizSettings::keepresults(), on);
+    QuizSettings::setkeepresults(!on);
+    QCOMPARE(setting("keepresults"), on ? QStringLiteral("False") : QStringLiteral("True"));
 }
 
 void tst_practice::missedQuestions_data()

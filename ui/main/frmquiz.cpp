@@ -4,7 +4,7 @@
 #include "platform/msgbox.h"
 #include "platform/twips.h"
 #include "ui/dialogs/frmeditquiz.h"
-#include "ui/main/run/runoptions.h"
+#include "ui/main/quizsettings.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -169,7 +169,7 @@ void frmquiz::Form_Load(const Launch &launch)
     score = 0;
     mnuinfo->setEnabled(false);
 
-    mnuonechance->setChecked(runoptions::readonechance());
+    mnuonechance->setChecked(QuizSettings::onechance());
     runonechance = mnuonechance->isChecked();
     readpracticeoptions();
 

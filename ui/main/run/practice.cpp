@@ -3,7 +3,7 @@
 #include "ui/main/frmquiz.h"
 
 #include "platform/msgbox.h"
-#include "ui/main/run/runoptions.h"
+#include "ui/main/quizsettings.h"
 
 #include <QAction>
 #include <QMenu>
@@ -12,7 +12,7 @@
 
 #include <algorithm>
 
-using runoptions::Option;
+using Practice = QuizSettings::Practice;
 
 void frmquiz::buildpracticemenus()
 {
@@ -51,9 +51,9 @@ void frmquiz::buildpracticemenus()
 
 void frmquiz::readpracticeoptions()
 {
-    mnushufflequestions->setChecked(runoptions::read(Option::ShuffleQuestions));
-    mnushuffleanswers->setChecked(runoptions::read(Option::ShuffleAnswers));
-    mnureviewmissed->setChecked(runoptions::read(Option::ReviewMissed));
+    mnushufflequestions->setChecked(QuizSettings::practice(Practice::ShuffleQuestions));
+    mnushuffleanswers->setChecked(QuizSettings::practice(Practice::ShuffleAnswers));
+    mnureviewmissed->setChecked(QuizSettings::practice(Practice::ReviewMissed));
     copypracticeoptions();
 }
 
@@ -67,19 +67,19 @@ void frmquiz::copypracticeoptions()
 void frmquiz::mnushufflequestions_Click()
 {
     mnushufflequestions->setChecked(!mnushufflequestions->isChecked());
-    runoptions::write(Option::ShuffleQuestions, mnushufflequestions->isChecked());
+    QuizSettings::setpractice(Practice::ShuffleQuestions, mnushufflequestions->isChecked());
 }
 
 void frmquiz::mnushuffleanswers_Click()
 {
     mnushuffleanswers->setChecked(!mnushuffleanswers->isChecked());
-    runoptions::write(Option::ShuffleAnswers, mnushuffleanswers->isChecked());
+    QuizSettings::setpractice(Practice::ShuffleAnswers, mnushuffleanswers->isChecked());
 }
 
 void frmquiz::mnureviewmissed_Click()
 {
     mnureviewmissed->setChecked(!mnureviewmissed->isChecked());
-    runoptions::write(Option::ReviewMissed, mnureviewmissed->isChecked());
+    QuizSettings::setpractice(Practice::ReviewMissed, mnureviewmissed->isChecked());
 }
 
 void frmquiz::setrandomsource(runplan::RandomSource random)

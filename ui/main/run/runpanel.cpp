@@ -7,7 +7,7 @@
 #include "platform/twips.h"
 #include "storage/soundness.h"
 #include "ui/dialogs/frmeditquiz.h"
-#include "ui/main/run/runoptions.h"
+#include "ui/main/quizsettings.h"
 
 #include <QAction>
 #include <QFrame>
@@ -369,5 +369,5 @@ void frmquiz::mnuonechance_Click()
 {
     mnuonechance->setChecked(!mnuonechance->isChecked());
     // Stored at once: the option survives a crash or a killed process.
-    runoptions::writeonechance(mnuonechance->isChecked());
+    QuizSettings::setonechance(mnuonechance->isChecked());
 }
