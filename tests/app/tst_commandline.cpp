@@ -6,6 +6,7 @@
 #include "storage/modquiz.h"
 #include "tests/support/testsupport.h"
 #include "ui/main/frmquiz.h"
+#include "ui/main/run/runpanel.h"
 
 #include <QAction>
 #include <QFile>
@@ -44,7 +45,7 @@ std::unique_ptr<frmquiz> start(const QString &commandline)
 
 Panel panelof(const frmquiz &window)
 {
-    if (window.picqb->isVisibleTo(&window))
+    if (control(window, "picqb")->isVisibleTo(&window))
         return Panel::Run;
     if (window.picedit->isVisibleTo(&window))
         return Panel::Edit;
@@ -144,8 +145,8 @@ void tst_commandline::commandline()
     QCOMPARE(window->mnuinfo->isEnabled(), panel == Panel::Edit);
     QVERIFY(window->startedwithcommandline());
     if (panel == Panel::Run) {
-        QCOMPARE(window->labquestion->text(), QStringLiteral("Question 1"));
-        QCOMPARE(window->labnum->text(), QStringLiteral("1"));
+        QCOMPARE(control<QLabel>(*window, "labquestion")->text(), QStringLiteral("Question 1"));
+        QCOMPARE(control<QLabel>(*window, "labnum")->text(), QStringLiteral("1"));
     }
 }
 
@@ -263,7 +264,7 @@ void tst_commandline::storedOneChance()
     ScriptedMessages script;
     auto window = start({});
     QCOMPARE(window->mnuonechance->isChecked(), checked);
-    QCOMPARE(window->runonechance, checked);
+    QCOMPARE(window->runpanel().onechance(), checked);
     QVERIFY(window->mnuonechance->isEnabled());
     // Reading never writes: a missing value stays missing.
     QCOMPARE(platform::readsetting(QStringLiteral("Tarvel"), QStringLiteral("General"),

@@ -9,6 +9,7 @@
 #include "ui/dialogs/frmeditquiz.h"
 #include "ui/dialogs/frmnewquiz.h"
 #include "ui/main/frmquiz.h"
+#include "ui/main/run/runpanel.h"
 
 #include <QFile>
 #include <QLabel>
@@ -180,19 +181,19 @@ void tst_commands::newWhileRunningKeepsQuiz()
 {
     LoadedWindow t;
     t.w.openfromcommandline(t.env.writebook("run.Q", makeheader(2), makequestions(2)), false);
-    QVERIFY(t.w.picqb->isVisibleTo(&t.w));
+    QVERIFY(control(t.w, "picqb")->isVisibleTo(&t.w));
     QVERIFY(!t.w.editstarted);
 
     ScriptedModal modal({cancelany});
     t.w.mnuquiznew_Click();
     QVERIFY(modal.done());
-    QVERIFY(t.w.picqb->isVisibleTo(&t.w));
+    QVERIFY(control(t.w, "picqb")->isVisibleTo(&t.w));
     QCOMPARE(modquiz::lastquestion(), 2);
     t.script.expect({"Your answer is correct 10 points added to your score"});
     t.script.expect({"Quiz is over \rYour score is 10 out of 20", Ok, "Quiz Over"});
-    t.w.cmdans_Click(0);
-    t.w.cmdskip_Click();
-    QVERIFY(!t.w.picqb->isVisibleTo(&t.w));
+    t.w.runpanel().cmdans_Click(0);
+    t.w.runpanel().cmdskip_Click();
+    QVERIFY(!control(t.w, "picqb")->isVisibleTo(&t.w));
     VERIFY_DONE(t.script);
 }
 
@@ -225,7 +226,7 @@ void tst_commands::givenUpAfterEditClosesEmptiedRun()
         t.w.mnuquizrun_Click();
         QVERIFY(modal.done());
     }
-    QVERIFY(t.w.picqb->isVisibleTo(&t.w));
+    QVERIFY(control(t.w, "picqb")->isVisibleTo(&t.w));
     QCOMPARE(modquiz::lastquestion(), 3);
 
     ScriptedModal modal({[&](QDialog *d) {
@@ -242,7 +243,7 @@ void tst_commands::givenUpAfterEditClosesEmptiedRun()
         t.w.mnuquizedit_Click();
     QVERIFY(modal.done());
     // The edit panel's Close emptied the question list: the run cannot go on and is closed.
-    QVERIFY(!t.w.picqb->isVisibleTo(&t.w));
+    QVERIFY(!control(t.w, "picqb")->isVisibleTo(&t.w));
     QVERIFY(!t.w.picedit->isVisibleTo(&t.w));
     QCOMPARE(platform::openfilecount(), 0);
     VERIFY_DONE(t.script);

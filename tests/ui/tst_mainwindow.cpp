@@ -6,6 +6,7 @@
 #include "storage/modquiz.h"
 #include "tests/support/testsupport.h"
 #include "ui/main/frmquiz.h"
+#include "ui/main/run/runpanel.h"
 
 #include <QAction>
 #include <QDialog>
@@ -67,15 +68,19 @@ void tst_mainwindow::answerRowsStackUnderTheQuestion()
     auto window = loaded();
     const int tops[4] = {1180, 2195, 3210, 4225};
     for (int i = 0; i < 4; ++i) {
-        QCOMPARE(window->labans[i]->y(), platform::twips(tops[i]));
-        QCOMPARE(window->cmdans[i]->y(), platform::twips(tops[i]));
-        QCOMPARE(window->labans[i]->x(), platform::twips(840));
-        QCOMPARE(window->cmdans[i]->x(), platform::twips(240));
+        QCOMPARE(control<QLabel>(*window, "labans" + QString::number(i))->y(),
+                 platform::twips(tops[i]));
+        QCOMPARE(control<QPushButton>(*window, "cmdans" + QString::number(i))->y(),
+                 platform::twips(tops[i]));
+        QCOMPARE(control<QLabel>(*window, "labans" + QString::number(i))->x(),
+                 platform::twips(840));
+        QCOMPARE(control<QPushButton>(*window, "cmdans" + QString::number(i))->x(),
+                 platform::twips(240));
     }
     // The rows stay where load put them, whatever a question shows later.
     env.writebook(QStringLiteral("b.Q"), makeheader(1), {makequestion(1)});
     auto running = loaded(Launch::run(QStringLiteral("b.Q")));
-    QCOMPARE(running->labans[3]->y(), platform::twips(4225));
+    QCOMPARE(control<QLabel>(*running, "labans3")->y(), platform::twips(4225));
 }
 
 void tst_mainwindow::fixedSizeAndPlace()
@@ -102,7 +107,7 @@ void tst_mainwindow::fixedSizeAndPlace()
              qPrintable(QStringLiteral("top %1").arg(frame.y())));
 
     // Both panels cover the whole client area.
-    for (QWidget *panel : {window->picqb, window->picedit}) {
+    for (QWidget *panel : {control(*window, "picqb"), window->picedit}) {
         QVERIFY(panel->geometry().contains(window->centralWidget()->rect()));
         QVERIFY(panel->width() >= window->width() && panel->height() >= window->height());
     }
@@ -114,9 +119,11 @@ void tst_mainwindow::longTextsReadWholeInAScrollingPanel()
     const QString text = QString("A long text. ").repeated(40);
     env.writebook("long.Q", makeheader(1), {{text, {text, text, text, text}, 1}});
     auto window = loaded(Launch::run("long.Q"));
-    QVERIFY(window->cmdskip->y() > window->labans[3]->geometry().bottom());
-    QVERIFY(window->labans[3]->height() >=
-            window->labans[3]->heightForWidth(window->labans[3]->width()));
+    QVERIFY(control<QPushButton>(*window, "cmdskip")->y() >
+            control<QLabel>(*window, "labans3")->geometry().bottom());
+    QVERIFY(control<QLabel>(*window, "labans3")->height() >=
+            control<QLabel>(*window, "labans3")
+                ->heightForWidth(control<QLabel>(*window, "labans3")->width()));
     QVERIFY(window->findChild<QScrollArea *>()->verticalScrollBar()->maximum() > 0);
     QVERIFY(window->maximumHeight() > window->minimumHeight());
 }
@@ -125,7 +132,7 @@ void tst_mainwindow::idleStateAfterLoad()
 {
     TestEnvironment env;
     auto window = loaded();
-    QVERIFY(!window->picqb->isVisible());
+    QVERIFY(!control(*window, "picqb")->isVisible());
     QVERIFY(!window->picedit->isVisible());
     auto *picture = window->findChild<QLabel *>(QStringLiteral("picbackground"));
     QVERIFY(picture);
@@ -147,8 +154,8 @@ void tst_mainwindow::idleStateAfterLoad()
         QVERIFY(box->text().isEmpty());
     QCOMPARE(modquiz::state().curq, qint16(0));
     QVERIFY(!modquiz::state().qbchanged);
-    QCOMPARE(window->score, 0);
-    QVERIFY(!window->secondtry);
+    QCOMPARE(window->runpanel().score(), 0);
+    QVERIFY(!window->runpanel().secondtry());
     QVERIFY(!window->startedwithcommandline());
 }
 
@@ -171,9 +178,10 @@ void tst_mainwindow::everyButtonHasAnAccessibleName()
         QVERIFY2(!name.trimmed().isEmpty(), qPrintable(button->objectName()));
         QVERIFY2(!name.contains(QLatin1Char('&')), qPrintable(name));
     }
-    QCOMPARE(window->cmdans[2]->accessibleName(), QStringLiteral("Answer C"));
+    QCOMPARE(control<QPushButton>(*window, "cmdans2")->accessibleName(),
+             QStringLiteral("Answer C"));
     // Labels are read by their text.
-    QVERIFY(window->labquestion->accessibleName().isEmpty());
+    QVERIFY(control<QLabel>(*window, "labquestion")->accessibleName().isEmpty());
 }
 
 void tst_mainwindow::escapePressesSkipOnlyInRunPanel()
@@ -182,24 +190,24 @@ void tst_mainwindow::escapePressesSkipOnlyInRunPanel()
     env.writebook(QStringLiteral("b.Q"), makeheader(4), makequestions(4));
     ScriptedMessages script;
     auto window = loaded(Launch::run(QStringLiteral("b.Q")));
-    QVERIFY(window->picqb->isVisible());
+    QVERIFY(control(*window, "picqb")->isVisible());
 
     QTest::keyClick(window.get(), Qt::Key_Escape);
-    QCOMPARE(window->labnum->text(), QStringLiteral("2"));
+    QCOMPARE(control<QLabel>(*window, "labnum")->text(), QStringLiteral("2"));
     // From a focused answer button too.
-    window->cmdans[1]->setFocus();
-    QTest::keyClick(window->cmdans[1], Qt::Key_Escape);
-    QCOMPARE(window->labnum->text(), QStringLiteral("3"));
+    control<QPushButton>(*window, "cmdans1")->setFocus();
+    QTest::keyClick(control<QPushButton>(*window, "cmdans1"), Qt::Key_Escape);
+    QCOMPARE(control<QLabel>(*window, "labnum")->text(), QStringLiteral("3"));
 
-    window->cmdskip->setEnabled(false);
+    control<QPushButton>(*window, "cmdskip")->setEnabled(false);
     QTest::keyClick(window.get(), Qt::Key_Escape);
-    QCOMPARE(window->labnum->text(), QStringLiteral("3"));
-    window->cmdskip->setEnabled(true);
+    QCOMPARE(control<QLabel>(*window, "labnum")->text(), QStringLiteral("3"));
+    control<QPushButton>(*window, "cmdskip")->setEnabled(true);
 
     // Nothing runs: Esc does nothing at all, not even a message.
-    window->cmdqbclose_Click();
+    window->runpanel().cmdqbclose_Click();
     QTest::keyClick(window.get(), Qt::Key_Escape);
-    QVERIFY(!window->picqb->isVisible());
+    QVERIFY(!control(*window, "picqb")->isVisible());
     QCOMPARE(modquiz::state().curq, qint16(0));
 
     // The edit panel has no cancel button.
@@ -219,15 +227,15 @@ void tst_mainwindow::enterPressesTheFocusedButton()
     env.writebook(QStringLiteral("b.Q"), makeheader(4), makequestions(4));
     ScriptedMessages script({{right10}});
     auto window = loaded(Launch::run(QStringLiteral("b.Q")));
-    window->cmdans[0]->setFocus();
-    QTest::keyClick(window->cmdans[0], Qt::Key_Return);
-    QCOMPARE(window->labnum->text(), QStringLiteral("2"));
+    control<QPushButton>(*window, "cmdans0")->setFocus();
+    QTest::keyClick(control<QPushButton>(*window, "cmdans0"), Qt::Key_Return);
+    QCOMPARE(control<QLabel>(*window, "labnum")->text(), QStringLiteral("2"));
     // After the answer the focus is on Skip.
-    QTest::keyClick(window->cmdskip, Qt::Key_Return);
-    QCOMPARE(window->labnum->text(), QStringLiteral("3"));
-    QTest::keyClick(window->cmdskip, Qt::Key_Enter, Qt::KeypadModifier);
-    QCOMPARE(window->labnum->text(), QStringLiteral("4"));
-    window->cmdqbclose_Click();
+    QTest::keyClick(control<QPushButton>(*window, "cmdskip"), Qt::Key_Return);
+    QCOMPARE(control<QLabel>(*window, "labnum")->text(), QStringLiteral("3"));
+    QTest::keyClick(control<QPushButton>(*window, "cmdskip"), Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(control<QLabel>(*window, "labnum")->text(), QStringLiteral("4"));
+    window->runpanel().cmdqbclose_Click();
 
     // The Enter flow of the edit panel ends on Next, which the next Enter presses.
     auto editing = loaded(Launch::edit(QStringLiteral("b.Q")));
@@ -249,12 +257,12 @@ void tst_mainwindow::accessKeysReachTheVisiblePanelOnly()
     // Alt+A is the answer A here, not the edit panel's Add; Alt+S is Skip, not Save. An access
     // key clicks its button the way a mouse click does, a moment later.
     QTest::keyClick(window.get(), Qt::Key_A, Qt::AltModifier);
-    QTRY_COMPARE(window->labnum->text(), QStringLiteral("2"));
+    QTRY_COMPARE(control<QLabel>(*window, "labnum")->text(), QStringLiteral("2"));
     VERIFY_DONE(script);
     QTest::keyClick(window.get(), Qt::Key_S, Qt::AltModifier);
-    QTRY_COMPARE(window->labnum->text(), QStringLiteral("3"));
+    QTRY_COMPARE(control<QLabel>(*window, "labnum")->text(), QStringLiteral("3"));
     QTest::keyClick(window.get(), Qt::Key_L, Qt::AltModifier);
-    QTRY_VERIFY(!window->picqb->isVisible());
+    QTRY_VERIFY(!control(*window, "picqb")->isVisible());
     QCOMPARE(platform::openfilecount(), 0);
 
     // In the edit panel Alt+C is its Close, not the answer C (which would show a message).
@@ -303,7 +311,7 @@ void tst_mainwindow::oneChanceSurvivesARestart()
 
     auto second = loaded();
     QVERIFY(!second->mnuonechance->isChecked());
-    QVERIFY(!second->runonechance);
+    QVERIFY(!second->runpanel().onechance());
     QTest::keyClick(second.get(), Qt::Key_O, Qt::ControlModifier);
     QVERIFY(second->mnuonechance->isChecked());
     QCOMPARE(onechancesetting(), QStringLiteral("True"));

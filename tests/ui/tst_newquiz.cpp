@@ -129,7 +129,7 @@ void tst_newquiz::typeAndCreateWithEnter()
     LoadedWindow t;
     // A quiz that is running is closed by Create.
     t.w.openfromcommandline(t.env.writebook("running.Q", makeheader(2), makequestions(2)), false);
-    QVERIFY(t.w.picqb->isVisibleTo(&t.w));
+    QVERIFY(control(t.w, "picqb")->isVisibleTo(&t.w));
     auto &s = modquiz::state();
     const QString name35(35, QLatin1Char('n'));
 
@@ -154,7 +154,7 @@ void tst_newquiz::typeAndCreateWithEnter()
     QCOMPARE(modquiz::lastquestion(), 0);
     QCOMPARE(int(s.curq), 0);
     QVERIFY(t.w.picedit->isVisibleTo(&t.w));
-    QVERIFY(!t.w.picqb->isVisibleTo(&t.w));
+    QVERIFY(!control(t.w, "picqb")->isVisibleTo(&t.w));
     QCOMPARE(editbuttons(t.w), QStringLiteral("00000001"));
     QVERIFY(t.w.mnuinfo->isEnabled());
     QCOMPARE(t.w.labnum1->text(), QStringLiteral("1"));
@@ -224,11 +224,11 @@ void tst_newquiz::overwrite()
     if (answer == Ok) {
         QCOMPARE(filebytes(old), headeronly("New", "Nina"));
         QVERIFY(w.picedit->isVisibleTo(&w));
-        QVERIFY(!w.picqb->isVisibleTo(&w));
+        QVERIFY(!control(w, "picqb")->isVisibleTo(&w));
     } else {
         QCOMPARE(filebytes(old), oldbytes);
         // Nothing was closed: the quiz goes on.
-        QVERIFY(w.picqb->isVisibleTo(&w));
+        QVERIFY(control(w, "picqb")->isVisibleTo(&w));
         QCOMPARE(modquiz::lastquestion(), 2);
     }
     VERIFY_DONE(script);

@@ -10,6 +10,7 @@
 #include "ui/dialogs/frmeditquiz.h"
 #include "ui/dialogs/frminfo.h"
 #include "ui/main/frmquiz.h"
+#include "ui/main/run/runpanel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -139,7 +140,7 @@ void tst_picker::confirmGoodBook()
     QCOMPARE(int(s.curq), 1);
     if (mode == Mode::Edit) {
         QVERIFY(t.w.picedit->isVisibleTo(&t.w));
-        QVERIFY(!t.w.picqb->isVisibleTo(&t.w));
+        QVERIFY(!control(t.w, "picqb")->isVisibleTo(&t.w));
         QVERIFY(t.w.editstarted);
         QVERIFY(t.w.mnuinfo->isEnabled());
         QCOMPARE(editbuttons(t.w), buttons);
@@ -147,10 +148,10 @@ void tst_picker::confirmGoodBook()
         QCOMPARE(t.w.labnum1->text(), QStringLiteral("1"));
         QCOMPARE(t.w.focusWidget(), t.w.txtquestion);
     } else {
-        QVERIFY(t.w.picqb->isVisibleTo(&t.w));
+        QVERIFY(control(t.w, "picqb")->isVisibleTo(&t.w));
         QVERIFY(!t.w.picedit->isVisibleTo(&t.w));
         QVERIFY(!t.w.editstarted);
-        QVERIFY(t.w.labquestion->text().contains(QStringLiteral("Question 1")));
+        QVERIFY(control<QLabel>(t.w, "labquestion")->text().contains(QStringLiteral("Question 1")));
     }
     VERIFY_DONE(t.script);
 }
@@ -198,7 +199,7 @@ void tst_picker::bookWithoutQuestions()
         QVERIFY(t.w.txtquestion->toPlainText().isEmpty());
     } else {
         QVERIFY(!s.dlgok);
-        QVERIFY(!t.w.picqb->isVisibleTo(&t.w));
+        QVERIFY(!control(t.w, "picqb")->isVisibleTo(&t.w));
         QVERIFY(!platform::isopen(s.bookfile));
     }
     VERIFY_DONE(t.script);
@@ -238,7 +239,7 @@ void tst_picker::confirmFailures()
     // A quiz is running: a refused name must not end it.
     const QString running = env.writebook("running.Q", makeheader(2), makequestions(2));
     w.openfromcommandline(running, false);
-    QVERIFY(w.picqb->isVisibleTo(&w));
+    QVERIFY(control(w, "picqb")->isVisibleTo(&w));
     auto &s = modquiz::state();
 
     for (const Mode mode : {Mode::Edit, Mode::Open}) {
@@ -251,7 +252,7 @@ void tst_picker::confirmFailures()
         });
         QVERIFY(!s.dlgok);
     }
-    QVERIFY(w.picqb->isVisibleTo(&w));
+    QVERIFY(control(w, "picqb")->isVisibleTo(&w));
     QCOMPARE(modquiz::lastquestion(), 2);
     QCOMPARE(s.qbpath, running);
     VERIFY_DONE(script);
@@ -284,7 +285,7 @@ void tst_picker::readOnlyBookRunsButDoesNotEdit()
         p->cmdedit_Click();
     });
     QVERIFY(s.dlgok);
-    QVERIFY(w.picqb->isVisibleTo(&w));
+    QVERIFY(control(w, "picqb")->isVisibleTo(&w));
     QCOMPARE(modquiz::lastquestion(), 2);
     VERIFY_DONE(script);
 }
@@ -322,7 +323,7 @@ void tst_picker::unreadableBook()
     });
     QVERIFY(!modquiz::state().dlgok);
     QVERIFY(!w.picedit->isVisibleTo(&w));
-    QVERIFY(!w.picqb->isVisibleTo(&w));
+    QVERIFY(!control(w, "picqb")->isVisibleTo(&w));
     QCOMPARE(platform::openfilecount(), 0);
     VERIFY_DONE(script);
 }
@@ -389,7 +390,7 @@ void tst_picker::clickThenCancelWhileRunning()
         p->txtfname->setText("run.Q");
         p->cmdedit_Click();
     });
-    QVERIFY(t.w.picqb->isVisibleTo(&t.w));
+    QVERIFY(control(t.w, "picqb")->isVisibleTo(&t.w));
     QVERIFY(platform::isopen(s.bookfile));
 
     usepicker(t.w, Mode::Open, [&](frmeditquiz *p) {
@@ -401,11 +402,11 @@ void tst_picker::clickThenCancelWhileRunning()
     QVERIFY(!s.dlgok);
     QVERIFY(!platform::isopen(s.bookfile));
     // The run goes on from memory, and its end uses the header just previewed.
-    QVERIFY(t.w.picqb->isVisibleTo(&t.w));
+    QVERIFY(control(t.w, "picqb")->isVisibleTo(&t.w));
     QCOMPARE(modquiz::lastquestion(), 2);
     t.script.expect({"Quiz is over \rYour score is 0 out of 70", Ok, "Quiz Over"});
-    t.w.cmdskip_Click();
-    t.w.cmdskip_Click();
+    t.w.runpanel().cmdskip_Click();
+    t.w.runpanel().cmdskip_Click();
     VERIFY_DONE(t.script);
 }
 
@@ -432,7 +433,7 @@ void tst_picker::enterAndEscKeys()
         QTest::keyClick(p->fileditquiz, Qt::Key_Return);
     });
     QVERIFY(modquiz::state().dlgok);
-    QVERIFY(w.picqb->isVisibleTo(&w));
+    QVERIFY(control(w, "picqb")->isVisibleTo(&w));
 
     // A typed name is opened as typed, with Enter in the name box.
     QVERIFY(QFile::rename(env.path("keys.Q"), env.path("keys.book")));
@@ -573,9 +574,9 @@ void tst_picker::bookTextsShowAsPlainText()
         p->txtfname->setText(name);
         p->cmdedit_Click();
     });
-    QVERIFY(shows(t.w.labquestion, q.question));
+    QVERIFY(shows(control<QLabel>(t.w, "labquestion"), q.question));
     for (int i = 0; i < 4; ++i)
-        QVERIFY(shows(t.w.labans[i], q.answers[i]));
+        QVERIFY(shows(control<QLabel>(t.w, "labans" + QString::number(i)), q.answers[i]));
     VERIFY_DONE(t.script);
 }
 
@@ -588,7 +589,7 @@ void tst_picker::listIsTheFolderAtEveryShowing()
     env.writebook("first.Q", makeheader(1), makequestions(1));
     frmquiz w;
     w.Form_Load(Launch::run(QStringLiteral("first.Q")));
-    QVERIFY(w.picqb->isVisibleTo(&w));
+    QVERIFY(control(w, "picqb")->isVisibleTo(&w));
     QVERIFY(!w.findChild<frmeditquiz *>());
 
     env.writebook("made later.Q", makeheader(1), makequestions(1));

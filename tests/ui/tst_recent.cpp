@@ -9,6 +9,7 @@
 #include "ui/dialogs/frmnewquiz.h"
 #include "ui/main/frmquiz.h"
 #include "ui/main/recentbooks.h"
+#include "ui/main/run/runpanel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -104,7 +105,7 @@ void tst_recent::runEditCreateAreRemembered()
     frmquiz w;
     w.Form_Load(Launch::run(QStringLiteral("run.Q")));
     QCOMPARE(recentbooks::load(), QStringList{env.path("run.Q")});
-    w.cmdqbclose_Click();
+    w.runpanel().cmdqbclose_Click();
     w.openfromcommandline(QStringLiteral("edit.Q"), true);
     QCOMPARE(recentbooks::load(), QStringList({env.path("edit.Q"), env.path("run.Q")}));
 
@@ -121,7 +122,7 @@ void tst_recent::runEditCreateAreRemembered()
                              p->cmdcreate_Click();
                          }});
     w.mnuquizrun_Click();
-    QVERIFY(w.picqb->isVisibleTo(&w));
+    QVERIFY(control(w, "picqb")->isVisibleTo(&w));
     w.mnuquiznew_Click();
     QVERIFY(w.picedit->isVisibleTo(&w));
     QVERIFY(modal.done());
@@ -166,8 +167,8 @@ void tst_recent::chooseRecent()
     frmquiz w;
     w.Form_Load({});
     w.mnurecentbook_Click(other);
-    w.score = 10;
-    w.cmdskip_Click();
+    w.runpanel().setscore(10);
+    w.runpanel().cmdskip_Click();
     recentbooks::save({path, other});
     w.fillrecentmenu();
     if (!message.isEmpty())
@@ -176,13 +177,13 @@ void tst_recent::chooseRecent()
     VERIFY_DONE(script);
 
     // Exactly what the command line does: the old run is closed either way.
-    QCOMPARE(w.picqb->isVisibleTo(&w), kind == "book");
+    QCOMPARE(control(w, "picqb")->isVisibleTo(&w), kind == "book");
     QVERIFY(!w.picedit->isVisibleTo(&w));
-    QCOMPARE(w.score, 0);
+    QCOMPARE(w.runpanel().score(), 0);
     QCOMPARE(platform::openfilecount(), kind == "book" ? 1 : 0);
     if (kind == "book") {
-        QCOMPARE(w.labquestion->text(), QStringLiteral("Question 1"));
-        QCOMPARE(w.labnum->text(), QStringLiteral("1"));
+        QCOMPARE(control<QLabel>(w, "labquestion")->text(), QStringLiteral("Question 1"));
+        QCOMPARE(control<QLabel>(w, "labnum")->text(), QStringLiteral("1"));
     }
     QCOMPARE(recentbooks::load().contains(path), listed);
     QCOMPARE(recentbooks::load().first(), listed ? path : other);
@@ -208,7 +209,7 @@ void tst_recent::chooseRecentAsksAboutUnsavedEdits()
     script.expect({prompt.text, No, prompt.title, prompt.buttons});
     w.mnurecentbook_Click(other);
     VERIFY_DONE(script);
-    QVERIFY(w.picqb->isVisibleTo(&w) && !w.picedit->isVisibleTo(&w));
+    QVERIFY(control(w, "picqb")->isVisibleTo(&w) && !w.picedit->isVisibleTo(&w));
     QCOMPARE(modquiz::lastquestion(), 3);
 }
 
@@ -276,12 +277,12 @@ void tst_recent::dropOnWindowRunsBook()
     };
     QVERIFY(!drop(env.path("notes.txt"), &w));
     QTest::qWait(20);
-    QVERIFY(!w.picqb->isVisible());
+    QVERIFY(!control(w, "picqb")->isVisible());
     QCOMPARE(platform::openfilecount(), 0);
 
     QVERIFY(drop(book, &w));
-    QTRY_VERIFY(w.picqb->isVisible());
-    QCOMPARE(w.labquestion->text(), QStringLiteral("Question 1"));
+    QTRY_VERIFY(control(w, "picqb")->isVisible());
+    QCOMPARE(control<QLabel>(w, "labquestion")->text(), QStringLiteral("Question 1"));
     QCOMPARE(recentbooks::load(), QStringList{book});
 
     // Dropped on the editor's boxes, a book runs too instead of landing in them as text.
@@ -290,7 +291,7 @@ void tst_recent::dropOnWindowRunsBook()
         w.openfromcommandline(QStringLiteral("dropped.Q"), true);
         QVERIFY(w.picedit->isVisible());
         QVERIFY(drop(book, box));
-        QTRY_VERIFY(w.picqb->isVisible());
+        QTRY_VERIFY(control(w, "picqb")->isVisible());
         QVERIFY(!w.picedit->isVisible());
         QVERIFY(!modquiz::state().qbchanged);
         QCOMPARE(w.txtans[2]->text(), QStringLiteral("Answer 1.3"));

@@ -9,6 +9,7 @@
 #include "ui/dialogs/frmhelp.h"
 #include "ui/dialogs/frminfo.h"
 #include "ui/dialogs/frmnewquiz.h"
+#include "ui/main/run/runpanel.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -59,7 +60,7 @@ void frmquiz::mnuquizedit_Click()
 void frmquiz::starteditor()
 {
     editstarted = true;
-    picqb->setVisible(false);
+    m_run->setVisible(false);
     picedit->setVisible(true);
     txtquestion->setFocus();
     labnum1->setText(QStringLiteral("1"));
@@ -70,9 +71,31 @@ void frmquiz::closeorphanedrun()
 {
     // The edit panel's Close empties the question list even while a quiz is on screen; a run
     // without its questions cannot go on, so it ends here.
-    const bool running = picqb->isVisibleTo(this);
+    const bool running = m_run->isVisibleTo(this);
     if (running && modquiz::lastquestion() == 0)
-        cmdqbclose_Click();
+        m_run->cmdqbclose_Click();
+}
+
+void frmquiz::mnuquizrun_Click()
+{
+    auto &s = modquiz::state();
+    if (!readyforbook())
+        return;
+    mnueditundodelete->setEnabled(false);
+    m_run->setonechance(mnuonechance->isChecked());
+    copypracticeoptions();
+    picker()->setopenmode();
+    s.dlgok = false;
+    showpicker();
+    if (s.dlgok) {
+        m_run->show();
+        picedit->hide();
+        m_run->setlabnum(QStringLiteral("1"));
+        rememberbook();
+    } else {
+        closeorphanedrun();
+    }
+    m_run->setscore(0);
 }
 
 void frmquiz::mnuquizexit_Click()
@@ -81,7 +104,7 @@ void frmquiz::mnuquizexit_Click()
     // goes on with the book and its changes.
     if (!cmdeditclose_Click())
         return;
-    cmdqbclose_Click();
+    m_run->cmdqbclose_Click();
     auto &state = modquiz::state();
     modquiz::resizequestions(0);
     state.curq = 0;

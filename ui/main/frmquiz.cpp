@@ -5,6 +5,7 @@
 #include "platform/twips.h"
 #include "ui/dialogs/frmeditquiz.h"
 #include "ui/main/quizsettings.h"
+#include "ui/main/run/runpanel.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -48,17 +49,20 @@ frmquiz::frmquiz(QWidget *parent) : QMainWindow(parent)
     m_background->setPixmap(QPixmap(QStringLiteral(":/background.png")));
     m_background->setGeometry(0, 0, 636, 402);
 
-    picqb = new QWidget(central);
-    picqb->setObjectName(QStringLiteral("picqb"));
-    picqb->setAutoFillBackground(true);
-    picqb->setGeometry(platform::twipsrect(0, 0, 9495, 6015));
+    m_run = new RunPanel(central);
+    connect(m_run, &RunPanel::closed, this, [this] {
+        mnueditundodelete->setEnabled(false);
+        fixsize();
+    });
+    connect(m_run, &RunPanel::onechancelost, this, [this] { mnuonechance->setEnabled(false); });
+    connect(m_run, &RunPanel::needsroom, this, &frmquiz::allowresize);
+    connect(m_run, &RunPanel::reviewstarting, this, [this] { picedit->hide(); });
 
     picedit = new QWidget(central);
     picedit->setObjectName(QStringLiteral("picedit"));
     picedit->setAutoFillBackground(true);
     picedit->setGeometry(platform::twipsrect(0, 0, 9285, 5775));
 
-    buildrunpanel();
     buildeditpanel();
     buildpracticemenus();
     setAcceptDrops(true);
@@ -150,7 +154,7 @@ void frmquiz::Form_Load(const Launch &launch)
 {
     auto &s = modquiz::state();
 
-    picqb->hide();
+    m_run->hide();
     picedit->hide();
 
     for (QPushButton *button : {cmdnext, cmdprev, cmdfirst, cmdlast, cmddelete, cmdupdate, cmdsave})
@@ -159,18 +163,16 @@ void frmquiz::Form_Load(const Launch &launch)
 
     s.curq = 0;
     s.qbchanged = false;
-    secondtry = false;
 
-    layoutrunpanel();
+    m_run->layoutrunpanel();
     placewindow();
-    for (QWidget *panel : {picedit, picqb})
+    for (QWidget *panel : {picedit, static_cast<QWidget *>(m_run)})
         panel->resize(frameGeometry().size());
 
-    score = 0;
     mnuinfo->setEnabled(false);
 
     mnuonechance->setChecked(QuizSettings::onechance());
-    runonechance = mnuonechance->isChecked();
+    m_run->setonechance(mnuonechance->isChecked());
     readpracticeoptions();
 
     m_commandline = launch.mode != Launch::Mode::None;
@@ -207,7 +209,7 @@ void frmquiz::openfromcommandline(const QString &path, bool editing)
     if (editing) {
         s.dlgok = true;
         editstarted = true;
-        picqb->hide();
+        m_run->hide();
         entereditpanel(s.qbheader.count);
         rememberbook();
         return;
@@ -219,13 +221,41 @@ void frmquiz::openfromcommandline(const QString &path, bool editing)
         return;
     }
     s.dlgok = true;
-    picqb->show();
+    m_run->show();
     picedit->hide();
-    planrun();
-    if (runlength() >= 1)
-        s.workq = runquestion(1);
-    showquestion();
+    m_run->askfirst();
     rememberbook();
+}
+
+RunPanel &frmquiz::runpanel() const
+{
+    return *m_run;
+}
+
+void frmquiz::firstquestion()
+{
+    m_run->firstquestion();
+}
+
+void frmquiz::allowresize()
+{
+    if (m_resizable)
+        return;
+    m_resizable = true;
+    centralWidget()->setMinimumSize(platform::twips(9525), platform::twips(6030));
+    centralWidget()->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    layout()->setSizeConstraint(QLayout::SetMinimumSize);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+}
+
+void frmquiz::fixsize()
+{
+    if (!m_resizable)
+        return;
+    m_resizable = false;
+    centralWidget()->setFixedSize(platform::twips(9525), platform::twips(6030));
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    layout()->activate();
 }
 
 void frmquiz::placewindow()
@@ -286,7 +316,7 @@ bool frmquiz::eventFilter(QObject *watched, QEvent *event)
     if (editboxkey(watched, event) || bookdrop(watched, event))
         return true;
     if (event->type() == QEvent::Resize && watched == centralWidget() && m_resizable)
-        layoutrunpanel();
+        m_run->layoutrunpanel();
     if (event->type() == QEvent::KeyPress) {
         auto *button = qobject_cast<QPushButton *>(watched);
         const auto *key = static_cast<QKeyEvent *>(event);
@@ -302,11 +332,8 @@ bool frmquiz::eventFilter(QObject *watched, QEvent *event)
     // while the run panel shows.
     if (event->type() == QEvent::KeyPress && watched == this) {
         const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier &&
-            picqb->isVisible() && cmdskip->isEnabled()) {
-            cmdskip_Click();
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier && m_run->escape())
             return true;
-        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -3,7 +3,6 @@
 #include "storage/modquiz.h"
 #include "ui/dialogs/bookwindow.h"
 #include "ui/main/launch.h"
-#include "ui/main/run/runplan.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -21,13 +20,13 @@ class QMenu;
 class QMimeData;
 class QPlainTextEdit;
 class QPushButton;
-class QScrollArea;
 class QWidget;
+class RunPanel;
 class frmeditquiz;
 
-// The program's only top-level window: the menu bar, the run panel picqb and the edit panel
-// picedit. Handlers are plain members so that code and tests can "press" a button by calling
-// its handler, whether the button is enabled or its panel visible or not.
+// The program's only top-level window: the menu bar, the run panel (run/runpanel.h) and the
+// edit panel picedit. Handlers are plain members so that code and tests can "press" a button by
+// calling its handler, whether the button is enabled or its panel visible or not.
 class frmquiz final : public QMainWindow, public modquiz::BookHost, public BookWindow
 {
     Q_OBJECT
@@ -71,13 +70,8 @@ public:
     // texts would be cut. False when the user keeps the file as it is.
     [[nodiscard]] bool savewanted();
 
-    // --- Run panel ----------------------------------------------------------------------------
-    void showquestion();
-    void firstquestion() override;
-    void nextquestion();
-    void cmdans_Click(int index);
-    void cmdskip_Click();
-    void cmdqbclose_Click();
+    // The run panel picqb, for what may be asked of it.
+    [[nodiscard]] RunPanel &runpanel() const;
 
     // --- Edit panel ---------------------------------------------------------------------------
     void fillboxes();
@@ -105,7 +99,7 @@ public:
     void txtans_KeyPress(int index, int &keyascii);
     void txtcorrect_KeyPress(int &keyascii);
 
-    // --- Practice options and recent books (run/practice.cpp, recent.cpp) -----------------
+    // --- Run options and recent books (options.cpp, recent.cpp) ---------------------------
     void mnushufflequestions_Click();
     void mnushuffleanswers_Click();
     void mnureviewmissed_Click();
@@ -120,15 +114,12 @@ public:
     // The one .Q file a drag carries, or an empty text when it carries anything else.
     [[nodiscard]] static QString droppedbook(const QMimeData *data);
     void Form_DragDrop(const QMimeData *data);
-    // The source of every shuffle; tests install a seeded one.
-    void setrandomsource(runplan::RandomSource random);
-    // Book numbers of the questions of this run not answered right at the first try.
-    [[nodiscard]] QList<int> missedquestions() const;
 
     // --- BookHost -----------------------------------------------------------------------------
     [[nodiscard]] bool startedwithcommandline() const override;
     [[nodiscard]] bool pickerineditmode() override;
     void showeditpanel() override;
+    void firstquestion() override;
 
     // --- BookWindow ---------------------------------------------------------------------------
     [[nodiscard]] bool closebooks() override;
@@ -142,14 +133,6 @@ public:
 
     // --- Variables of the window --------------------------------------------------------------
     bool editstarted = false;
-    int score = 0; // wider than 16 bits: the largest book scores 327,660
-    bool secondtry = false;
-    bool runonechance = false;
-    quint8 wrongbtn = 0;
-    // The run's own copies of the practice options, taken when One Chance's is.
-    bool runshufflequestions = false;
-    bool runshuffleanswers = false;
-    bool runreviewmissed = false;
 
     // --- Menus ----------------------------------------------------------------------------
     QMenu *mnuquiz = nullptr;
@@ -174,16 +157,6 @@ public:
     QMenu *mnuhelp = nullptr;
     QAction *mnureadme = nullptr;
     QAction *mnuhelpabout = nullptr;
-
-    // --- Run panel controls ---------------------------------------------------------------
-    QWidget *picqb = nullptr;
-    QLabel *labnum = nullptr;
-    QLabel *labquestion = nullptr;
-    std::array<QLabel *, 4> labans{};
-    std::array<QPushButton *, 4> cmdans{};
-    QPushButton *cmdqbclose = nullptr;
-    QPushButton *cmdskip = nullptr;
-    QFrame *Shape1 = nullptr;
 
     // --- Edit panel controls --------------------------------------------------------------
     QWidget *picedit = nullptr;
@@ -218,34 +191,24 @@ protected:
 private:
     void buildmenus();
     void buildprintmenu(); // ui/main/printing.cpp
-    void buildrunpanel();  // ui/main/run
     void buildeditpanel(); // ui/main/edit
-    // Stacks the answer rows under the question, each as tall as its text needs and at least
-    // as the design's; the page scrolls when they need more room than the window has.
-    void layoutrunpanel();
     // The window can be enlarged while the run shows texts longer than its panel holds; it is
     // back to its fixed size when the run closes.
     void allowresize();
     void fixsize();
     void placewindow();
-    void endofquiz(bool onechancewrong);
     // Filters keys of the edit boxes into the KeyPress handlers.
     bool editboxkey(QObject *watched, QEvent *event);
 
     QPointer<frmeditquiz> m_picker;
     bool m_commandline = false;
 
-    // Private members of the run panel and start-up (frmquiz.cpp, run/).
-    // Sets labnum's caption; the label sizes itself to its text.
-    void setlabnum(const QString &caption);
-    // Judging ends the question: the advance, and the end of the quiz after the last one.
-    // True when the quiz ended.
-    bool finishquestion(bool onechancewrong);
+    // Private members of start-up (frmquiz.cpp).
     QLabel *m_background = nullptr;
-    QScrollArea *m_runscroll = nullptr;
+    RunPanel *m_run = nullptr;
     bool m_resizable = false;
 
-    // Private members of the practice options (run/practice.cpp, recent.cpp).
+    // Private members of the run options (options.cpp) and recent books (recent.cpp).
     // The items added to the design's menus: the check items, Recent Books, F1.
     void buildpracticemenus();
     // A book dropped on an edit box runs like one dropped on the window; text still drops in.
@@ -253,18 +216,6 @@ private:
     // Check marks from the settings store, then the run's copies.
     void readpracticeoptions();
     void copypracticeoptions();
-    // Decides the order of a run of the whole book: no plan unless a shuffle is on.
-    void planrun();
-    // Number of questions this run asks, and the one at a position (1 up) as shown.
-    [[nodiscard]] int runlength() const;
-    [[nodiscard]] QuestionRecord runquestion(int position) const;
-    [[nodiscard]] int runmaximum() const;
-    void markmissed();
-    // After the end message: offers another go at the missed questions of the book.
-    void offerreview(const QList<QuestionRecord> &book, QList<int> missed);
-    runplan::RandomSource m_random;
-    runplan::Plan m_plan;
-    QList<int> m_missed;
 
     // Private members of the edit panel (edit/).
     // The question text fillboxes last put into txtquestion, with its line breaks as stored.

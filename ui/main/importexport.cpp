@@ -6,6 +6,7 @@
 #include "platform/msgbox.h"
 #include "platform/progress.h"
 #include "storage/modquiz.h"
+#include "ui/main/run/runpanel.h"
 
 #include <QAction>
 #include <QDir>
@@ -229,7 +230,7 @@ void frmquiz::mnuquizimport_Click()
 bool frmquiz::openimported(const QString &path)
 {
     auto &state = modquiz::state();
-    cmdqbclose_Click();
+    m_run->cmdqbclose_Click();
     state.qbpath = path;
     if (!modquiz::openbook()) {
         platform::msgbox(QStringLiteral("Error: Cannot open file"));

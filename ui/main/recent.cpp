@@ -4,6 +4,7 @@
 
 #include "platform/files.h"
 #include "ui/main/recentbooks.h"
+#include "ui/main/run/runpanel.h"
 
 #include <QAction>
 #include <QDir>
@@ -48,18 +49,18 @@ void frmquiz::mnurecentbook_Click(const QString &path)
     // own copies of the options.
     if (!readyforbook())
         return;
-    cmdqbclose_Click();
+    m_run->cmdqbclose_Click();
     mnueditundodelete->setEnabled(false);
-    runonechance = mnuonechance->isChecked();
+    m_run->setonechance(mnuonechance->isChecked());
     copypracticeoptions();
-    score = 0;
+    m_run->setscore(0);
     s.dlgok = false;
     if (!platform::normalfileexists(path))
         recentbooks::remove(path);
     openfromcommandline(path, /*editing=*/false);
     // At start-up the question number still reads "1"; after an earlier run it must be set.
     if (s.dlgok)
-        setlabnum(QStringLiteral("1"));
+        m_run->setlabnum(QStringLiteral("1"));
     // The loader shows the edit panel on the way; a book refused afterwards leaves neither
     // panel showing, as at start-up.
     if (!s.dlgok)

@@ -4,6 +4,7 @@
 #include "storage/modquiz.h"
 #include "storage/qbook.h"
 #include "storage/soundness.h"
+#include "ui/main/run/runpanel.h"
 
 #include <QAction>
 #include <QLabel>
@@ -505,7 +506,7 @@ bool frmquiz::readyforbook()
 
 bool frmquiz::closebooks()
 {
-    cmdqbclose_Click();
+    m_run->cmdqbclose_Click();
     return cmdeditclose_Click();
 }
 
