@@ -47,7 +47,7 @@ Panel panelof(const frmquiz &window)
 {
     if (control(window, "picqb")->isVisibleTo(&window))
         return Panel::Run;
-    if (window.picedit->isVisibleTo(&window))
+    if (control(window, "picedit")->isVisibleTo(&window))
         return Panel::Edit;
     return Panel::None;
 }
@@ -215,11 +215,14 @@ void tst_commandline::editSetsButtonsByStoredCount()
     auto window = start(QStringLiteral("/E b.Q"));
     VERIFY_DONE(script);
     QCOMPARE(panelof(*window), Panel::Edit);
-    QVERIFY(window->cmdadd->isEnabled());
+    QVERIFY(control<QPushButton>(*window, "cmdadd")->isEnabled());
     for (QPushButton *button :
-         {window->cmdfirst, window->cmdnext, window->cmdprev, window->cmdlast})
+         {control<QPushButton>(*window, "cmdfirst"), control<QPushButton>(*window, "cmdnext"),
+          control<QPushButton>(*window, "cmdprev"), control<QPushButton>(*window, "cmdlast")})
         QCOMPARE(button->isEnabled(), navigation);
-    for (QPushButton *button : {window->cmddelete, window->cmdupdate, window->cmdsave})
+    for (QPushButton *button :
+         {control<QPushButton>(*window, "cmddelete"), control<QPushButton>(*window, "cmdupdate"),
+          control<QPushButton>(*window, "cmdsave")})
         QCOMPARE(button->isEnabled(), editing);
 }
 

@@ -8,6 +8,7 @@
 #include "tests/support/windowsupport.h"
 #include "ui/dialogs/frmeditquiz.h"
 #include "ui/dialogs/frmnewquiz.h"
+#include "ui/main/edit/editpanel.h"
 #include "ui/main/frmquiz.h"
 #include "ui/main/run/runpanel.h"
 
@@ -27,8 +28,8 @@ QString editchanged(TestEnvironment &env, frmquiz &w)
 {
     const QString path = env.writebook("book.Q", makeheader(2), makequestions(2));
     w.openfromcommandline(QStringLiteral("book.Q"), true);
-    w.txtquestion->setPlainText(QStringLiteral("Changed"));
-    w.cmdupdate_Click();
+    control<QPlainTextEdit>(w, "txtquestion")->setPlainText(QStringLiteral("Changed"));
+    w.editpanel().cmdupdate_Click();
     return path;
 }
 
@@ -119,7 +120,7 @@ void tst_commands::unsavedChanges()
     const QByteArray before = filebytes(path);
     auto &s = modquiz::state();
     if (answers == "-") {
-        w.cmdsave_Click();
+        w.editpanel().cmdsave_Click();
         QVERIFY(!s.qbchanged);
     }
     QVERIFY(s.qbchanged == (answers != "-"));
@@ -162,7 +163,7 @@ void tst_commands::unsavedChanges()
         QCOMPARE(filebytes(path), before);
     // A window that closes takes its panels with it.
     if (!closed)
-        QCOMPARE(w.picedit->isVisibleTo(&w), stillediting);
+        QCOMPARE(control(w, "picedit")->isVisibleTo(&w), stillediting);
     if (stillediting) {
         // The book and its changes are all still there.
         QVERIFY(s.qbchanged);
@@ -244,7 +245,7 @@ void tst_commands::givenUpAfterEditClosesEmptiedRun()
     QVERIFY(modal.done());
     // The edit panel's Close emptied the question list: the run cannot go on and is closed.
     QVERIFY(!control(t.w, "picqb")->isVisibleTo(&t.w));
-    QVERIFY(!t.w.picedit->isVisibleTo(&t.w));
+    QVERIFY(!control(t.w, "picedit")->isVisibleTo(&t.w));
     QCOMPARE(platform::openfilecount(), 0);
     VERIFY_DONE(t.script);
 }
@@ -281,19 +282,19 @@ void tst_commands::saveAsksBeforeOverwritingAnotherProgram()
     const QString changed = QStringLiteral("The file book.Q was changed by another program since "
                                            "it was opened. Overwrite it?");
     t.script.expect({changed, No, "Save", YesNo});
-    t.w.cmdsave_Click();
+    t.w.editpanel().cmdsave_Click();
     VERIFY_DONE(t.script);
     QVERIFY(s.qbchanged);
     QCOMPARE(filebytes(path), other);
 
     t.script.expect({changed, Yes, "Save", YesNo});
-    t.w.cmdsave_Click();
+    t.w.editpanel().cmdsave_Click();
     VERIFY_DONE(t.script);
     QVERIFY(!s.qbchanged);
     QVERIFY(savedchange(path));
 
     // Its own save is nothing to ask about.
-    t.w.cmdsave_Click();
+    t.w.editpanel().cmdsave_Click();
     VERIFY_DONE(t.script);
 }
 
@@ -323,13 +324,13 @@ void tst_commands::saveWarnsBeforeCuttingLongTexts()
     const QString cut =
         QStringLiteral("3 texts are longer than 32767 bytes and will be shortened. Save anyway?");
     t.script.expect({cut, Cancel, "Save", OkCancel});
-    t.w.cmdsave_Click();
+    t.w.editpanel().cmdsave_Click();
     VERIFY_DONE(t.script);
     QVERIFY(s.qbchanged);
     QCOMPARE(filebytes(file.fileName()), bytes);
 
     t.script.expect({cut, Ok, "Save", OkCancel});
-    t.w.cmdsave_Click();
+    t.w.editpanel().cmdsave_Click();
     VERIFY_DONE(t.script);
     QVERIFY(!s.qbchanged);
     QBookHeader header;

@@ -6,6 +6,7 @@
 #include "tests/support/testsupport.h"
 #include "tests/support/windowsupport.h"
 #include "ui/dialogs/frminfo.h"
+#include "ui/main/edit/editpanel.h"
 #include "ui/main/frmquiz.h"
 
 #include <QAction>
@@ -51,7 +52,7 @@ void tst_info::okChangesMemoryUntilSaved()
     const QString path =
         t.env.writebook("info.Q", makeheader(2, "History", "Hal"), makequestions(2));
     t.w.openfromcommandline(QStringLiteral("info.Q"), true);
-    QVERIFY(t.w.picedit->isVisibleTo(&t.w));
+    QVERIFY(control(t.w, "picedit")->isVisibleTo(&t.w));
     auto &s = modquiz::state();
 
     useinfo(t.w, [&](frminfo *p) {
@@ -69,7 +70,7 @@ void tst_info::okChangesMemoryUntilSaved()
     // Nothing reaches the file before the next save.
     QVERIFY(filebytes(path).startsWith(qbook::encodeheader(makeheader(2, "History", "Hal"))));
 
-    t.w.cmdsave_Click();
+    t.w.editpanel().cmdsave_Click();
     QVERIFY(!s.qbchanged);
     QBookHeader header;
     QList<QuestionRecord> questions;
@@ -85,8 +86,8 @@ void tst_info::secondOpeningShowsStoredValues()
     t.w.openfromcommandline(QStringLiteral("twice.Q"), true);
     auto &s = modquiz::state();
     // The book in memory has a question more than the file says.
-    t.w.cmdlast_Click();
-    t.w.cmdadd_Click();
+    t.w.editpanel().cmdlast_Click();
+    t.w.editpanel().cmdadd_Click();
     s.qbheader.count = 9;
 
     useinfo(t.w, [&](frminfo *p) {
@@ -209,7 +210,7 @@ void tst_info::unreadableBook()
         script.expect({"The file vanish.Q was changed by another program since it was opened. "
                        "Overwrite it?",
                        Yes, "Save", YesNo});
-    w.cmdsave_Click();
+    w.editpanel().cmdsave_Click();
     VERIFY_DONE(script);
     QBookHeader saved;
     QList<QuestionRecord> questions;

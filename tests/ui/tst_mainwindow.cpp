@@ -107,7 +107,7 @@ void tst_mainwindow::fixedSizeAndPlace()
              qPrintable(QStringLiteral("top %1").arg(frame.y())));
 
     // Both panels cover the whole client area.
-    for (QWidget *panel : {control(*window, "picqb"), window->picedit}) {
+    for (QWidget *panel : {control(*window, "picqb"), control(*window, "picedit")}) {
         QVERIFY(panel->geometry().contains(window->centralWidget()->rect()));
         QVERIFY(panel->width() >= window->width() && panel->height() >= window->height());
     }
@@ -133,14 +133,17 @@ void tst_mainwindow::idleStateAfterLoad()
     TestEnvironment env;
     auto window = loaded();
     QVERIFY(!control(*window, "picqb")->isVisible());
-    QVERIFY(!window->picedit->isVisible());
+    QVERIFY(!control(*window, "picedit")->isVisible());
     auto *picture = window->findChild<QLabel *>(QStringLiteral("picbackground"));
     QVERIFY(picture);
     QVERIFY(picture->isVisible());
     QCOMPARE(picture->pixmap().size(), QSize(636, 402));
 
-    for (QPushButton *button : {window->cmdnext, window->cmdprev, window->cmdfirst, window->cmdlast,
-                                window->cmddelete, window->cmdupdate, window->cmdsave})
+    for (QPushButton *button :
+         {control<QPushButton>(*window, "cmdnext"), control<QPushButton>(*window, "cmdprev"),
+          control<QPushButton>(*window, "cmdfirst"), control<QPushButton>(*window, "cmdlast"),
+          control<QPushButton>(*window, "cmddelete"), control<QPushButton>(*window, "cmdupdate"),
+          control<QPushButton>(*window, "cmdsave")})
         QVERIFY2(!button->isEnabled(), qPrintable(button->objectName()));
     QVERIFY(!window->mnueditundodelete->isEnabled());
     QVERIFY(!window->mnuinfo->isEnabled());
@@ -148,10 +151,10 @@ void tst_mainwindow::idleStateAfterLoad()
          {window->mnuquiznew, window->mnuquizedit, window->mnuquizrun, window->mnuquizexit,
           window->mnuonechance, window->mnureadme, window->mnuhelpabout})
         QVERIFY2(item->isEnabled(), qPrintable(item->objectName()));
-    QVERIFY(window->cmdadd->isEnabled());
-    QVERIFY(window->txtquestion->toPlainText().isEmpty());
-    for (QLineEdit *box : window->txtans)
-        QVERIFY(box->text().isEmpty());
+    QVERIFY(control<QPushButton>(*window, "cmdadd")->isEnabled());
+    QVERIFY(control<QPlainTextEdit>(*window, "txtquestion")->toPlainText().isEmpty());
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(control<QLineEdit>(*window, "txtans" + QString::number(i))->text().isEmpty());
     QCOMPARE(modquiz::state().curq, qint16(0));
     QVERIFY(!modquiz::state().qbchanged);
     QCOMPARE(window->runpanel().score(), 0);
@@ -212,9 +215,9 @@ void tst_mainwindow::escapePressesSkipOnlyInRunPanel()
 
     // The edit panel has no cancel button.
     auto editing = loaded(Launch::edit(QStringLiteral("b.Q")));
-    QVERIFY(editing->picedit->isVisible());
+    QVERIFY(control(*editing, "picedit")->isVisible());
     QTest::keyClick(editing.get(), Qt::Key_Escape);
-    QVERIFY(editing->picedit->isVisible());
+    QVERIFY(control(*editing, "picedit")->isVisible());
     QCOMPARE(modquiz::state().curq, qint16(1));
     VERIFY_DONE(script);
 }
@@ -239,12 +242,13 @@ void tst_mainwindow::enterPressesTheFocusedButton()
 
     // The Enter flow of the edit panel ends on Next, which the next Enter presses.
     auto editing = loaded(Launch::edit(QStringLiteral("b.Q")));
-    editing->txtcorrect->setFocus();
-    QTest::keyClick(editing->txtcorrect, Qt::Key_Return);
-    QCOMPARE(editing->focusWidget(), editing->cmdnext);
-    QTest::keyClick(editing->cmdnext, Qt::Key_Return);
+    control<QLineEdit>(*editing, "txtcorrect")->setFocus();
+    QTest::keyClick(control<QLineEdit>(*editing, "txtcorrect"), Qt::Key_Return);
+    QCOMPARE(editing->focusWidget(), control<QPushButton>(*editing, "cmdnext"));
+    QTest::keyClick(control<QPushButton>(*editing, "cmdnext"), Qt::Key_Return);
     QCOMPARE(modquiz::state().curq, qint16(2));
-    QCOMPARE(editing->txtquestion->toPlainText(), QStringLiteral("Question 2"));
+    QCOMPARE(control<QPlainTextEdit>(*editing, "txtquestion")->toPlainText(),
+             QStringLiteral("Question 2"));
     VERIFY_DONE(script);
 }
 
@@ -269,7 +273,7 @@ void tst_mainwindow::accessKeysReachTheVisiblePanelOnly()
     window.reset();
     auto editing = loaded(Launch::edit(QStringLiteral("b.Q")));
     QTest::keyClick(editing.get(), Qt::Key_C, Qt::AltModifier);
-    QTRY_VERIFY(!editing->picedit->isVisible());
+    QTRY_VERIFY(!control(*editing, "picedit")->isVisible());
     QCOMPARE(platform::openfilecount(), 0);
     VERIFY_DONE(script);
 }

@@ -139,17 +139,18 @@ void tst_picker::confirmGoodBook()
     QCOMPARE(modquiz::lastquestion(), count);
     QCOMPARE(int(s.curq), 1);
     if (mode == Mode::Edit) {
-        QVERIFY(t.w.picedit->isVisibleTo(&t.w));
+        QVERIFY(control(t.w, "picedit")->isVisibleTo(&t.w));
         QVERIFY(!control(t.w, "picqb")->isVisibleTo(&t.w));
         QVERIFY(t.w.editstarted);
         QVERIFY(t.w.mnuinfo->isEnabled());
         QCOMPARE(editbuttons(t.w), buttons);
-        QCOMPARE(t.w.txtquestion->toPlainText(), QStringLiteral("Question 1"));
-        QCOMPARE(t.w.labnum1->text(), QStringLiteral("1"));
-        QCOMPARE(t.w.focusWidget(), t.w.txtquestion);
+        QCOMPARE(control<QPlainTextEdit>(t.w, "txtquestion")->toPlainText(),
+                 QStringLiteral("Question 1"));
+        QCOMPARE(control<QLabel>(t.w, "labnum1")->text(), QStringLiteral("1"));
+        QCOMPARE(t.w.focusWidget(), control<QPlainTextEdit>(t.w, "txtquestion"));
     } else {
         QVERIFY(control(t.w, "picqb")->isVisibleTo(&t.w));
-        QVERIFY(!t.w.picedit->isVisibleTo(&t.w));
+        QVERIFY(!control(t.w, "picedit")->isVisibleTo(&t.w));
         QVERIFY(!t.w.editstarted);
         QVERIFY(control<QLabel>(t.w, "labquestion")->text().contains(QStringLiteral("Question 1")));
     }
@@ -193,10 +194,10 @@ void tst_picker::bookWithoutQuestions()
     QCOMPARE(int(s.curq), 0);
     if (mode == Mode::Edit) {
         QVERIFY(s.dlgok);
-        QVERIFY(t.w.picedit->isVisibleTo(&t.w));
+        QVERIFY(control(t.w, "picedit")->isVisibleTo(&t.w));
         QCOMPARE(editbuttons(t.w), QStringLiteral("00000001"));
         QVERIFY(t.w.mnuinfo->isEnabled());
-        QVERIFY(t.w.txtquestion->toPlainText().isEmpty());
+        QVERIFY(control<QPlainTextEdit>(t.w, "txtquestion")->toPlainText().isEmpty());
     } else {
         QVERIFY(!s.dlgok);
         QVERIFY(!control(t.w, "picqb")->isVisibleTo(&t.w));
@@ -277,7 +278,7 @@ void tst_picker::readOnlyBookRunsButDoesNotEdit()
         p->cmdcancel_Click();
     });
     QVERIFY(!s.dlgok);
-    QVERIFY(!w.picedit->isVisibleTo(&w));
+    QVERIFY(!control(w, "picedit")->isVisibleTo(&w));
 
     // Taking a quiz never writes, so the same book can be run.
     usepicker(w, Mode::Open, [&](frmeditquiz *p) {
@@ -322,7 +323,7 @@ void tst_picker::unreadableBook()
         p->cmdcancel_Click();
     });
     QVERIFY(!modquiz::state().dlgok);
-    QVERIFY(!w.picedit->isVisibleTo(&w));
+    QVERIFY(!control(w, "picedit")->isVisibleTo(&w));
     QVERIFY(!control(w, "picqb")->isVisibleTo(&w));
     QCOMPARE(platform::openfilecount(), 0);
     VERIFY_DONE(script);
@@ -441,7 +442,7 @@ void tst_picker::enterAndEscKeys()
         QTest::keyClicks(p->txtfname, "keys.book");
         QTest::keyClick(p->txtfname, Qt::Key_Enter);
     });
-    QVERIFY(w.picedit->isVisibleTo(&w));
+    QVERIFY(control(w, "picedit")->isVisibleTo(&w));
     QCOMPARE(modquiz::state().qbpath, QStringLiteral("keys.book"));
     VERIFY_DONE(script);
 }
@@ -454,7 +455,7 @@ void tst_picker::closeBoxActsLikeCancel()
         p->txtfname->setText("first.Q");
         p->cmdedit_Click();
     });
-    QVERIFY(t.w.picedit->isVisibleTo(&t.w));
+    QVERIFY(control(t.w, "picedit")->isVisibleTo(&t.w));
 
     // Edit again, and the picker closed with its close box: nothing switches to editing.
     usepicker(t.w, Mode::Edit, [&](frmeditquiz *p) {
@@ -464,7 +465,7 @@ void tst_picker::closeBoxActsLikeCancel()
         QCOMPARE(closed.count(), 1);
     });
     QVERIFY(!modquiz::state().dlgok);
-    QVERIFY(!t.w.picedit->isVisibleTo(&t.w));
+    QVERIFY(!control(t.w, "picedit")->isVisibleTo(&t.w));
     QCOMPARE(platform::openfilecount(), 0);
     VERIFY_DONE(t.script);
 }
@@ -621,7 +622,7 @@ void tst_picker::fileListByKeyboard()
         QTest::keyClick(p->fileditquiz, Qt::Key_Return);
     });
     QCOMPARE(modquiz::state().qbpath, QStringLiteral("alpha.Q"));
-    QVERIFY(t.w.picedit->isVisibleTo(&t.w));
+    QVERIFY(control(t.w, "picedit")->isVisibleTo(&t.w));
     VERIFY_DONE(t.script);
 }
 

@@ -4,6 +4,7 @@
 
 #include "tests/print/pdftext.h"
 #include "tests/support/testsupport.h"
+#include "ui/main/edit/editpanel.h"
 #include "ui/main/frmquiz.h"
 #include "ui/main/printpreview.h"
 
@@ -71,7 +72,7 @@ void tst_printing::enabledExactlyLikeInfo()
     QCOMPARE(states(), (QList<bool>{false, false, false}));
     openexam(w, env, 2);
     QCOMPARE(states(), (QList<bool>{true, true, true}));
-    QVERIFY(w.cmdeditclose_Click());
+    QVERIFY(w.editpanel().cmdeditclose_Click());
     QCOMPARE(states(), (QList<bool>{false, false, false}));
 
     // Right after Export.

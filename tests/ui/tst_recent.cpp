@@ -7,6 +7,7 @@
 #include "ui/dialogs/frmeditquiz.h"
 #include "ui/dialogs/frmhelp.h"
 #include "ui/dialogs/frmnewquiz.h"
+#include "ui/main/edit/editpanel.h"
 #include "ui/main/frmquiz.h"
 #include "ui/main/recentbooks.h"
 #include "ui/main/run/runpanel.h"
@@ -124,7 +125,7 @@ void tst_recent::runEditCreateAreRemembered()
     w.mnuquizrun_Click();
     QVERIFY(control(w, "picqb")->isVisibleTo(&w));
     w.mnuquiznew_Click();
-    QVERIFY(w.picedit->isVisibleTo(&w));
+    QVERIFY(control(w, "picedit")->isVisibleTo(&w));
     QVERIFY(modal.done());
     QCOMPARE(recentbooks::load(), QStringList({env.path("made.Q"), env.path("picked.Q"),
                                                env.path("edit.Q"), env.path("run.Q")}));
@@ -178,7 +179,7 @@ void tst_recent::chooseRecent()
 
     // Exactly what the command line does: the old run is closed either way.
     QCOMPARE(control(w, "picqb")->isVisibleTo(&w), kind == "book");
-    QVERIFY(!w.picedit->isVisibleTo(&w));
+    QVERIFY(!control(w, "picedit")->isVisibleTo(&w));
     QCOMPARE(w.runpanel().score(), 0);
     QCOMPARE(platform::openfilecount(), kind == "book" ? 1 : 0);
     if (kind == "book") {
@@ -200,16 +201,16 @@ void tst_recent::chooseRecentAsksAboutUnsavedEdits()
     ScriptedMessages script({prompt});
     frmquiz w;
     w.Form_Load(Launch::edit(QStringLiteral("book.Q")));
-    w.txtquestion->setPlainText(QStringLiteral("Changed"));
-    w.cmdupdate_Click();
+    control<QPlainTextEdit>(w, "txtquestion")->setPlainText(QStringLiteral("Changed"));
+    w.editpanel().cmdupdate_Click();
     w.mnurecentbook_Click(other);
-    QVERIFY(w.picedit->isVisibleTo(&w));
+    QVERIFY(control(w, "picedit")->isVisibleTo(&w));
     QVERIFY(modquiz::state().qbchanged);
 
     script.expect({prompt.text, No, prompt.title, prompt.buttons});
     w.mnurecentbook_Click(other);
     VERIFY_DONE(script);
-    QVERIFY(control(w, "picqb")->isVisibleTo(&w) && !w.picedit->isVisibleTo(&w));
+    QVERIFY(control(w, "picqb")->isVisibleTo(&w) && !control(w, "picedit")->isVisibleTo(&w));
     QCOMPARE(modquiz::lastquestion(), 3);
 }
 
@@ -287,14 +288,15 @@ void tst_recent::dropOnWindowRunsBook()
 
     // Dropped on the editor's boxes, a book runs too instead of landing in them as text.
     for (QWidget *box :
-         {static_cast<QWidget *>(w.txtquestion->viewport()), static_cast<QWidget *>(w.txtans[2])}) {
+         {static_cast<QWidget *>(control<QPlainTextEdit>(w, "txtquestion")->viewport()),
+          static_cast<QWidget *>(control<QLineEdit>(w, "txtans2"))}) {
         w.openfromcommandline(QStringLiteral("dropped.Q"), true);
-        QVERIFY(w.picedit->isVisible());
+        QVERIFY(control(w, "picedit")->isVisible());
         QVERIFY(drop(book, box));
         QTRY_VERIFY(control(w, "picqb")->isVisible());
-        QVERIFY(!w.picedit->isVisible());
+        QVERIFY(!control(w, "picedit")->isVisible());
         QVERIFY(!modquiz::state().qbchanged);
-        QCOMPARE(w.txtans[2]->text(), QStringLiteral("Answer 1.3"));
+        QCOMPARE(control<QLineEdit>(w, "txtans2")->text(), QStringLiteral("Answer 1.3"));
     }
 
     VERIFY_DONE(script);

@@ -75,7 +75,7 @@ bool allanswersenabled(const frmquiz &window)
 void verifyclosed(const frmquiz &window)
 {
     QVERIFY(!control(window, "picqb")->isVisible());
-    QVERIFY(!window.picedit->isVisible());
+    QVERIFY(!control(window, "picedit")->isVisible());
     QCOMPARE(platform::openfilecount(), 0);
     QCOMPARE(modquiz::lastquestion(), 0);
     QCOMPARE(modquiz::state().curq, qint16(0));
@@ -117,7 +117,7 @@ void tst_runpanel::startShowsQuestionOne()
     ScriptedMessages script;
     auto window = openforrun(env, makequestions(3), true);
     QVERIFY(control(*window, "picqb")->isVisible());
-    QVERIFY(!window->picedit->isVisible());
+    QVERIFY(!control(*window, "picedit")->isVisible());
     QCOMPARE(control<QLabel>(*window, "labquestion")->text(), QStringLiteral("Question 1"));
     for (int i = 0; i < 4; ++i)
         QCOMPARE(control<QLabel>(*window, "labans" + QString::number(i))->text(),
@@ -384,7 +384,7 @@ void tst_runpanel::runCommandStartsAFreshRun()
     window->mnuquizrun_Click();
     QVERIFY(modal.done());
     QVERIFY(control(*window, "picqb")->isVisible());
-    QVERIFY(!window->picedit->isVisible());
+    QVERIFY(!control(*window, "picedit")->isVisible());
     QCOMPARE(control<QLabel>(*window, "labnum")->text(), QStringLiteral("1"));
     QCOMPARE(control<QLabel>(*window, "labquestion")->text(), QStringLiteral("Question 7"));
     QCOMPARE(window->runpanel().score(), 0);

@@ -9,6 +9,7 @@
 #include "ui/dialogs/frmhelp.h"
 #include "ui/dialogs/frminfo.h"
 #include "ui/dialogs/frmnewquiz.h"
+#include "ui/main/edit/editpanel.h"
 #include "ui/main/run/runpanel.h"
 
 #include <QLabel>
@@ -61,9 +62,8 @@ void frmquiz::starteditor()
 {
     editstarted = true;
     m_run->setVisible(false);
-    picedit->setVisible(true);
-    txtquestion->setFocus();
-    labnum1->setText(QStringLiteral("1"));
+    m_edit->setVisible(true);
+    m_edit->starttyping();
     rememberbook();
 }
 
@@ -89,7 +89,7 @@ void frmquiz::mnuquizrun_Click()
     showpicker();
     if (s.dlgok) {
         m_run->show();
-        picedit->hide();
+        m_edit->hide();
         m_run->setlabnum(QStringLiteral("1"));
         rememberbook();
     } else {
@@ -102,7 +102,7 @@ void frmquiz::mnuquizexit_Click()
 {
     // Close kept the book (the user cancelled its prompt or the save failed): the program
     // goes on with the book and its changes.
-    if (!cmdeditclose_Click())
+    if (!m_edit->cmdeditclose_Click())
         return;
     m_run->cmdqbclose_Click();
     auto &state = modquiz::state();
@@ -115,7 +115,7 @@ void frmquiz::mnuquizexit_Click()
 bool frmquiz::Form_QueryUnload()
 {
     auto &state = modquiz::state();
-    if (!changessettled())
+    if (!m_edit->changessettled())
         return false;
     modquiz::resizequestions(0);
     state.curq = 0;
@@ -136,4 +136,28 @@ void frmquiz::mnureadme_Click()
 void frmquiz::mnuhelpabout_Click()
 {
     showfresh(std::make_unique<frmabout>(this));
+}
+
+void frmquiz::mnueditundodelete_Click()
+{
+    m_edit->undodelete();
+}
+
+bool frmquiz::readyforbook()
+{
+    if (modquiz::state().qbchanged && !m_edit->saveprompt())
+        return false;
+    // Close keeps the book when the user cancels its prompt or the save fails.
+    return !editstarted || m_edit->cmdeditclose_Click();
+}
+
+bool frmquiz::closebooks()
+{
+    m_run->cmdqbclose_Click();
+    return m_edit->cmdeditclose_Click();
+}
+
+void frmquiz::closeeditedbook()
+{
+    m_edit->cmdeditclose_Click();
 }

@@ -4,6 +4,7 @@
 #include "platform/msgbox.h"
 #include "platform/twips.h"
 #include "ui/dialogs/frmeditquiz.h"
+#include "ui/main/edit/editpanel.h"
 #include "ui/main/quizsettings.h"
 #include "ui/main/run/runpanel.h"
 
@@ -56,14 +57,12 @@ frmquiz::frmquiz(QWidget *parent) : QMainWindow(parent)
     });
     connect(m_run, &RunPanel::onechancelost, this, [this] { mnuonechance->setEnabled(false); });
     connect(m_run, &RunPanel::needsroom, this, &frmquiz::allowresize);
-    connect(m_run, &RunPanel::reviewstarting, this, [this] { picedit->hide(); });
+    connect(m_run, &RunPanel::reviewstarting, this, [this] { m_edit->hide(); });
 
-    picedit = new QWidget(central);
-    picedit->setObjectName(QStringLiteral("picedit"));
-    picedit->setAutoFillBackground(true);
-    picedit->setGeometry(platform::twipsrect(0, 0, 9285, 5775));
+    m_edit = new EditPanel(central);
+    connect(m_edit, &EditPanel::undoavailable, mnueditundodelete, &QAction::setEnabled);
+    connect(m_edit, &EditPanel::bookopen, mnuinfo, &QAction::setEnabled);
 
-    buildeditpanel();
     buildpracticemenus();
     setAcceptDrops(true);
 
@@ -155,10 +154,9 @@ void frmquiz::Form_Load(const Launch &launch)
     auto &s = modquiz::state();
 
     m_run->hide();
-    picedit->hide();
+    m_edit->hide();
 
-    for (QPushButton *button : {cmdnext, cmdprev, cmdfirst, cmdlast, cmddelete, cmdupdate, cmdsave})
-        button->setEnabled(false);
+    m_edit->startstates();
     mnueditundodelete->setEnabled(false);
 
     s.curq = 0;
@@ -166,7 +164,7 @@ void frmquiz::Form_Load(const Launch &launch)
 
     m_run->layoutrunpanel();
     placewindow();
-    for (QWidget *panel : {picedit, static_cast<QWidget *>(m_run)})
+    for (QWidget *panel : {static_cast<QWidget *>(m_edit), static_cast<QWidget *>(m_run)})
         panel->resize(frameGeometry().size());
 
     mnuinfo->setEnabled(false);
@@ -222,7 +220,7 @@ void frmquiz::openfromcommandline(const QString &path, bool editing)
     }
     s.dlgok = true;
     m_run->show();
-    picedit->hide();
+    m_edit->hide();
     m_run->askfirst();
     rememberbook();
 }
@@ -230,6 +228,29 @@ void frmquiz::openfromcommandline(const QString &path, bool editing)
 RunPanel &frmquiz::runpanel() const
 {
     return *m_run;
+}
+
+EditPanel &frmquiz::editpanel() const
+{
+    return *m_edit;
+}
+
+void frmquiz::clearboxes()
+{
+    m_edit->clearboxes();
+}
+
+void frmquiz::cmdfirst_Click()
+{
+    m_edit->cmdfirst_Click();
+}
+
+void frmquiz::entereditpanel(qint16 count)
+{
+    m_edit->enter(count);
+    // The edit panel has the design's size only: a window enlarged for a long question is not.
+    fixsize();
+    m_edit->show();
 }
 
 void frmquiz::firstquestion()
@@ -284,7 +305,7 @@ bool frmquiz::pickerineditmode()
 void frmquiz::showeditpanel()
 {
     fixsize();
-    picedit->show();
+    m_edit->show();
 }
 
 frmeditquiz *frmquiz::picker()
@@ -313,7 +334,7 @@ void frmquiz::closeEvent(QCloseEvent *event)
 
 bool frmquiz::eventFilter(QObject *watched, QEvent *event)
 {
-    if (editboxkey(watched, event) || bookdrop(watched, event))
+    if (bookdrop(watched, event))
         return true;
     if (event->type() == QEvent::Resize && watched == centralWidget() && m_resizable)
         m_run->layoutrunpanel();

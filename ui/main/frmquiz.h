@@ -7,26 +7,22 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include <array>
-
 class QAction;
 class QCloseEvent;
 class QDragEnterEvent;
 class QDropEvent;
-class QFrame;
 class QLabel;
-class QLineEdit;
 class QMenu;
 class QMimeData;
-class QPlainTextEdit;
-class QPushButton;
 class QWidget;
+class EditPanel;
 class RunPanel;
 class frmeditquiz;
 
-// The program's only top-level window: the menu bar, the run panel (run/runpanel.h) and the
-// edit panel picedit. Handlers are plain members so that code and tests can "press" a button by
-// calling its handler, whether the button is enabled or its panel visible or not.
+// The program's only top-level window: the menu bar and the commands, over the run panel
+// (run/runpanel.h) and the edit panel (edit/editpanel.h), of which it shows one at a time. Handlers
+// are plain members so that code and tests can "press" a button by calling its handler, whether the
+// button is enabled or its panel visible or not.
 class frmquiz final : public QMainWindow, public modquiz::BookHost, public BookWindow
 {
     Q_OBJECT
@@ -62,42 +58,11 @@ public:
     // Closing the main window (close box); false when the user chose to stay.
     [[nodiscard]] bool Form_QueryUnload();
 
-    // The save prompt for unsaved changes: Yes presses Save, No drops the changes, Cancel
-    // keeps them. False only when the answer was Cancel.
-    [[nodiscard]] bool saveprompt();
-
-    // Before a save: asks when another program changed the file since it was opened, and when
-    // texts would be cut. False when the user keeps the file as it is.
-    [[nodiscard]] bool savewanted();
-
     // The run panel picqb, for what may be asked of it.
     [[nodiscard]] RunPanel &runpanel() const;
 
-    // --- Edit panel ---------------------------------------------------------------------------
-    void fillboxes();
-    void readboxes();
-    void clearboxes() override;
-    [[nodiscard]] bool boxesfilled() const;
-    // Whether Add and Update store the boxes: silently false for an empty question or Correct
-    // box; for a question with empty answer slots that breaks the rule, false after a message
-    // that names the reason.
-    [[nodiscard]] bool boxesstorable();
-    void cmdfirst_Click() override;
-    void cmdprev_Click();
-    void cmdnext_Click();
-    void cmdlast_Click();
-    void cmdadd_Click();
-    void cmdupdate_Click();
-    void cmddelete_Click();
-    void deletequestion();
-    void undodelete();
-    void cmdsave_Click();
-    // True when the panel closed; false when the user cancelled or a chosen save failed.
-    bool cmdeditclose_Click();
-    // Key handlers receive the typed character's code; setting it to 0 swallows it.
-    void txtquestion_KeyPress(int &keyascii);
-    void txtans_KeyPress(int index, int &keyascii);
-    void txtcorrect_KeyPress(int &keyascii);
+    // The edit panel picedit, for what may be asked of it.
+    [[nodiscard]] EditPanel &editpanel() const;
 
     // --- Run options and recent books (options.cpp, recent.cpp) ---------------------------
     void mnushufflequestions_Click();
@@ -120,6 +85,8 @@ public:
     [[nodiscard]] bool pickerineditmode() override;
     void showeditpanel() override;
     void firstquestion() override;
+    void clearboxes() override;
+    void cmdfirst_Click() override;
 
     // --- BookWindow ---------------------------------------------------------------------------
     [[nodiscard]] bool closebooks() override;
@@ -158,30 +125,6 @@ public:
     QAction *mnureadme = nullptr;
     QAction *mnuhelpabout = nullptr;
 
-    // --- Edit panel controls --------------------------------------------------------------
-    QWidget *picedit = nullptr;
-    QLabel *labq = nullptr;
-    QLabel *labnum1 = nullptr;
-    QPlainTextEdit *txtquestion = nullptr;
-    QLabel *labanswer = nullptr;
-    QLabel *lab1 = nullptr;
-    QLabel *lab2 = nullptr;
-    QLabel *lab3 = nullptr;
-    QLabel *lab4 = nullptr;
-    std::array<QLineEdit *, 4> txtans{};
-    QLabel *labcorrectans = nullptr;
-    QLineEdit *txtcorrect = nullptr;
-    QFrame *Shape2 = nullptr;
-    QPushButton *cmddelete = nullptr;
-    QPushButton *cmdfirst = nullptr;
-    QPushButton *cmdprev = nullptr;
-    QPushButton *cmdnext = nullptr;
-    QPushButton *cmdlast = nullptr;
-    QPushButton *cmdadd = nullptr;
-    QPushButton *cmdupdate = nullptr;
-    QPushButton *cmdsave = nullptr;
-    QPushButton *cmdeditclose = nullptr;
-
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -191,14 +134,11 @@ protected:
 private:
     void buildmenus();
     void buildprintmenu(); // ui/main/printing.cpp
-    void buildeditpanel(); // ui/main/edit
     // The window can be enlarged while the run shows texts longer than its panel holds; it is
     // back to its fixed size when the run closes.
     void allowresize();
     void fixsize();
     void placewindow();
-    // Filters keys of the edit boxes into the KeyPress handlers.
-    bool editboxkey(QObject *watched, QEvent *event);
 
     QPointer<frmeditquiz> m_picker;
     bool m_commandline = false;
@@ -206,6 +146,7 @@ private:
     // Private members of start-up (frmquiz.cpp).
     QLabel *m_background = nullptr;
     RunPanel *m_run = nullptr;
+    EditPanel *m_edit = nullptr;
     bool m_resizable = false;
 
     // Private members of the run options (options.cpp) and recent books (recent.cpp).
@@ -217,13 +158,7 @@ private:
     void readpracticeoptions();
     void copypracticeoptions();
 
-    // Private members of the edit panel (edit/).
-    // The question text fillboxes last put into txtquestion, with its line breaks as stored.
-    QString m_storedquestion;
-
     // Private members of the menu commands (commands.cpp).
-    // The save prompt when there are unsaved changes; true when none are left.
-    [[nodiscard]] bool changessettled();
     // What every command that opens another book does first: the save prompt for unsaved
     // changes, then the edit panel's Close. False when the user kept the book open.
     [[nodiscard]] bool readyforbook();

@@ -6,6 +6,7 @@
 #include "platform/msgbox.h"
 #include "platform/progress.h"
 #include "storage/modquiz.h"
+#include "ui/main/edit/editpanel.h"
 #include "ui/main/run/runpanel.h"
 
 #include <QAction>
@@ -238,7 +239,7 @@ bool frmquiz::openimported(const QString &path)
     }
     if (!modquiz::loadbook()) {
         platform::msgbox(QStringLiteral("Error: cannot read file"));
-        cmdeditclose_Click();
+        m_edit->cmdeditclose_Click();
         return false;
     }
     state.dlgok = true;

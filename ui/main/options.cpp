@@ -2,12 +2,12 @@
 // and copied by the run panel when a run starts.
 #include "ui/main/frmquiz.h"
 
+#include "ui/main/edit/editpanel.h"
 #include "ui/main/quizsettings.h"
 #include "ui/main/run/runpanel.h"
 
 #include <QAction>
 #include <QMenu>
-#include <QPlainTextEdit>
 
 using Practice = QuizSettings::Practice;
 
@@ -39,8 +39,8 @@ void frmquiz::buildpracticemenus()
     connect(mnurecent, &QMenu::aboutToShow, this, &frmquiz::fillrecentmenu);
     fillrecentmenu();
 
-    // The question box takes drops in its viewport, which the window does not yet watch.
-    txtquestion->viewport()->installEventFilter(this);
+    // A book dropped on an edit box runs like one dropped on the window.
+    m_edit->watchdrops(this);
 
     // F1 is the desktop's help key; Ctrl+H stays the item's own shortcut.
     mnureadme->setShortcuts({mnureadme->shortcut(), QKeySequence(Qt::Key_F1)});

@@ -3,6 +3,7 @@
 #include "ui/main/frmquiz.h"
 
 #include "platform/files.h"
+#include "ui/main/edit/editpanel.h"
 #include "ui/main/recentbooks.h"
 #include "ui/main/run/runpanel.h"
 
@@ -64,7 +65,7 @@ void frmquiz::mnurecentbook_Click(const QString &path)
     // The loader shows the edit panel on the way; a book refused afterwards leaves neither
     // panel showing, as at start-up.
     if (!s.dlgok)
-        picedit->hide();
+        m_edit->hide();
     fillrecentmenu();
 }
 
