@@ -27,7 +27,7 @@ const QString saveprompt = QStringLiteral("Save Changes you made to book.Q?");
 QString editchanged(TestEnvironment &env, frmquiz &w)
 {
     const QString path = env.writebook("book.Q", makeheader(2), makequestions(2));
-    w.openfromcommandline(QStringLiteral("book.Q"), true);
+    w.openbook(QStringLiteral("book.Q"), true);
     control<QPlainTextEdit>(w, "txtquestion")->setPlainText(QStringLiteral("Changed"));
     w.editpanel().cmdupdate_Click();
     return path;
@@ -181,7 +181,7 @@ void tst_commands::unsavedChanges()
 void tst_commands::newWhileRunningKeepsQuiz()
 {
     LoadedWindow t;
-    t.w.openfromcommandline(t.env.writebook("run.Q", makeheader(2), makequestions(2)), false);
+    t.w.openbook(t.env.writebook("run.Q", makeheader(2), makequestions(2)), false);
     QVERIFY(control(t.w, "picqb")->isVisibleTo(&t.w));
     QVERIFY(!t.w.editstarted);
 
@@ -215,7 +215,7 @@ void tst_commands::givenUpAfterEditClosesEmptiedRun()
     LoadedWindow t;
     t.env.writebook("edited.Q", makeheader(1), makequestions(1));
     t.env.writebook("run.Q", makeheader(3), makequestions(3));
-    t.w.openfromcommandline(QStringLiteral("edited.Q"), true);
+    t.w.openbook(QStringLiteral("edited.Q"), true);
     QVERIFY(t.w.editstarted);
     {
         ScriptedModal modal({[](QDialog *d) {
@@ -257,7 +257,7 @@ void tst_commands::exitEndsWithFilesClosed()
     ProcessEndRecorder end;
     frmquiz w;
     w.Form_Load({});
-    w.openfromcommandline(env.writebook("run.Q", makeheader(2), makequestions(2)), false);
+    w.openbook(env.writebook("run.Q", makeheader(2), makequestions(2)), false);
     QVERIFY(platform::openfilecount() > 0);
     w.mnuquizexit_Click();
     QVERIFY(end.ended());
@@ -317,7 +317,7 @@ void tst_commands::saveWarnsBeforeCuttingLongTexts()
     QFile file(t.env.path("long.Q"));
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     file.close();
-    t.w.openfromcommandline(QStringLiteral("long.Q"), true);
+    t.w.openbook(QStringLiteral("long.Q"), true);
     auto &s = modquiz::state();
     QCOMPARE(s.questions[1].question.size(), 40000);
 

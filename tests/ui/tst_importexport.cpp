@@ -51,7 +51,7 @@ void edit(const TestEnvironment &env, frmquiz &w, const QString &name)
 {
     env.writebook(name, makeheader(2), makequestions(2));
     const ScriptedMessages quiet;
-    w.openfromcommandline(name, true);
+    w.openbook(name, true);
 }
 
 } // namespace

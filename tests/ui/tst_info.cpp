@@ -51,7 +51,7 @@ void tst_info::okChangesMemoryUntilSaved()
     LoadedWindow t;
     const QString path =
         t.env.writebook("info.Q", makeheader(2, "History", "Hal"), makequestions(2));
-    t.w.openfromcommandline(QStringLiteral("info.Q"), true);
+    t.w.openbook(QStringLiteral("info.Q"), true);
     QVERIFY(control(t.w, "picedit")->isVisibleTo(&t.w));
     auto &s = modquiz::state();
 
@@ -83,7 +83,7 @@ void tst_info::secondOpeningShowsStoredValues()
 {
     LoadedWindow t;
     t.env.writebook("twice.Q", makeheader(3, "Stored", "Stan"), makequestions(3));
-    t.w.openfromcommandline(QStringLiteral("twice.Q"), true);
+    t.w.openbook(QStringLiteral("twice.Q"), true);
     auto &s = modquiz::state();
     // The book in memory has a question more than the file says.
     t.w.editpanel().cmdlast_Click();
@@ -131,7 +131,7 @@ void tst_info::enterKey()
     QFETCH(QString, focus);
     LoadedWindow t;
     t.env.writebook("keys.Q", makeheader(1, "Old", "Olaf"), makequestions(1));
-    t.w.openfromcommandline(QStringLiteral("keys.Q"), true);
+    t.w.openbook(QStringLiteral("keys.Q"), true);
 
     useinfo(t.w, [&](frminfo *p) {
         QSignalSpy finished(p, &QDialog::finished);
@@ -157,7 +157,7 @@ void tst_info::escAndCloseBoxChangeNothing()
 {
     LoadedWindow t;
     t.env.writebook("esc.Q", makeheader(1, "Keep", "Kim"), makequestions(1));
-    t.w.openfromcommandline(QStringLiteral("esc.Q"), true);
+    t.w.openbook(QStringLiteral("esc.Q"), true);
     useinfo(t.w, [&](frminfo *p) {
         QSignalSpy finished(p, &QDialog::finished);
         p->txtauthor->setText("Lost");
@@ -192,7 +192,7 @@ void tst_info::unreadableBook()
     frmquiz w;
     w.Form_Load({});
     const QString path = env.writebook("vanish.Q", makeheader(1, "Mem", "Mo"), makequestions(1));
-    w.openfromcommandline(QStringLiteral("vanish.Q"), true);
+    w.openbook(QStringLiteral("vanish.Q"), true);
     if (keep < 0)
         QVERIFY(QFile::remove(path));
     else

@@ -128,7 +128,7 @@ void tst_newquiz::typeAndCreateWithEnter()
 {
     LoadedWindow t;
     // A quiz that is running is closed by Create.
-    t.w.openfromcommandline(t.env.writebook("running.Q", makeheader(2), makequestions(2)), false);
+    t.w.openbook(t.env.writebook("running.Q", makeheader(2), makequestions(2)), false);
     QVERIFY(control(t.w, "picqb")->isVisibleTo(&t.w));
     auto &s = modquiz::state();
     const QString name35(35, QLatin1Char('n'));
@@ -204,7 +204,7 @@ void tst_newquiz::overwrite()
     w.Form_Load({});
     const QString old = env.writebook("old.Q", makeheader(3), makequestions(3));
     const QByteArray oldbytes = filebytes(old);
-    w.openfromcommandline(env.writebook("running.Q", makeheader(2), makequestions(2)), false);
+    w.openbook(env.writebook("running.Q", makeheader(2), makequestions(2)), false);
 
     bool closed = false;
     usenewquiz(w, [&](frmnewquiz *p) {

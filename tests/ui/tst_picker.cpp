@@ -239,7 +239,7 @@ void tst_picker::confirmFailures()
     plain.close();
     // A quiz is running: a refused name must not end it.
     const QString running = env.writebook("running.Q", makeheader(2), makequestions(2));
-    w.openfromcommandline(running, false);
+    w.openbook(running, false);
     QVERIFY(control(w, "picqb")->isVisibleTo(&w));
     auto &s = modquiz::state();
 

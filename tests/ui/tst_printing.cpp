@@ -42,7 +42,7 @@ void openexam(frmquiz &w, const TestEnvironment &env, int n)
 {
     w.Form_Load({});
     env.writebook("exam.Q", makeheader(n, "History"), makequestions(n));
-    w.openfromcommandline(QStringLiteral("exam.Q"), true);
+    w.openbook(QStringLiteral("exam.Q"), true);
 }
 
 } // namespace

@@ -63,6 +63,8 @@ private slots:
     void chooseRecent_data();
     void chooseRecent();
     void chooseRecentAsksAboutUnsavedEdits();
+    void badFileLeavesRunningQuiz_data();
+    void badFileLeavesRunningQuiz();
     void menuShowsNamesFoldersAndClear();
     void droppedBook_data();
     void droppedBook();
@@ -107,7 +109,7 @@ void tst_recent::runEditCreateAreRemembered()
     w.Form_Load(Launch::run(QStringLiteral("run.Q")));
     QCOMPARE(recentbooks::load(), QStringList{env.path("run.Q")});
     w.runpanel().cmdqbclose_Click();
-    w.openfromcommandline(QStringLiteral("edit.Q"), true);
+    w.openbook(QStringLiteral("edit.Q"), true);
     QCOMPARE(recentbooks::load(), QStringList({env.path("edit.Q"), env.path("run.Q")}));
 
     ScriptedModal modal({[](QDialog *d) {
@@ -177,11 +179,12 @@ void tst_recent::chooseRecent()
     w.mnurecent->actions().first()->trigger();
     VERIFY_DONE(script);
 
-    // Exactly what the command line does: the old run is closed either way.
-    QCOMPARE(control(w, "picqb")->isVisibleTo(&w), kind == "book");
+    // A file that is no book is refused before anything closes: the old run goes on.
+    const bool refused = kind == "missing" || kind == "other";
+    QCOMPARE(control(w, "picqb")->isVisibleTo(&w), kind == "book" || refused);
     QVERIFY(!control(w, "picedit")->isVisibleTo(&w));
-    QCOMPARE(w.runpanel().score(), 0);
-    QCOMPARE(platform::openfilecount(), kind == "book" ? 1 : 0);
+    QCOMPARE(w.runpanel().score(), refused ? 10 : 0);
+    QCOMPARE(platform::openfilecount(), kind == "empty" ? 0 : 1);
     if (kind == "book") {
         QCOMPARE(control<QLabel>(w, "labquestion")->text(), QStringLiteral("Question 1"));
         QCOMPARE(control<QLabel>(w, "labnum")->text(), QStringLiteral("1"));
@@ -212,6 +215,52 @@ void tst_recent::chooseRecentAsksAboutUnsavedEdits()
     VERIFY_DONE(script);
     QVERIFY(control(w, "picqb")->isVisibleTo(&w) && !control(w, "picedit")->isVisibleTo(&w));
     QCOMPARE(modquiz::lastquestion(), 3);
+}
+
+void tst_recent::badFileLeavesRunningQuiz_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("message");
+    for (const char *way : {"recent", "drop", "command line"}) {
+        QTest::addRow("%s, missing", way) << way << "gone.Q"
+                                          << "Error : File not found";
+        QTest::addRow("%s, not a book", way) << way << "notes.Q"
+                                             << "Error : Invalid file type";
+    }
+}
+
+void tst_recent::badFileLeavesRunningQuiz()
+{
+    QFETCH(QString, way);
+    QFETCH(QString, file);
+    QFETCH(QString, message);
+    TestEnvironment env;
+    ScriptedMessages script({{QStringLiteral("Sorry, Your answer is wrong \rPlease try again")}});
+    QFile notes(env.path("notes.Q"));
+    QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write(QByteArray(64, 'x')) == 64);
+    notes.close();
+    frmquiz w;
+    w.Form_Load({});
+    w.mnuonechance_Click(); // off: a wrong answer leaves the run at its second try
+    w.mnurecentbook_Click(bookat(env, "running.Q", 3));
+    w.runpanel().cmdskip_Click();
+    w.runpanel().cmdans_Click(0);
+
+    script.expect({message});
+    if (way == "recent")
+        w.mnurecentbook_Click(env.path(file));
+    if (way == "drop")
+        w.Form_DragDrop(urls({env.path(file)}).get());
+    if (way == "command line")
+        w.openbook(env.path(file), false);
+    VERIFY_DONE(script);
+    QVERIFY(control(w, "picqb")->isVisibleTo(&w));
+    QCOMPARE(control<QLabel>(w, "labquestion")->text(), QStringLiteral("Question 2"));
+    QVERIFY(w.runpanel().secondtry());
+    QCOMPARE(modquiz::lastquestion(), 3);
+    QCOMPARE(modquiz::state().qbpath, env.path("running.Q"));
+    QCOMPARE(platform::openfilecount(), 1);
 }
 
 void tst_recent::menuShowsNamesFoldersAndClear()
@@ -290,7 +339,7 @@ void tst_recent::dropOnWindowRunsBook()
     for (QWidget *box :
          {static_cast<QWidget *>(control<QPlainTextEdit>(w, "txtquestion")->viewport()),
           static_cast<QWidget *>(control<QLineEdit>(w, "txtans2"))}) {
-        w.openfromcommandline(QStringLiteral("dropped.Q"), true);
+        w.openbook(QStringLiteral("dropped.Q"), true);
         QVERIFY(control(w, "picedit")->isVisible());
         QVERIFY(drop(book, box));
         QTRY_VERIFY(control(w, "picqb")->isVisible());

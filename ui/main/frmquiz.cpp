@@ -3,6 +3,7 @@
 #include "platform/fonts.h"
 #include "platform/msgbox.h"
 #include "platform/twips.h"
+#include "storage/modquiz.h"
 #include "ui/dialogs/frmeditquiz.h"
 #include "ui/main/edit/editpanel.h"
 #include "ui/main/quizsettings.h"
@@ -174,24 +175,62 @@ void frmquiz::Form_Load(const Launch &launch)
     readpracticeoptions();
 
     m_commandline = launch.mode != Launch::Mode::None;
-    if (m_commandline)
-        openfromcommandline(launch.path, launch.mode == Launch::Mode::Edit);
+    if (!m_commandline)
+        return;
+    // The book named stays the current path even when it cannot be opened.
+    modquiz::state().qbpath = launch.path;
+    openbook(launch.path, launch.mode == Launch::Mode::Edit);
 }
 
-void frmquiz::openfromcommandline(const QString &path, bool editing)
+std::optional<QString> frmquiz::bookrefusal(const QString &path, bool editing)
+{
+    if (!platform::normalfileexists(path))
+        return editing ? QStringLiteral("File not found")
+                       : QStringLiteral("Error : File not found");
+    const platform::FileHandle handle = platform::openreadonly(path);
+    if (handle == 0)
+        return QStringLiteral("Error: Cannot open file");
+    platform::closefile(handle);
+    // The type mark is judged from the header alone: a large file that is no book costs
+    // nothing.
+    const std::optional<QBookHeader> header = modquiz::storedheader(path);
+    if (!header || header->magic != QLatin1String(qbook::magicmark))
+        return QStringLiteral("Error : Invalid file type");
+    return std::nullopt;
+}
+
+bool frmquiz::openbook(const QString &path, bool editing)
 {
     auto &s = modquiz::state();
-    s.qbpath = path;
-
-    if (!platform::normalfileexists(s.qbpath)) {
-        platform::msgbox(editing ? QStringLiteral("File not found")
-                                 : QStringLiteral("Error : File not found"));
-        return;
+    s.dlgok = false;
+    if (const std::optional<QString> refusal = bookrefusal(path, editing)) {
+        platform::msgbox(*refusal);
+        return false;
     }
+    if (!readyforbook())
+        return false;
+    m_run->cmdqbclose_Click();
+    if (!editing) {
+        m_run->setonechance(mnuonechance->isChecked());
+        copypracticeoptions();
+    }
+    s.qbpath = path;
+    if (!loadfor(editing)) {
+        // The loader may have shown the edit panel on the way: a book refused leaves neither
+        // panel showing.
+        m_edit->hide();
+        return false;
+    }
+    rememberbook();
+    return true;
+}
 
+bool frmquiz::loadfor(bool editing)
+{
+    auto &s = modquiz::state();
     if (!modquiz::openbookfor(editing)) {
         platform::msgbox(QStringLiteral("Error: Cannot open file"));
-        return;
+        return false;
     }
     // The type mark is judged from the header alone, before any record is read: a large file
     // that is no book costs nothing.
@@ -201,7 +240,7 @@ void frmquiz::openfromcommandline(const QString &path, bool editing)
         platform::msgbox(header && !isbook ? QStringLiteral("Error : Invalid file type")
                                            : QStringLiteral("Error: cannot read file"));
         platform::closeall();
-        return;
+        return false;
     }
 
     if (editing) {
@@ -209,20 +248,20 @@ void frmquiz::openfromcommandline(const QString &path, bool editing)
         editstarted = true;
         m_run->hide();
         entereditpanel(s.qbheader.count);
-        rememberbook();
-        return;
+        return true;
     }
 
     if (s.qbheader.count == 0) {
         platform::msgbox(QStringLiteral("This file contanis 0 questions"));
         platform::closeall();
-        return;
+        return false;
     }
     s.dlgok = true;
     m_run->show();
     m_edit->hide();
     m_run->askfirst();
-    rememberbook();
+    m_run->setlabnum(QStringLiteral("1"));
+    return true;
 }
 
 RunPanel &frmquiz::runpanel() const

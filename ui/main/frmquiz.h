@@ -7,6 +7,8 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <optional>
+
 class QAction;
 class QCloseEvent;
 class QDragEnterEvent;
@@ -36,8 +38,11 @@ public:
     // The load step: initial states, the completed layout, One Chance from the settings
     // store, then the command line. Runs once, before the window is shown.
     void Form_Load(const Launch &launch = {});
-    // Opens the book at path for running or editing, with the command line's messages.
-    void openfromcommandline(const QString &path, bool editing);
+    // The one way a book is opened for running or editing: the command line, Recent Books, a
+    // dropped file and Import. A file that is missing, unreadable or no quiz book is refused
+    // with the command line's message and leaves whatever is open as it is; only a book closes
+    // what is open (the save prompt first), and is then loaded and shown. True when it shows.
+    bool openbook(const QString &path, bool editing);
 
     // --- Menu commands ----------------------------------------------------------------------
     void mnuquiznew_Click();
@@ -170,6 +175,8 @@ private:
     void starteditor();
 
     // Private members of Import and Export (importexport.cpp).
-    // Opens the book just written at path in the edit panel, as Edit Quiz does.
-    [[nodiscard]] bool openimported(const QString &path);
+    // Why the file at path cannot be opened as a book; nothing when it can.
+    [[nodiscard]] static std::optional<QString> bookrefusal(const QString &path, bool editing);
+    // Opens and loads qbpath, then hands it to the edit panel or the run panel.
+    [[nodiscard]] bool loadfor(bool editing);
 };

@@ -215,10 +215,11 @@ void frmquiz::mnuquizimport_Click()
     QList<QuestionRecord> questions{QuestionRecord()}; // index 0 holds no question
     questions.append(imported.questions);
     const std::optional<QByteArray> book = modquiz::serializebook(header, questions);
-    if (!book || !writefile(path, *book) || !openimported(path)) {
+    if (!book || !writefile(path, *book) || !openbook(path, /*editing=*/true)) {
         closeorphanedrun();
         return;
     }
+    m_edit->starttyping();
 
     if (!imported.problems.isEmpty())
         platform::msgbox(QStringLiteral("Imported %1 from %2.\n\n%3 skipped or changed:\n")
@@ -226,26 +227,6 @@ void frmquiz::mnuquizimport_Click()
                                       nitemswere(imported.problems.size())) +
                              problems,
                          platform::Buttons::Ok, title);
-}
-
-bool frmquiz::openimported(const QString &path)
-{
-    auto &state = modquiz::state();
-    m_run->cmdqbclose_Click();
-    state.qbpath = path;
-    if (!modquiz::openbook()) {
-        platform::msgbox(QStringLiteral("Error: Cannot open file"));
-        return false;
-    }
-    if (!modquiz::loadbook()) {
-        platform::msgbox(QStringLiteral("Error: cannot read file"));
-        m_edit->cmdeditclose_Click();
-        return false;
-    }
-    state.dlgok = true;
-    entereditpanel(state.qbheader.count);
-    starteditor();
-    return true;
 }
 
 void frmquiz::mnuquizexport_Click()
