@@ -435,7 +435,7 @@ void tst_editing::fullBook()
     QVERIFY(!s.qbchanged);
 
     // Undo Delete has no room either once a question has taken the deleted one's place.
-    w.cmdfirst_Click();
+    w.editpanel().cmdfirst_Click();
     w.editpanel().cmddelete_Click();
     w.editpanel().cmdlast_Click();
     w.editpanel().cmdadd_Click();

@@ -331,7 +331,7 @@ void tst_editpanel::navigationFindsEndsLazily()
     QCOMPARE(e.navstate(), QStringLiteral("1100"));
     QCOMPARE(QApplication::focusWidget(), control<QPushButton>(w, "cmdadd"));
 
-    w.cmdfirst_Click();
+    w.editpanel().cmdfirst_Click();
     QCOMPARE(control<QLabel>(w, "labnum1")->text(), QStringLiteral("1"));
     QCOMPARE(e.navstate(), QStringLiteral("0011"));
     QVERIFY(!s.qbchanged);

@@ -21,7 +21,7 @@ struct Editor : LoadedWindow
         path = book;
         auto &s = modquiz::state();
         s.qbpath = path;
-        if (!modquiz::openbook() || !modquiz::loadbook())
+        if (!modquiz::openbook() || !w.loadbook())
             return false;
         w.entereditpanel(s.qbheader.count);
         return true;

@@ -78,12 +78,10 @@ frmquiz::frmquiz(QWidget *parent) : QMainWindow(parent)
     // Enter to default buttons, so the window presses a focused button itself.
     for (QPushButton *button : central->findChildren<QPushButton *>())
         button->installEventFilter(this);
-    modquiz::sethost(this);
 }
 
 frmquiz::~frmquiz()
 {
-    modquiz::sethost(nullptr);
     delete m_picker.data();
 }
 
@@ -236,7 +234,7 @@ bool frmquiz::loadfor(bool editing)
     // that is no book costs nothing.
     const bool header = modquiz::loadheader();
     const bool isbook = header && s.qbheader.magic == QLatin1String(qbook::magicmark);
-    if (!isbook || !modquiz::loadbook()) {
+    if (!isbook || !loadbook()) {
         platform::msgbox(header && !isbook ? QStringLiteral("Error : Invalid file type")
                                            : QStringLiteral("Error: cannot read file"));
         platform::closeall();
@@ -274,27 +272,12 @@ EditPanel &frmquiz::editpanel() const
     return *m_edit;
 }
 
-void frmquiz::clearboxes()
-{
-    m_edit->clearboxes();
-}
-
-void frmquiz::cmdfirst_Click()
-{
-    m_edit->cmdfirst_Click();
-}
-
 void frmquiz::entereditpanel(qint16 count)
 {
     m_edit->enter(count);
     // The edit panel has the design's size only: a window enlarged for a long question is not.
     fixsize();
     m_edit->show();
-}
-
-void frmquiz::firstquestion()
-{
-    m_run->firstquestion();
 }
 
 void frmquiz::allowresize()
@@ -341,10 +324,32 @@ bool frmquiz::pickerineditmode()
     return !m_picker || m_picker->ineditmode();
 }
 
-void frmquiz::showeditpanel()
+bool frmquiz::loadbook()
 {
-    fixsize();
-    m_edit->show();
+    auto &s = modquiz::state();
+    modquiz::LoadFailure why = modquiz::LoadFailure::None;
+    const bool loaded = modquiz::loadbook(&why);
+    const bool editmode = pickerineditmode();
+    // The picker in Edit mode shows the edit panel as soon as the records are read, even too
+    // many of them.
+    if ((loaded || why == modquiz::LoadFailure::TooMany) && !m_commandline && editmode) {
+        fixsize();
+        m_edit->show();
+    }
+    if (!loaded)
+        return false;
+    if (s.qbheader.count == 0) {
+        m_edit->clearboxes();
+        return true;
+    }
+    // Each panel makes question 1 current as it shows it; the edit panel has none to show when
+    // the count names records the file lacks.
+    s.curq = 0;
+    if (editmode)
+        m_edit->cmdfirst_Click();
+    else
+        m_run->firstquestion();
+    return true;
 }
 
 frmeditquiz *frmquiz::picker()

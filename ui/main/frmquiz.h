@@ -25,7 +25,7 @@ class frmeditquiz;
 // (run/runpanel.h) and the edit panel (edit/editpanel.h), of which it shows one at a time. Handlers
 // are plain members so that code and tests can "press" a button by calling its handler, whether the
 // button is enabled or its panel visible or not.
-class frmquiz final : public QMainWindow, public modquiz::BookHost, public BookWindow
+class frmquiz final : public QMainWindow, public BookWindow
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmquiz)
@@ -85,18 +85,14 @@ public:
     [[nodiscard]] static QString droppedbook(const QMimeData *data);
     void Form_DragDrop(const QMimeData *data);
 
-    // --- BookHost -----------------------------------------------------------------------------
-    [[nodiscard]] bool startedwithcommandline() const override;
-    [[nodiscard]] bool pickerineditmode() override;
-    void showeditpanel() override;
-    void firstquestion() override;
-    void clearboxes() override;
-    void cmdfirst_Click() override;
+    // True when the program was started with a command line.
+    [[nodiscard]] bool startedwithcommandline() const;
 
     // --- BookWindow ---------------------------------------------------------------------------
     [[nodiscard]] bool closebooks() override;
     void closeeditedbook() override;
     void entereditpanel(qint16 count) override;
+    [[nodiscard]] bool loadbook() override;
 
     // The picker: created hidden in Edit mode when first needed, discarded when it closes.
     frmeditquiz *picker();
@@ -179,4 +175,7 @@ private:
     [[nodiscard]] static std::optional<QString> bookrefusal(const QString &path, bool editing);
     // Opens and loads qbpath, then hands it to the edit panel or the run panel.
     [[nodiscard]] bool loadfor(bool editing);
+    // The picker's mode; with no picker built, its design mode, Edit. Reading it never builds
+    // a window or lists a folder.
+    [[nodiscard]] bool pickerineditmode();
 };
