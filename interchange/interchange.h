@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 
+#include <array>
 #include <optional>
 
 // Moving questions between a quiz book and the plain formats that teachers and learning
@@ -13,6 +14,10 @@
 namespace interchange {
 
 enum class Format { Gift, Aiken, MoodleXml, Csv, Json };
+
+// Every format, in the order the file lists show them.
+inline constexpr std::array allformats = {Format::Gift, Format::Aiken, Format::MoodleXml,
+                                          Format::Csv, Format::Json};
 
 // One thing a reader or writer could not carry over as it stood: skipped, changed or cut.
 // line is the line of the source file (readers) or the question number (writers), 0 for the

@@ -25,8 +25,7 @@ using interchange::counted;
 using interchange::Format;
 using interchange::nquestions;
 
-constexpr std::array formats = {Format::Gift, Format::Aiken, Format::MoodleXml, Format::Csv,
-                                Format::Json};
+using interchange::allformats;
 constexpr qsizetype reportedlines = 20;
 
 const QString allfiles = QStringLiteral("All files (*)");
@@ -35,7 +34,7 @@ const QString overwriteprompt = QStringLiteral("File already exists! Overwrite?"
 QStringList formatfilters()
 {
     QStringList filters;
-    for (const Format format : formats)
+    for (const Format format : allformats)
         filters.append(interchange::formatfilter(format));
     return filters;
 }
@@ -44,7 +43,7 @@ QStringList formatfilters()
 QString anyformatfilter()
 {
     QStringList patterns;
-    for (const Format format : formats) {
+    for (const Format format : allformats) {
         const QString filter = interchange::formatfilter(format);
         const qsizetype open = filter.lastIndexOf(QLatin1Char('('));
         patterns.append(filter.mid(open + 1, filter.size() - open - 2));
@@ -58,7 +57,7 @@ QString anyformatfilter()
 std::optional<Format> chosenformat(const platform::FileChoice &choice)
 {
     std::optional<Format> byfilter;
-    for (const Format format : formats) {
+    for (const Format format : allformats) {
         if (choice.filter == interchange::formatfilter(format))
             byfilter = format;
     }
