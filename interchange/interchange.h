@@ -71,6 +71,10 @@ inline constexpr qint64 maxfilebytes = 256 * 1024 * 1024;
 // them in does not hold a big file twice.
 [[nodiscard]] ImportResult importbook(QByteArray data, Format format);
 
+// The bytes of a quiz book that holds what was imported, under its category and author;
+// nothing when there are more questions than a book can hold.
+[[nodiscard]] std::optional<QByteArray> bookbytes(const ImportResult &imported);
+
 // A category or author as a book stores it, for texts that come from elsewhere than the file
 // (the command line). What changes is added to problems at line 0 as "what: reason".
 [[nodiscard]] QString fittext(const QString &text, const QString &what, QList<Problem> &problems);

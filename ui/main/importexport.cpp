@@ -207,13 +207,7 @@ void frmquiz::mnuquizimport_Click()
         return;
     }
 
-    QBookHeader header;
-    header.category = imported.category;
-    header.author = imported.author;
-    header.magic = QLatin1String(qbook::magicmark);
-    QList<QuestionRecord> questions{QuestionRecord()}; // index 0 holds no question
-    questions.append(imported.questions);
-    const std::optional<QByteArray> book = modquiz::serializebook(header, questions);
+    const std::optional<QByteArray> book = interchange::bookbytes(imported);
     if (!book || !writefile(path, *book) || !openbook(path, /*editing=*/true)) {
         closeorphanedrun();
         return;
