@@ -81,7 +81,7 @@ void tst_importexport::quizMenuKeepsItsItems()
     w.Form_Load({});
     QStringList items;
     QString keys;
-    for (const QAction *action : w.mnuquiz->actions()) {
+    for (const QAction *action : control<QMenu>(w, "mnuquiz")->actions()) {
         const QString text = action->text();
         items.append(action->isSeparator() ? "-" : text + ' ' + action->shortcut().toString());
         keys += action->isSeparator() ? QChar() : text.at(text.indexOf('&') + 1).toLower();

@@ -76,7 +76,7 @@ void tst_printing::enabledExactlyLikeInfo()
     QCOMPARE(states(), (QList<bool>{false, false, false}));
 
     // Right after Export.
-    const QList<QAction *> items = w.mnuquiz->actions();
+    const QList<QAction *> items = control<QMenu>(w, "mnuquiz")->actions();
     const qsizetype exportitem = items.indexOf(w.mnuquizexport);
     QCOMPARE(items.mid(exportitem + 1, 2), (QList<QAction *>{w.mnuquizprint, w.mnuquizpdf}));
 }

@@ -176,7 +176,7 @@ void tst_recent::chooseRecent()
     w.fillrecentmenu();
     if (!message.isEmpty())
         script.expect({message});
-    w.mnurecent->actions().first()->trigger();
+    control<QMenu>(w, "mnurecent")->actions().first()->trigger();
     VERIFY_DONE(script);
 
     // A file that is no book is refused before anything closes: the old run goes on.
@@ -191,7 +191,7 @@ void tst_recent::chooseRecent()
     }
     QCOMPARE(recentbooks::load().contains(path), listed);
     QCOMPARE(recentbooks::load().first(), listed ? path : other);
-    QCOMPARE(w.mnurecent->actions().size(), listed ? 3 : 2);
+    QCOMPARE(control<QMenu>(w, "mnurecent")->actions().size(), listed ? 3 : 2);
 }
 
 void tst_recent::chooseRecentAsksAboutUnsavedEdits()
@@ -271,12 +271,13 @@ void tst_recent::menuShowsNamesFoldersAndClear()
     frmquiz w;
     w.Form_Load({});
     w.fillrecentmenu();
-    QCOMPARE(captions(w.mnurecent), QStringList({"&1 Q&&A.Q", "&2 b.Q", "&Clear Recent"}));
-    QCOMPARE(w.mnurecent->actions().first()->statusTip(), env.folder());
+    QCOMPARE(captions(control<QMenu>(w, "mnurecent")),
+             QStringList({"&1 Q&&A.Q", "&2 b.Q", "&Clear Recent"}));
+    QCOMPARE(control<QMenu>(w, "mnurecent")->actions().first()->statusTip(), env.folder());
     QVERIFY(w.mnurecentclear->isEnabled());
     w.mnurecentclear->trigger();
     QVERIFY(recentbooks::load().isEmpty());
-    QCOMPARE(captions(w.mnurecent), QStringList{"&Clear Recent"});
+    QCOMPARE(captions(control<QMenu>(w, "mnurecent")), QStringList{"&Clear Recent"});
     QVERIFY(!w.mnurecentclear->isEnabled());
     VERIFY_DONE(script);
 }
@@ -365,17 +366,18 @@ void tst_recent::f1OpensReadme()
 void tst_recent::newItemsKeepDesignKeys()
 {
     LoadedWindow t;
-    QCOMPARE(captions(t.w.mnuedit),
+    QCOMPARE(captions(control<QMenu>(t.w, "mnuedit")),
              QStringList({"&One Chance", "S&huffle Questions", "Shuffle &Answers",
                           "&Review Missed Questions", "&Undo Delete"}));
-    QCOMPARE(captions(t.w.mnuquiz),
+    QCOMPARE(captions(control<QMenu>(t.w, "mnuquiz")),
              QStringList({"&New Quiz", "&Edit Quiz", "&Run Quiz", "", "&Import...", "Expor&t...",
                           "&Print...", "Export as P&DF...", "Recent &Books", "E&xit"}));
     QCOMPARE(t.w.mnureadme->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_H));
 
     // Access keys differ within each menu; the only shortcut added is F1.
     QList<QKeySequence> shortcuts;
-    for (const QMenu *menu : {t.w.mnuquiz, t.w.mnuedit, t.w.mnutools, t.w.mnuhelp}) {
+    for (const QMenu *menu : {control<QMenu>(t.w, "mnuquiz"), control<QMenu>(t.w, "mnuedit"),
+                              control<QMenu>(t.w, "mnutools"), control<QMenu>(t.w, "mnuhelp")}) {
         QList<QKeySequence> keys;
         for (const QAction *action : menu->actions()) {
             if (action->isSeparator())
@@ -391,8 +393,9 @@ void tst_recent::newItemsKeepDesignKeys()
     }
     QCOMPARE(shortcuts.size(), 11);
     QVERIFY(shortcuts.contains(QKeySequence(Qt::Key_F1)));
-    for (const QAction *action : {t.w.mnushufflequestions, t.w.mnushuffleanswers,
-                                  t.w.mnureviewmissed, t.w.mnurecent->menuAction()})
+    for (const QAction *action :
+         {t.w.mnushufflequestions, t.w.mnushuffleanswers, t.w.mnureviewmissed,
+          control<QMenu>(t.w, "mnurecent")->menuAction()})
         QVERIFY(action->shortcut().isEmpty());
 }
 

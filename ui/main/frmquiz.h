@@ -103,26 +103,21 @@ public:
     bool editstarted = false;
 
     // --- Menus ----------------------------------------------------------------------------
-    QMenu *mnuquiz = nullptr;
     QAction *mnuquiznew = nullptr;
     QAction *mnuquizedit = nullptr;
     QAction *mnuquizrun = nullptr;
     QAction *mnuquizimport = nullptr;
     QAction *mnuquizexport = nullptr;
-    QMenu *mnurecent = nullptr;
     QAction *mnurecentclear = nullptr;
     QAction *mnuquizexit = nullptr;
     QAction *mnuquizprint = nullptr;
     QAction *mnuquizpdf = nullptr;
-    QMenu *mnuedit = nullptr;
     QAction *mnuonechance = nullptr;
     QAction *mnushufflequestions = nullptr;
     QAction *mnushuffleanswers = nullptr;
     QAction *mnureviewmissed = nullptr;
     QAction *mnueditundodelete = nullptr;
-    QMenu *mnutools = nullptr;
     QAction *mnuinfo = nullptr;
-    QMenu *mnuhelp = nullptr;
     QAction *mnureadme = nullptr;
     QAction *mnuhelpabout = nullptr;
 
@@ -145,6 +140,12 @@ private:
     bool m_commandline = false;
 
     // Private members of start-up (frmquiz.cpp).
+    // The menus, found by their objectNames from outside.
+    QMenu *mnuquiz = nullptr;
+    QMenu *mnurecent = nullptr;
+    QMenu *mnuedit = nullptr;
+    QMenu *mnutools = nullptr;
+    QMenu *mnuhelp = nullptr;
     QLabel *m_background = nullptr;
     RunPanel *m_run = nullptr;
     EditPanel *m_edit = nullptr;
