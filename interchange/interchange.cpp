@@ -1,6 +1,7 @@
 #include "interchange/interchange.h"
 
 #include "interchange/common.h"
+#include "storage/modquiz.h"
 
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -131,6 +132,17 @@ QString fittext(const QString &text, const QString &what, QList<Problem> &proble
     if (cut)
         add(QStringLiteral("text longer than 32,767 bytes cut"));
     return stored;
+}
+
+std::optional<QByteArray> bookbytes(const ImportResult &imported)
+{
+    QBookHeader header;
+    header.category = imported.category;
+    header.author = imported.author;
+    header.magic = QLatin1String(qbook::magicmark);
+    QList<QuestionRecord> questions{QuestionRecord()}; // index 0 holds no question
+    questions.append(imported.questions);
+    return modquiz::serializebook(header, questions);
 }
 
 ImportResult importbook(QByteArray data, Format format)

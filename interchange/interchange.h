@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 
+#include <array>
 #include <optional>
 
 // Moving questions between a quiz book and the plain formats that teachers and learning
@@ -13,6 +14,10 @@
 namespace interchange {
 
 enum class Format { Gift, Aiken, MoodleXml, Csv, Json };
+
+// Every format, in the order the file lists show them.
+inline constexpr std::array allformats = {Format::Gift, Format::Aiken, Format::MoodleXml,
+                                          Format::Csv, Format::Json};
 
 // One thing a reader or writer could not carry over as it stood: skipped, changed or cut.
 // line is the line of the source file (readers) or the question number (writers), 0 for the
@@ -65,6 +70,10 @@ inline constexpr qint64 maxfilebytes = 256 * 1024 * 1024;
 // bytes are taken over and let go as soon as they are decoded, so that a caller that moves
 // them in does not hold a big file twice.
 [[nodiscard]] ImportResult importbook(QByteArray data, Format format);
+
+// The bytes of a quiz book that holds what was imported, under its category and author;
+// nothing when there are more questions than a book can hold.
+[[nodiscard]] std::optional<QByteArray> bookbytes(const ImportResult &imported);
 
 // A category or author as a book stores it, for texts that come from elsewhere than the file
 // (the command line). What changes is added to problems at line 0 as "what: reason".

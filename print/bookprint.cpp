@@ -475,7 +475,7 @@ bool writepdf(const QString &path, const QBookHeader &header,
         writer.setCreator(QStringLiteral("Quiz"));
         writer.setTitle(header.category);
         writer.setPageSize(pagesize);
-        writer.setPageMargins(QMarginsF(18, 18, 18, 18), QPageLayout::Millimeter);
+        writer.setPageMargins(pagemargins, QPageLayout::Millimeter);
         pages = printbook(writer, header, questions, options, progress);
     }
     if (pages == 0) {

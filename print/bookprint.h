@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QList>
+#include <QMarginsF>
 #include <QPageSize>
 #include <QSizeF>
 #include <QString>
@@ -24,6 +25,9 @@ struct PrintOptions
 {
     bool answerkey = true;
 };
+
+// The margins of every printed page, in millimetres.
+inline const QMarginsF pagemargins(18, 18, 18, 18);
 
 // A4, or Letter where the locale measures in US units.
 [[nodiscard]] QPageSize defaultpagesize();

@@ -358,13 +358,7 @@ int importbook(const QStringList &arguments)
         return exitfailed;
     }
 
-    QBookHeader header;
-    header.category = result.category;
-    header.author = result.author;
-    header.magic = QLatin1String(qbook::magicmark);
-    QList<QuestionRecord> questions{QuestionRecord()};
-    questions.append(result.questions);
-    const std::optional<QByteArray> book = modquiz::serializebook(header, questions);
+    const std::optional<QByteArray> book = interchange::bookbytes(result);
     if (!book) {
         complain(QStringLiteral("%1 holds more than %2 questions; %3 not written")
                      .arg(in)

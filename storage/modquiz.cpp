@@ -9,12 +9,6 @@
 namespace modquiz {
 namespace {
 
-BookHost *&hostslot()
-{
-    static BookHost *host = nullptr;
-    return host;
-}
-
 // The longest header a file can hold: three texts of 65,535 bytes and the count.
 constexpr qint64 maxheaderbytes = 3 * (2 + 65535) + 2;
 
@@ -213,11 +207,6 @@ void resetstate()
     state() = WorkingState{};
 }
 
-void sethost(BookHost *host)
-{
-    hostslot() = host;
-}
-
 int lastquestion()
 {
     const auto &questions = state().questions;
@@ -326,10 +315,14 @@ std::optional<QByteArray> serializebook(const QBookHeader &header, const Questio
     return bytes;
 }
 
-bool loadbook()
+bool loadbook(LoadFailure *why)
 {
     auto &st = state();
-    BookHost *host = hostslot();
+    const auto fail = [why](LoadFailure reason) {
+        if (why)
+            *why = reason;
+        return false;
+    };
     st.qbheader.category.clear();
     st.qbheader.author.clear();
     st.qbheader.magic.clear();
@@ -337,7 +330,7 @@ bool loadbook()
 
     const qint64 total = platform::length(st.bookfile);
     if (total < 0)
-        return false;
+        return fail(LoadFailure::Unreadable);
     Parsed parsed = Parsed::ReadFailed;
     try {
         FileWindow window(st.bookfile, total);
@@ -345,34 +338,22 @@ bool loadbook()
     } catch (const std::bad_alloc &) {
         // A book larger than the memory: what was read is let go, so the program goes on.
         st.questions = QuestionList();
-        return false;
+        return fail(LoadFailure::Unreadable);
     }
     if (parsed == Parsed::ReadFailed)
-        return false;
+        return fail(LoadFailure::Unreadable);
     // Counts of 32,768 and more read as negative numbers; a book made elsewhere may hold one.
     if (st.qbheader.count < 0)
         st.qbheader.count = static_cast<qint16>(lastquestion());
 
-    if (host && !host->startedwithcommandline() && host->pickerineditmode())
-        host->showeditpanel();
     if (parsed == Parsed::TooMany)
-        return false;
+        return fail(LoadFailure::TooMany);
 
     if (st.qbheader.count == 0) {
         st.questions.clear();
-        if (host)
-            host->clearboxes();
         return true;
     }
-
-    if (!host) {
-        st.curq = 1;
-        return true;
-    }
-    if (host->pickerineditmode())
-        host->cmdfirst_Click();
-    else
-        host->firstquestion();
+    st.curq = 1;
     return true;
 }
 

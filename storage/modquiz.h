@@ -13,27 +13,6 @@
 // between its file and that state.
 namespace modquiz {
 
-// What the loader needs from the windows: the main window implements it. Storage never sees
-// a widget.
-class BookHost
-{
-public:
-    virtual ~BookHost() = default;
-
-    // True when the program was started with a command line.
-    [[nodiscard]] virtual bool startedwithcommandline() const = 0;
-    // The picker's mode; with no picker built, its design mode, Edit. Reading it never builds
-    // a window or lists a folder.
-    [[nodiscard]] virtual bool pickerineditmode() = 0;
-    virtual void showeditpanel() = 0;
-    // Empties the six edit boxes.
-    virtual void clearboxes() = 0;
-    // Presses the edit panel's First button: question 1 into the edit boxes.
-    virtual void cmdfirst_Click() = 0;
-    // Question 1 into the run panel.
-    virtual void firstquestion() = 0;
-};
-
 // The state shared by all windows. Question k of the open book is questions[k]; index 0
 // never holds a question, and an empty list means no questions at all.
 struct WorkingState
@@ -60,9 +39,6 @@ struct WorkingState
 // Back to the start-up values; closes the book file. For tests.
 void resetstate();
 
-// The windows that receive loadbook's hand-over; nullptr for none.
-void sethost(BookHost *host);
-
 // Number of questions held: the last index of questions, 0 when empty.
 [[nodiscard]] int lastquestion();
 
@@ -79,10 +55,15 @@ void resizequestions(int n);
 // Opens qbpath as bookfile for editing, or for a run: read-write, or else read-only.
 [[nodiscard]] bool openbookfor(bool editing);
 
-// Reads qbheader and every question from bookfile, sets curq and hands over to the host. The
-// file is read through a buffer of bounded size; a negative count in the file is taken as
-// the number of questions read. False also when memory runs out (nothing is kept then).
-[[nodiscard]] bool loadbook();
+// Why loadbook failed: the file could not be read (or memory ran out: nothing is kept then),
+// or it holds more questions than a book can (what was read is kept).
+enum class LoadFailure { None, Unreadable, TooMany };
+
+// Reads qbheader and every question from bookfile and sets curq: 1, or 0 for a count of 0.
+// Showing the book is for the caller. The file is read through a buffer of bounded size; a
+// negative count in the file is taken as the number of questions read. On failure *why, when
+// given, says why.
+[[nodiscard]] bool loadbook(LoadFailure *why = nullptr);
 
 // Reads qbheader alone from the start of bookfile, so that a file can be judged by its type
 // mark before its records are read.

@@ -6,6 +6,7 @@
 #include "storage/modquiz.h"
 #include "tests/support/testsupport.h"
 #include "ui/main/frmquiz.h"
+#include "ui/main/run/runpanel.h"
 
 #include <QAction>
 #include <QFile>
@@ -44,9 +45,9 @@ std::unique_ptr<frmquiz> start(const QString &commandline)
 
 Panel panelof(const frmquiz &window)
 {
-    if (window.picqb->isVisibleTo(&window))
+    if (control(window, "picqb")->isVisibleTo(&window))
         return Panel::Run;
-    if (window.picedit->isVisibleTo(&window))
+    if (control(window, "picedit")->isVisibleTo(&window))
         return Panel::Edit;
     return Panel::None;
 }
@@ -144,8 +145,8 @@ void tst_commandline::commandline()
     QCOMPARE(window->mnuinfo->isEnabled(), panel == Panel::Edit);
     QVERIFY(window->startedwithcommandline());
     if (panel == Panel::Run) {
-        QCOMPARE(window->labquestion->text(), QStringLiteral("Question 1"));
-        QCOMPARE(window->labnum->text(), QStringLiteral("1"));
+        QCOMPARE(control<QLabel>(*window, "labquestion")->text(), QStringLiteral("Question 1"));
+        QCOMPARE(control<QLabel>(*window, "labnum")->text(), QStringLiteral("1"));
     }
 }
 
@@ -214,11 +215,14 @@ void tst_commandline::editSetsButtonsByStoredCount()
     auto window = start(QStringLiteral("/E b.Q"));
     VERIFY_DONE(script);
     QCOMPARE(panelof(*window), Panel::Edit);
-    QVERIFY(window->cmdadd->isEnabled());
+    QVERIFY(control<QPushButton>(*window, "cmdadd")->isEnabled());
     for (QPushButton *button :
-         {window->cmdfirst, window->cmdnext, window->cmdprev, window->cmdlast})
+         {control<QPushButton>(*window, "cmdfirst"), control<QPushButton>(*window, "cmdnext"),
+          control<QPushButton>(*window, "cmdprev"), control<QPushButton>(*window, "cmdlast")})
         QCOMPARE(button->isEnabled(), navigation);
-    for (QPushButton *button : {window->cmddelete, window->cmdupdate, window->cmdsave})
+    for (QPushButton *button :
+         {control<QPushButton>(*window, "cmddelete"), control<QPushButton>(*window, "cmdupdate"),
+          control<QPushButton>(*window, "cmdsave")})
         QCOMPARE(button->isEnabled(), editing);
 }
 
@@ -263,7 +267,7 @@ void tst_commandline::storedOneChance()
     ScriptedMessages script;
     auto window = start({});
     QCOMPARE(window->mnuonechance->isChecked(), checked);
-    QCOMPARE(window->runonechance, checked);
+    QCOMPARE(window->runpanel().onechance(), checked);
     QVERIFY(window->mnuonechance->isEnabled());
     // Reading never writes: a missing value stays missing.
     QCOMPARE(platform::readsetting(QStringLiteral("Tarvel"), QStringLiteral("General"),

@@ -211,14 +211,12 @@ TestEnvironment::TestEnvironment() : m_oldfolder(QDir::currentPath())
     QDir::setCurrent(m_dir.path());
     platform::closeall();
     modquiz::resetstate();
-    modquiz::sethost(nullptr);
 }
 
 TestEnvironment::~TestEnvironment()
 {
     platform::closeall();
     modquiz::resetstate();
-    modquiz::sethost(nullptr);
     guardprompts();
     QDir::setCurrent(m_oldfolder);
 }

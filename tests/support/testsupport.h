@@ -5,6 +5,7 @@
 #include "storage/qbook.h"
 
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -166,6 +167,12 @@ private:
 
 // The objectName of the widget that has the focus in window, or an empty text.
 [[nodiscard]] QString focusname(const QWidget *window);
+
+// The control of a window by its objectName, as the panel that owns it names it.
+template <typename T = QWidget> [[nodiscard]] T *control(const QObject &window, const QString &name)
+{
+    return window.findChild<T *>(name);
+}
 
 // Runs body in a child process with SIGXFSZ at its default action and an alarm after seconds,
 // so that neither a signal nor a hang reaches the test itself. Returns the child's exit code,

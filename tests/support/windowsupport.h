@@ -21,8 +21,8 @@ struct LoadedWindow
 inline QString editbuttons(const frmquiz &w)
 {
     QString out;
-    for (const QPushButton *b : {w.cmdfirst, w.cmdprev, w.cmdnext, w.cmdlast, w.cmddelete,
-                                 w.cmdupdate, w.cmdsave, w.cmdadd})
-        out += b->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+    for (const char *name : {"cmdfirst", "cmdprev", "cmdnext", "cmdlast", "cmddelete", "cmdupdate",
+                             "cmdsave", "cmdadd"})
+        out += control<QPushButton>(w, name)->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
     return out;
 }

@@ -8,7 +8,9 @@
 #include "tests/support/windowsupport.h"
 #include "ui/dialogs/frmeditquiz.h"
 #include "ui/dialogs/frmnewquiz.h"
+#include "ui/main/edit/editpanel.h"
 #include "ui/main/frmquiz.h"
+#include "ui/main/run/runpanel.h"
 
 #include <QFile>
 #include <QLabel>
@@ -25,9 +27,9 @@ const QString saveprompt = QStringLiteral("Save Changes you made to book.Q?");
 QString editchanged(TestEnvironment &env, frmquiz &w)
 {
     const QString path = env.writebook("book.Q", makeheader(2), makequestions(2));
-    w.openfromcommandline(QStringLiteral("book.Q"), true);
-    w.txtquestion->setPlainText(QStringLiteral("Changed"));
-    w.cmdupdate_Click();
+    w.openbook(QStringLiteral("book.Q"), true);
+    control<QPlainTextEdit>(w, "txtquestion")->setPlainText(QStringLiteral("Changed"));
+    w.editpanel().cmdupdate_Click();
     return path;
 }
 
@@ -118,7 +120,7 @@ void tst_commands::unsavedChanges()
     const QByteArray before = filebytes(path);
     auto &s = modquiz::state();
     if (answers == "-") {
-        w.cmdsave_Click();
+        w.editpanel().cmdsave_Click();
         QVERIFY(!s.qbchanged);
     }
     QVERIFY(s.qbchanged == (answers != "-"));
@@ -161,7 +163,7 @@ void tst_commands::unsavedChanges()
         QCOMPARE(filebytes(path), before);
     // A window that closes takes its panels with it.
     if (!closed)
-        QCOMPARE(w.picedit->isVisibleTo(&w), stillediting);
+        QCOMPARE(control(w, "picedit")->isVisibleTo(&w), stillediting);
     if (stillediting) {
         // The book and its changes are all still there.
         QVERIFY(s.qbchanged);
@@ -179,20 +181,20 @@ void tst_commands::unsavedChanges()
 void tst_commands::newWhileRunningKeepsQuiz()
 {
     LoadedWindow t;
-    t.w.openfromcommandline(t.env.writebook("run.Q", makeheader(2), makequestions(2)), false);
-    QVERIFY(t.w.picqb->isVisibleTo(&t.w));
+    t.w.openbook(t.env.writebook("run.Q", makeheader(2), makequestions(2)), false);
+    QVERIFY(control(t.w, "picqb")->isVisibleTo(&t.w));
     QVERIFY(!t.w.editstarted);
 
     ScriptedModal modal({cancelany});
     t.w.mnuquiznew_Click();
     QVERIFY(modal.done());
-    QVERIFY(t.w.picqb->isVisibleTo(&t.w));
+    QVERIFY(control(t.w, "picqb")->isVisibleTo(&t.w));
     QCOMPARE(modquiz::lastquestion(), 2);
     t.script.expect({"Your answer is correct 10 points added to your score"});
     t.script.expect({"Quiz is over \rYour score is 10 out of 20", Ok, "Quiz Over"});
-    t.w.cmdans_Click(0);
-    t.w.cmdskip_Click();
-    QVERIFY(!t.w.picqb->isVisibleTo(&t.w));
+    t.w.runpanel().cmdans_Click(0);
+    t.w.runpanel().cmdskip_Click();
+    QVERIFY(!control(t.w, "picqb")->isVisibleTo(&t.w));
     VERIFY_DONE(t.script);
 }
 
@@ -213,7 +215,7 @@ void tst_commands::givenUpAfterEditClosesEmptiedRun()
     LoadedWindow t;
     t.env.writebook("edited.Q", makeheader(1), makequestions(1));
     t.env.writebook("run.Q", makeheader(3), makequestions(3));
-    t.w.openfromcommandline(QStringLiteral("edited.Q"), true);
+    t.w.openbook(QStringLiteral("edited.Q"), true);
     QVERIFY(t.w.editstarted);
     {
         ScriptedModal modal({[](QDialog *d) {
@@ -225,7 +227,7 @@ void tst_commands::givenUpAfterEditClosesEmptiedRun()
         t.w.mnuquizrun_Click();
         QVERIFY(modal.done());
     }
-    QVERIFY(t.w.picqb->isVisibleTo(&t.w));
+    QVERIFY(control(t.w, "picqb")->isVisibleTo(&t.w));
     QCOMPARE(modquiz::lastquestion(), 3);
 
     ScriptedModal modal({[&](QDialog *d) {
@@ -242,8 +244,8 @@ void tst_commands::givenUpAfterEditClosesEmptiedRun()
         t.w.mnuquizedit_Click();
     QVERIFY(modal.done());
     // The edit panel's Close emptied the question list: the run cannot go on and is closed.
-    QVERIFY(!t.w.picqb->isVisibleTo(&t.w));
-    QVERIFY(!t.w.picedit->isVisibleTo(&t.w));
+    QVERIFY(!control(t.w, "picqb")->isVisibleTo(&t.w));
+    QVERIFY(!control(t.w, "picedit")->isVisibleTo(&t.w));
     QCOMPARE(platform::openfilecount(), 0);
     VERIFY_DONE(t.script);
 }
@@ -255,7 +257,7 @@ void tst_commands::exitEndsWithFilesClosed()
     ProcessEndRecorder end;
     frmquiz w;
     w.Form_Load({});
-    w.openfromcommandline(env.writebook("run.Q", makeheader(2), makequestions(2)), false);
+    w.openbook(env.writebook("run.Q", makeheader(2), makequestions(2)), false);
     QVERIFY(platform::openfilecount() > 0);
     w.mnuquizexit_Click();
     QVERIFY(end.ended());
@@ -280,19 +282,19 @@ void tst_commands::saveAsksBeforeOverwritingAnotherProgram()
     const QString changed = QStringLiteral("The file book.Q was changed by another program since "
                                            "it was opened. Overwrite it?");
     t.script.expect({changed, No, "Save", YesNo});
-    t.w.cmdsave_Click();
+    t.w.editpanel().cmdsave_Click();
     VERIFY_DONE(t.script);
     QVERIFY(s.qbchanged);
     QCOMPARE(filebytes(path), other);
 
     t.script.expect({changed, Yes, "Save", YesNo});
-    t.w.cmdsave_Click();
+    t.w.editpanel().cmdsave_Click();
     VERIFY_DONE(t.script);
     QVERIFY(!s.qbchanged);
     QVERIFY(savedchange(path));
 
     // Its own save is nothing to ask about.
-    t.w.cmdsave_Click();
+    t.w.editpanel().cmdsave_Click();
     VERIFY_DONE(t.script);
 }
 
@@ -315,20 +317,20 @@ void tst_commands::saveWarnsBeforeCuttingLongTexts()
     QFile file(t.env.path("long.Q"));
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     file.close();
-    t.w.openfromcommandline(QStringLiteral("long.Q"), true);
+    t.w.openbook(QStringLiteral("long.Q"), true);
     auto &s = modquiz::state();
     QCOMPARE(s.questions[1].question.size(), 40000);
 
     const QString cut =
         QStringLiteral("3 texts are longer than 32767 bytes and will be shortened. Save anyway?");
     t.script.expect({cut, Cancel, "Save", OkCancel});
-    t.w.cmdsave_Click();
+    t.w.editpanel().cmdsave_Click();
     VERIFY_DONE(t.script);
     QVERIFY(s.qbchanged);
     QCOMPARE(filebytes(file.fileName()), bytes);
 
     t.script.expect({cut, Ok, "Save", OkCancel});
-    t.w.cmdsave_Click();
+    t.w.editpanel().cmdsave_Click();
     VERIFY_DONE(t.script);
     QVERIFY(!s.qbchanged);
     QBookHeader header;

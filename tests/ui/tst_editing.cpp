@@ -88,17 +88,17 @@ void tst_editing::typeBookWithEnterKey()
     auto &w = e.w;
     QVERIFY(e.open(e.env.writebook("typed.Q", makeheader(0), {})));
     QVERIFY(e.showactive());
-    w.txtquestion->setFocus();
+    control<QPlainTextEdit>(w, "txtquestion")->setFocus();
 
     typequestion({"Capital of France?", {"Paris", "Rome", "Oslo", "Bern"}, 1});
-    QCOMPARE(w.labnum1->text(), QStringLiteral("2"));
-    QCOMPARE(QApplication::focusWidget(), w.txtquestion);
+    QCOMPARE(control<QLabel>(w, "labnum1")->text(), QStringLiteral("2"));
+    QCOMPARE(QApplication::focusWidget(), control<QPlainTextEdit>(w, "txtquestion"));
     typequestion({QStringLiteral("Caf\u00e9 or th\u00e9?"), {"3", "4", "5", "22"}, 2});
     QCOMPARE(int(modquiz::state().curq), 3);
     QVERIFY(modquiz::state().qbchanged);
     QCOMPARE(e.navstate(), QStringLiteral("1100"));
 
-    w.cmdsave_Click();
+    w.editpanel().cmdsave_Click();
     QVERIFY(!modquiz::state().qbchanged);
     QCOMPARE(filebytes(e.path), filebytes(TESTDATA "/edit-typed.Q"));
     VERIFY_DONE(e.script);
@@ -110,26 +110,27 @@ void tst_editing::addOnShownQuestionOpensSlot()
     auto &w = e.w;
     QVERIFY(e.open(5));
     auto &s = modquiz::state();
-    w.cmdnext_Click();
-    w.cmdnext_Click();
-    w.txtans[3]->setText(QStringLiteral("changed"));
-    w.cmdadd_Click();
+    w.editpanel().cmdnext_Click();
+    w.editpanel().cmdnext_Click();
+    control<QLineEdit>(w, "txtans3")->setText(QStringLiteral("changed"));
+    w.editpanel().cmdadd_Click();
     QCOMPARE(modquiz::lastquestion(), 5);
     QCOMPARE(s.questions[3].answers[3], QStringLiteral("changed"));
     QCOMPARE(int(s.curq), 6);
-    QCOMPARE(w.labnum1->text(), QStringLiteral("6"));
-    QCOMPARE(w.txtquestion->toPlainText(), QString());
+    QCOMPARE(control<QLabel>(w, "labnum1")->text(), QStringLiteral("6"));
+    QCOMPARE(control<QPlainTextEdit>(w, "txtquestion")->toPlainText(), QString());
     QCOMPARE(e.navstate(), QStringLiteral("1100"));
     QVERIFY(s.qbchanged);
 
     // A second Add on the slot appends.
     e.fill(makequestion(6, 4));
-    w.cmdadd_Click();
+    w.editpanel().cmdadd_Click();
     QCOMPARE(modquiz::lastquestion(), 6);
     QCOMPARE(s.questions[6], makequestion(6, 4));
     QCOMPARE(int(s.curq), 7);
-    w.cmdprev_Click();
-    QCOMPARE(w.txtquestion->toPlainText(), QStringLiteral("Question 6"));
+    w.editpanel().cmdprev_Click();
+    QCOMPARE(control<QPlainTextEdit>(w, "txtquestion")->toPlainText(),
+             QStringLiteral("Question 6"));
 }
 
 void tst_editing::addWithEmptyBoxStoresNothing()
@@ -139,13 +140,13 @@ void tst_editing::addWithEmptyBoxStoresNothing()
     QVERIFY(e.open(2));
     QVERIFY(e.showactive());
     // An empty answer box alone no longer refuses: a three-choice question is sound.
-    w.txtcorrect->clear();
-    w.cmdnext->setFocus();
-    w.cmdadd_Click();
+    control<QLineEdit>(w, "txtcorrect")->clear();
+    control<QPushButton>(w, "cmdnext")->setFocus();
+    w.editpanel().cmdadd_Click();
     QCOMPARE(int(modquiz::state().curq), 1);
     QCOMPARE(modquiz::state().questions[1], makequestion(1, 1));
     QVERIFY(!modquiz::state().qbchanged);
-    QCOMPARE(QApplication::focusWidget(), w.txtquestion);
+    QCOMPARE(QApplication::focusWidget(), control<QPlainTextEdit>(w, "txtquestion"));
 }
 
 void tst_editing::update_data()
@@ -168,21 +169,21 @@ void tst_editing::update()
     QVERIFY(e.showactive());
     auto &s = modquiz::state();
     while (s.curq < at)
-        w.cmdnext_Click();
-    w.txtquestion->setPlainText(QStringLiteral("new text"));
-    w.cmdupdate_Click();
+        w.editpanel().cmdnext_Click();
+    control<QPlainTextEdit>(w, "txtquestion")->setPlainText(QStringLiteral("new text"));
+    w.editpanel().cmdupdate_Click();
     QCOMPARE(s.questions[at].question, QStringLiteral("new text"));
     QCOMPARE(int(s.curq), shown);
-    QCOMPARE(w.labnum1->text(), QString::number(shown));
+    QCOMPARE(control<QLabel>(w, "labnum1")->text(), QString::number(shown));
     QCOMPARE(e.navstate(), nav);
-    QCOMPARE(QApplication::focusWidget(), w.cmdadd);
+    QCOMPARE(QApplication::focusWidget(), control<QPushButton>(w, "cmdadd"));
     QVERIFY(s.qbchanged);
 
     // On the new-question slot Update does nothing.
-    w.cmdadd_Click();
+    w.editpanel().cmdadd_Click();
     e.fill(makequestion(9));
     s.qbchanged = false;
-    w.cmdupdate_Click();
+    w.editpanel().cmdupdate_Click();
     QCOMPARE(modquiz::lastquestion(), 5);
     QVERIFY(!s.qbchanged);
 }
@@ -209,22 +210,26 @@ void tst_editing::deleteQuestion()
     QVERIFY(e.open(count));
     auto &s = modquiz::state();
     while (s.curq < at)
-        w.cmdnext_Click();
+        w.editpanel().cmdnext_Click();
     const QString navbefore = e.navstate();
-    w.cmddelete_Click();
+    w.editpanel().cmddelete_Click();
     QCOMPARE(modquiz::lastquestion(), count - 1);
     QCOMPARE(int(s.curq), curq);
-    QCOMPARE(w.txtquestion->toPlainText(), shown);
+    QCOMPARE(control<QPlainTextEdit>(w, "txtquestion")->toPlainText(), shown);
     QCOMPARE(s.deletedq, makequestion(at, (at - 1) % 4 + 1));
     QVERIFY(s.qbchanged && w.mnueditundodelete->isEnabled());
     if (curq == 0) {
         QVERIFY(s.questions.isEmpty());
         for (const QPushButton *b :
-             {w.cmdfirst, w.cmdprev, w.cmdnext, w.cmdlast, w.cmddelete, w.cmdupdate, w.cmdsave})
+             {control<QPushButton>(w, "cmdfirst"), control<QPushButton>(w, "cmdprev"),
+              control<QPushButton>(w, "cmdnext"), control<QPushButton>(w, "cmdlast"),
+              control<QPushButton>(w, "cmddelete"), control<QPushButton>(w, "cmdupdate"),
+              control<QPushButton>(w, "cmdsave")})
             QVERIFY(!b->isEnabled());
-        QVERIFY(w.cmdadd->isEnabled() && w.cmdeditclose->isEnabled());
+        QVERIFY(control<QPushButton>(w, "cmdadd")->isEnabled() &&
+                control<QPushButton>(w, "cmdeditclose")->isEnabled());
     } else {
-        QCOMPARE(w.labnum1->text(), QString::number(curq));
+        QCOMPARE(control<QLabel>(w, "labnum1")->text(), QString::number(curq));
         QCOMPARE(e.navstate(), navbefore);
     }
 }
@@ -235,14 +240,15 @@ void tst_editing::deleteOnSlotDoesNothing()
     auto &w = e.w;
     QVERIFY(e.open(2));
     auto &s = modquiz::state();
-    w.cmdadd_Click(); // stores question 1 as it is and opens slot 3
+    w.editpanel().cmdadd_Click(); // stores question 1 as it is and opens slot 3
     s.qbchanged = false;
     e.fill(makequestion(7));
-    QVERIFY(w.cmddelete->isEnabled());
-    w.cmddelete_Click();
+    QVERIFY(control<QPushButton>(w, "cmddelete")->isEnabled());
+    w.editpanel().cmddelete_Click();
     QCOMPARE(modquiz::lastquestion(), 2);
     QCOMPARE(int(s.curq), 3);
-    QCOMPARE(w.txtquestion->toPlainText(), QStringLiteral("Question 7"));
+    QCOMPARE(control<QPlainTextEdit>(w, "txtquestion")->toPlainText(),
+             QStringLiteral("Question 7"));
     QVERIFY(!s.qbchanged && !w.mnueditundodelete->isEnabled());
 }
 
@@ -252,16 +258,17 @@ void tst_editing::twoDeletesOneUndo()
     auto &w = e.w;
     QVERIFY(e.open(4));
     auto &s = modquiz::state();
-    w.cmdnext_Click();
-    w.cmddelete_Click(); // question 2
-    w.cmddelete_Click(); // question 3, now at 2
+    w.editpanel().cmdnext_Click();
+    w.editpanel().cmddelete_Click(); // question 2
+    w.editpanel().cmddelete_Click(); // question 3, now at 2
     s.qbchanged = false;
     w.mnueditundodelete_Click();
     QCOMPARE(modquiz::lastquestion(), 3);
     QCOMPARE(s.questions[2], makequestion(3, 3));
     QCOMPARE(s.questions[3], makequestion(4, 4));
-    QCOMPARE(w.txtquestion->toPlainText(), QStringLiteral("Question 3"));
-    QCOMPARE(w.labnum1->text(), QStringLiteral("2"));
+    QCOMPARE(control<QPlainTextEdit>(w, "txtquestion")->toPlainText(),
+             QStringLiteral("Question 3"));
+    QCOMPARE(control<QLabel>(w, "labnum1")->text(), QStringLiteral("2"));
     QVERIFY(!w.mnueditundodelete->isEnabled());
     QVERIFY(!s.qbchanged);
 }
@@ -287,14 +294,17 @@ void tst_editing::undoDeleteButtons()
     QVERIFY(e.open(count));
     auto &s = modquiz::state();
     while (s.curq < at)
-        w.cmdnext_Click();
-    w.cmddelete_Click();
+        w.editpanel().cmdnext_Click();
+    w.editpanel().cmddelete_Click();
     w.mnueditundodelete_Click();
     QCOMPARE(s.questions, QList<QuestionRecord>{QuestionRecord{}} + makequestions(count));
     QCOMPARE(int(s.curq), at);
-    QCOMPARE(w.txtquestion->toPlainText(), QStringLiteral("Question %1").arg(at));
+    QCOMPARE(control<QPlainTextEdit>(w, "txtquestion")->toPlainText(),
+             QStringLiteral("Question %1").arg(at));
     QCOMPARE(e.navstate(), nav);
-    for (const QPushButton *b : {w.cmddelete, w.cmdupdate, w.cmdsave})
+    for (const QPushButton *b :
+         {control<QPushButton>(w, "cmddelete"), control<QPushButton>(w, "cmdupdate"),
+          control<QPushButton>(w, "cmdsave")})
         QVERIFY(b->isEnabled());
 }
 
@@ -304,14 +314,15 @@ void tst_editing::deleteSaveUndoClose()
     auto &w = e.w;
     QVERIFY(e.open(3));
     const QString &path = e.path;
-    w.cmdnext_Click();
-    w.cmddelete_Click();
-    w.cmdsave_Click();
+    w.editpanel().cmdnext_Click();
+    w.editpanel().cmddelete_Click();
+    w.editpanel().cmdsave_Click();
     w.mnueditundodelete_Click();
-    QCOMPARE(w.txtquestion->toPlainText(), QStringLiteral("Question 2"));
+    QCOMPARE(control<QPlainTextEdit>(w, "txtquestion")->toPlainText(),
+             QStringLiteral("Question 2"));
     QVERIFY(!modquiz::state().qbchanged);
-    QVERIFY(w.cmdeditclose_Click());
-    QVERIFY(w.picedit->isHidden());
+    QVERIFY(w.editpanel().cmdeditclose_Click());
+    QVERIFY(control(w, "picedit")->isHidden());
     QCOMPARE(bookquestions(path), (QList<QuestionRecord>{makequestion(1, 1), makequestion(3, 3)}));
     VERIFY_DONE(e.script);
 }
@@ -325,34 +336,34 @@ void tst_editing::enterInCorrectBox()
     auto &s = modquiz::state();
 
     // Before the last question Enter only moves on to Next.
-    w.cmdnext_Click();
-    w.txtans[0]->setText(QStringLiteral("typed"));
-    QTest::keyClick(w.txtcorrect, Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget(), w.cmdnext);
+    w.editpanel().cmdnext_Click();
+    control<QLineEdit>(w, "txtans0")->setText(QStringLiteral("typed"));
+    QTest::keyClick(control<QLineEdit>(w, "txtcorrect"), Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), control<QPushButton>(w, "cmdnext"));
     QCOMPARE(s.questions[2], makequestion(2, 2));
 
     // After Undo Delete Next may be off on a question before the last: the focus goes to Add.
-    w.cmdlast_Click();
-    w.cmdadd_Click(); // question 5 stored as it is, slot 6
+    w.editpanel().cmdlast_Click();
+    w.editpanel().cmdadd_Click(); // question 5 stored as it is, slot 6
     e.fill(makequestion(6));
-    w.cmdadd_Click(); // question 6 appended, slot 7
-    w.cmdprev_Click();
-    w.cmdprev_Click();
-    w.cmddelete_Click();
+    w.editpanel().cmdadd_Click(); // question 6 appended, slot 7
+    w.editpanel().cmdprev_Click();
+    w.editpanel().cmdprev_Click();
+    w.editpanel().cmddelete_Click();
     w.mnueditundodelete_Click(); // back at 5, the stored count: Next and Last off
     QCOMPARE(int(s.curq), 5);
-    QVERIFY(!w.cmdnext->isEnabled());
-    QTest::keyClick(w.txtcorrect, Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget(), w.cmdadd);
+    QVERIFY(!control<QPushButton>(w, "cmdnext")->isEnabled());
+    QTest::keyClick(control<QLineEdit>(w, "txtcorrect"), Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), control<QPushButton>(w, "cmdadd"));
     QCOMPARE(modquiz::lastquestion(), 6);
 
     // On the last question Enter stores the boxes there and opens the slot.
-    w.cmdlast_Click();
-    w.txtans[0]->setText(QStringLiteral("typed"));
-    QTest::keyClick(w.txtcorrect, Qt::Key_Return);
+    w.editpanel().cmdlast_Click();
+    control<QLineEdit>(w, "txtans0")->setText(QStringLiteral("typed"));
+    QTest::keyClick(control<QLineEdit>(w, "txtcorrect"), Qt::Key_Return);
     QCOMPARE(s.questions[6].answers[0], QStringLiteral("typed"));
     QCOMPARE(int(s.curq), 7);
-    QCOMPARE(QApplication::focusWidget(), w.txtquestion);
+    QCOMPARE(QApplication::focusWidget(), control<QPlainTextEdit>(w, "txtquestion"));
 }
 
 void tst_editing::close_data()
@@ -378,7 +389,7 @@ void tst_editing::close()
     QVERIFY(e.open(3));
     const QString &path = e.path;
     auto &s = modquiz::state();
-    w.cmddelete_Click();
+    w.editpanel().cmddelete_Click();
     if (savefails)
         QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
     const QByteArray before = filebytes(path);
@@ -387,9 +398,9 @@ void tst_editing::close()
         {"Save Changes you made to " + path + "?", platform::Answer(answer), "Save", YesNoCancel});
     if (savefails)
         e.script.expect(errorsaving); // once: the file that cannot be created has no box of its own
-    QCOMPARE(w.cmdeditclose_Click(), closed);
+    QCOMPARE(w.editpanel().cmdeditclose_Click(), closed);
     VERIFY_DONE(e.script);
-    QCOMPARE(w.picedit->isHidden(), closed);
+    QCOMPARE(control(w, "picedit")->isHidden(), closed);
     QCOMPARE(s.qbchanged, !closed);
     QCOMPARE(modquiz::lastquestion(), closed ? 0 : 2);
     QCOMPARE(w.mnuinfo->isEnabled(), !closed);
@@ -409,27 +420,27 @@ void tst_editing::fullBook()
     auto &w = e.w;
     QVERIFY(e.open(32766));
     auto &s = modquiz::state();
-    w.cmdlast_Click();
-    w.cmdadd_Click(); // stores the shown question: the slot's number is 32767
-    QCOMPARE(w.labnum1->text(), QStringLiteral("32767"));
+    w.editpanel().cmdlast_Click();
+    w.editpanel().cmdadd_Click(); // stores the shown question: the slot's number is 32767
+    QCOMPARE(control<QLabel>(w, "labnum1")->text(), QStringLiteral("32767"));
     e.fill(makequestion(32767));
     s.qbchanged = false;
 
     const ExpectedMessage full{"This quiz book is full: it cannot hold more than 32766 questions"};
     e.script.expect(full);
-    w.cmdadd_Click();
+    w.editpanel().cmdadd_Click();
     VERIFY_DONE(e.script);
     QCOMPARE(modquiz::lastquestion(), 32766);
     QCOMPARE(int(s.curq), 32767);
     QVERIFY(!s.qbchanged);
 
     // Undo Delete has no room either once a question has taken the deleted one's place.
-    w.cmdfirst_Click();
-    w.cmddelete_Click();
-    w.cmdlast_Click();
-    w.cmdadd_Click();
+    w.editpanel().cmdfirst_Click();
+    w.editpanel().cmddelete_Click();
+    w.editpanel().cmdlast_Click();
+    w.editpanel().cmdadd_Click();
     e.fill(makequestion(40000));
-    w.cmdadd_Click();
+    w.editpanel().cmdadd_Click();
     QCOMPARE(modquiz::lastquestion(), 32766);
     e.script.expect(full);
     w.mnueditundodelete_Click();
@@ -439,7 +450,7 @@ void tst_editing::fullBook()
 
     e.script.expect(full);
     e.fill(makequestion(40001));
-    w.cmdsave_Click();
+    w.editpanel().cmdsave_Click();
     VERIFY_DONE(e.script);
     QCOMPARE(bookquestions(e.path).size(), 32766);
 }
@@ -473,8 +484,9 @@ void tst_editing::untouchedTextsSaveByteForByte()
 
     QByteArray lines = text;
     lines.replace("\r\n", "\n").replace('\r', '\n');
-    QCOMPARE(e.w.txtquestion->document()->blockCount(), lines.count('\n') + 1);
-    e.w.cmdsave_Click();
+    QCOMPARE(control<QPlainTextEdit>(e.w, "txtquestion")->document()->blockCount(),
+             lines.count('\n') + 1);
+    e.w.editpanel().cmdsave_Click();
     QCOMPARE(filebytes(path), before);
     VERIFY_DONE(e.script);
 }
@@ -487,12 +499,12 @@ void tst_editing::pastedLineBreakStoresCrLf()
     QuestionRecord q = makequestion(1);
     q.question = QStringLiteral("a\rb\nc");
     QVERIFY(e.open(e.env.writebook("breaks.Q", makeheader(1), {q})));
-    auto *box = e.w.txtquestion;
+    auto *box = control<QPlainTextEdit>(e.w, "txtquestion");
     box->moveCursor(QTextCursor::Start);
     box->moveCursor(QTextCursor::NextCharacter);
     QApplication::clipboard()->setText(QStringLiteral("1\n2"));
     box->paste();
-    e.w.cmdupdate_Click();
+    e.w.editpanel().cmdupdate_Click();
     QCOMPARE(modquiz::state().questions[1].question, QStringLiteral("a1\r\n2\rb\nc"));
 }
 
@@ -502,14 +514,14 @@ void tst_editing::twoAndThreeChoiceQuestions()
     QVERIFY(e.open(
         e.env.writebook("b.Q", makeheader(2), {{"Rhine?", {"T", "F"}, 1}, makequestion(2)})));
     QVERIFY(e.showactive());
-    e.w.txtquestion->setPlainText("Basel?");
-    e.w.cmdupdate_Click(); // on to question 2, which goes
-    e.w.cmddelete_Click();
-    e.w.cmdadd_Click();
+    control<QPlainTextEdit>(e.w, "txtquestion")->setPlainText("Basel?");
+    e.w.editpanel().cmdupdate_Click(); // on to question 2, which goes
+    e.w.editpanel().cmddelete_Click();
+    e.w.editpanel().cmdadd_Click();
     e.script.expect({"The question is not stored: right answer 4 names an empty answer slot"});
     typequestion({"Two?", {"", "a", "b"}, 4});
-    e.w.txtcorrect->setText("3");
-    e.w.cmdadd_Click();
+    control<QLineEdit>(e.w, "txtcorrect")->setText("3");
+    e.w.editpanel().cmdadd_Click();
     QCOMPARE(modquiz::state().questions.mid(1),
              (QList<QuestionRecord>{{"Basel?", {"T", "F"}, 1}, {"Two?", {"", "a", "b"}, 3}}));
     VERIFY_DONE(e.script);

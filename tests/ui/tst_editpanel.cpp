@@ -53,7 +53,7 @@ void tst_editpanel::tabWalksDesignOrder()
     auto &w = e.w;
     QVERIFY(e.open(3));
     QVERIFY(e.showactive());
-    w.txtquestion->setFocus();
+    control<QPlainTextEdit>(w, "txtquestion")->setFocus();
     QStringList seen{QApplication::focusWidget()->objectName()};
     for (int i = 0; i < 14; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -71,19 +71,21 @@ void tst_editpanel::enterWalksTheBoxes()
     auto &w = e.w;
     QVERIFY(e.open(0));
     QVERIFY(e.showactive());
-    const QList<QWidget *> chain = {w.txtquestion, w.txtans[0], w.txtans[1],
-                                    w.txtans[2],   w.txtans[3], w.txtcorrect};
+    const QList<QWidget *> chain = {
+        control<QPlainTextEdit>(w, "txtquestion"), control<QLineEdit>(w, "txtans0"),
+        control<QLineEdit>(w, "txtans1"),          control<QLineEdit>(w, "txtans2"),
+        control<QLineEdit>(w, "txtans3"),          control<QLineEdit>(w, "txtcorrect")};
     chain[0]->setFocus();
     for (int i = 0; i + 1 < chain.size(); ++i) {
         QCOMPARE(QApplication::focusWidget(), chain[i]);
         QTest::keyClicks(chain[i], QStringLiteral("ab"));
         QTest::keyClick(chain[i], Qt::Key_Return);
     }
-    QCOMPARE(QApplication::focusWidget(), w.txtcorrect);
+    QCOMPARE(QApplication::focusWidget(), control<QLineEdit>(w, "txtcorrect"));
     // Enter never types: the multi-line question box holds no line break.
-    QCOMPARE(w.txtquestion->toPlainText(), QStringLiteral("ab"));
-    QTest::keyClick(w.txtquestion, Qt::Key_Enter, Qt::ShiftModifier);
-    QCOMPARE(w.txtquestion->toPlainText(), QStringLiteral("ab"));
+    QCOMPARE(control<QPlainTextEdit>(w, "txtquestion")->toPlainText(), QStringLiteral("ab"));
+    QTest::keyClick(control<QPlainTextEdit>(w, "txtquestion"), Qt::Key_Enter, Qt::ShiftModifier);
+    QCOMPARE(control<QPlainTextEdit>(w, "txtquestion")->toPlainText(), QStringLiteral("ab"));
 }
 
 void tst_editpanel::correctBoxFilter_data()
@@ -124,13 +126,13 @@ void tst_editpanel::correctBoxFilter()
     QFETCH(QString, after);
     Editor e;
     auto &w = e.w;
-    w.txtcorrect->setText(before);
-    w.txtcorrect->setFocus();
+    control<QLineEdit>(w, "txtcorrect")->setText(before);
+    control<QLineEdit>(w, "txtcorrect")->setFocus();
     if (typed == QLatin1String("\b"))
-        QTest::keyClick(w.txtcorrect, Qt::Key_Backspace);
+        QTest::keyClick(control<QLineEdit>(w, "txtcorrect"), Qt::Key_Backspace);
     else
-        QTest::keyClicks(w.txtcorrect, typed);
-    QCOMPARE(w.txtcorrect->text(), after);
+        QTest::keyClicks(control<QLineEdit>(w, "txtcorrect"), typed);
+    QCOMPARE(control<QLineEdit>(w, "txtcorrect")->text(), after);
 }
 
 // Only one character 1 to 4 ever reaches the Correct box, whether typed, pasted (Ctrl+V or
@@ -140,7 +142,7 @@ void tst_editpanel::pasteIntoCorrectBox()
     Editor e;
     auto &w = e.w;
     QVERIFY(e.showactive());
-    QLineEdit *box = w.txtcorrect;
+    QLineEdit *box = control<QLineEdit>(w, "txtcorrect");
     box->setFocus();
     const std::function<void(const QString &)> ways[] = {
         [box](const QString &text) {
@@ -176,7 +178,7 @@ void tst_editpanel::pasteIntoCorrectBox()
         put("2");
         QCOMPARE(box->text(), QStringLiteral("2"));
     }
-    w.readboxes();
+    w.editpanel().readboxes();
     QCOMPARE(int(modquiz::state().workq.correct), 2);
 }
 
@@ -184,7 +186,7 @@ void tst_editpanel::textLimitHoldsForTypingAndPasting()
 {
     Editor e;
     auto &w = e.w;
-    auto *q = w.txtquestion;
+    auto *q = control<QPlainTextEdit>(w, "txtquestion");
     q->setPlainText(QString(32760, QLatin1Char('x')));
     q->moveCursor(QTextCursor::End);
     QApplication::clipboard()->setText(QString(20, QLatin1Char('y')));
@@ -203,8 +205,8 @@ void tst_editpanel::textLimitHoldsForTypingAndPasting()
     QVERIFY(q->toPlainText().endsWith(QStringLiteral("y\U0001F600")));
 
     QApplication::clipboard()->setText(QString(40000, QLatin1Char('a')));
-    w.txtans[2]->paste();
-    QCOMPARE(w.txtans[2]->text().size(), 32767);
+    control<QLineEdit>(w, "txtans2")->paste();
+    QCOMPARE(control<QLineEdit>(w, "txtans2")->text().size(), 32767);
 }
 
 void tst_editpanel::readboxesCorrect_data()
@@ -225,18 +227,18 @@ void tst_editpanel::readboxesCorrect()
     QFETCH(int, correct);
     Editor e;
     auto &w = e.w;
-    w.txtcorrect->setMaxLength(3);
-    w.txtcorrect->setText(text);
-    w.readboxes();
+    control<QLineEdit>(w, "txtcorrect")->setMaxLength(3);
+    control<QLineEdit>(w, "txtcorrect")->setText(text);
+    w.editpanel().readboxes();
     QCOMPARE(int(modquiz::state().workq.correct), correct);
 
     // Whatever fillboxes shows reads back unchanged, numbers of several digits included.
     for (int stored : {0, 4, 10, 255}) {
         auto &workq = modquiz::state().workq;
         workq = makequestion(1, stored);
-        w.fillboxes();
+        w.editpanel().fillboxes();
         workq = QuestionRecord{};
-        w.readboxes();
+        w.editpanel().readboxes();
         QCOMPARE(workq, makequestion(1, stored));
     }
 }
@@ -256,11 +258,13 @@ void tst_editpanel::boxesfilledNeedsEveryBox()
     QFETCH(bool, filled);
     Editor e;
     auto &w = e.w;
-    w.txtquestion->setPlainText(emptybox == 0 ? QString() : QStringLiteral(" "));
+    control<QPlainTextEdit>(w, "txtquestion")
+        ->setPlainText(emptybox == 0 ? QString() : QStringLiteral(" "));
     for (int i = 0; i < 4; ++i)
-        w.txtans[i]->setText(emptybox == i + 1 ? QString() : QStringLiteral(" "));
-    w.txtcorrect->setText(emptybox == 5 ? QString() : QStringLiteral("1"));
-    QCOMPARE(w.boxesfilled(), filled);
+        control<QLineEdit>(w, "txtans" + QString::number(i))
+            ->setText(emptybox == i + 1 ? QString() : QStringLiteral(" "));
+    control<QLineEdit>(w, "txtcorrect")->setText(emptybox == 5 ? QString() : QStringLiteral("1"));
+    QCOMPARE(w.editpanel().boxesfilled(), filled);
 }
 
 void tst_editpanel::entryStates_data()
@@ -282,13 +286,16 @@ void tst_editpanel::entryStates()
     auto &w = e.w;
     QVERIFY(e.open(count));
     QCOMPARE(e.navstate(), nav);
-    for (const QPushButton *b : {w.cmddelete, w.cmdupdate, w.cmdsave})
+    for (const QPushButton *b :
+         {control<QPushButton>(w, "cmddelete"), control<QPushButton>(w, "cmdupdate"),
+          control<QPushButton>(w, "cmdsave")})
         QCOMPARE(b->isEnabled(), editing);
-    QVERIFY(w.cmdadd->isEnabled() && w.mnuinfo->isEnabled());
+    QVERIFY(control<QPushButton>(w, "cmdadd")->isEnabled() && w.mnuinfo->isEnabled());
     QVERIFY(!w.mnueditundodelete->isEnabled());
     QCOMPARE(int(modquiz::state().curq), count == 0 ? 0 : 1);
-    QCOMPARE(w.txtquestion->toPlainText(), count == 0 ? QString() : "Question 1");
-    QCOMPARE(w.txtcorrect->text(), count == 0 ? QString() : "1");
+    QCOMPARE(control<QPlainTextEdit>(w, "txtquestion")->toPlainText(),
+             count == 0 ? QString() : "Question 1");
+    QCOMPARE(control<QLineEdit>(w, "txtcorrect")->text(), count == 0 ? QString() : "1");
 }
 
 void tst_editpanel::navigationFindsEndsLazily()
@@ -298,34 +305,34 @@ void tst_editpanel::navigationFindsEndsLazily()
     QVERIFY(e.open(10));
     QVERIFY(e.showactive());
     auto &s = modquiz::state();
-    w.txtquestion->setFocus();
+    control<QPlainTextEdit>(w, "txtquestion")->setFocus();
 
-    w.cmdprev_Click();
+    w.editpanel().cmdprev_Click();
     QCOMPARE(int(s.curq), 1);
     QCOMPARE(e.navstate(), QStringLiteral("0011"));
-    w.cmdnext_Click();
-    QCOMPARE(w.txtans[1]->text(), QStringLiteral("Answer 2.2"));
+    w.editpanel().cmdnext_Click();
+    QCOMPARE(control<QLineEdit>(w, "txtans1")->text(), QStringLiteral("Answer 2.2"));
     QCOMPARE(e.navstate(), QStringLiteral("1111"));
-    QCOMPARE(QApplication::focusWidget(), w.txtquestion);
+    QCOMPARE(QApplication::focusWidget(), control<QPlainTextEdit>(w, "txtquestion"));
 
-    w.cmdlast_Click();
-    QCOMPARE(w.labnum1->text(), QStringLiteral("10"));
+    w.editpanel().cmdlast_Click();
+    QCOMPARE(control<QLabel>(w, "labnum1")->text(), QStringLiteral("10"));
     QCOMPARE(e.navstate(), QStringLiteral("1100"));
-    QCOMPARE(QApplication::focusWidget(), w.cmdadd);
+    QCOMPARE(QApplication::focusWidget(), control<QPushButton>(w, "cmdadd"));
 
-    w.cmdprev_Click();
-    w.txtquestion->setFocus();
+    w.editpanel().cmdprev_Click();
+    control<QPlainTextEdit>(w, "txtquestion")->setFocus();
     QCOMPARE(e.navstate(), QStringLiteral("1111"));
-    w.cmdnext_Click(); // to 10, which is not yet known to be the end
+    w.editpanel().cmdnext_Click(); // to 10, which is not yet known to be the end
     QCOMPARE(e.navstate(), QStringLiteral("1111"));
-    QCOMPARE(QApplication::focusWidget(), w.txtquestion);
-    w.cmdnext_Click();
+    QCOMPARE(QApplication::focusWidget(), control<QPlainTextEdit>(w, "txtquestion"));
+    w.editpanel().cmdnext_Click();
     QCOMPARE(int(s.curq), 10);
     QCOMPARE(e.navstate(), QStringLiteral("1100"));
-    QCOMPARE(QApplication::focusWidget(), w.cmdadd);
+    QCOMPARE(QApplication::focusWidget(), control<QPushButton>(w, "cmdadd"));
 
-    w.cmdfirst_Click();
-    QCOMPARE(w.labnum1->text(), QStringLiteral("1"));
+    w.editpanel().cmdfirst_Click();
+    QCOMPARE(control<QLabel>(w, "labnum1")->text(), QStringLiteral("1"));
     QCOMPARE(e.navstate(), QStringLiteral("0011"));
     QVERIFY(!s.qbchanged);
 }
@@ -336,13 +343,13 @@ void tst_editpanel::navigationThrowsTypingAway()
     auto &w = e.w;
     QVERIFY(e.open(3));
     const auto before = modquiz::state().questions;
-    using Press = void (frmquiz::*)();
-    for (Press press : {&frmquiz::cmdnext_Click, &frmquiz::cmdprev_Click, &frmquiz::cmdlast_Click,
-                        &frmquiz::cmdfirst_Click}) {
-        typeinto(w.txtans[0], QStringLiteral(" typed"));
-        (w.*press)();
+    using Press = void (EditPanel::*)();
+    for (Press press : {&EditPanel::cmdnext_Click, &EditPanel::cmdprev_Click,
+                        &EditPanel::cmdlast_Click, &EditPanel::cmdfirst_Click}) {
+        typeinto(control<QLineEdit>(w, "txtans0"), QStringLiteral(" typed"));
+        (w.editpanel().*press)();
         const int k = modquiz::state().curq;
-        QCOMPARE(w.txtans[0]->text(), QStringLiteral("Answer %1.1").arg(k));
+        QCOMPARE(control<QLineEdit>(w, "txtans0")->text(), QStringLiteral("Answer %1.1").arg(k));
     }
     QCOMPARE(modquiz::state().questions, before);
     QVERIFY(!modquiz::state().qbchanged);
@@ -354,17 +361,18 @@ void tst_editpanel::undoShortcutWorksFromABox()
     auto &w = e.w;
     QVERIFY(e.open(3));
     QVERIFY(e.showactive());
-    w.cmddelete_Click();
-    typeinto(w.txtquestion, QStringLiteral("x"));
-    QTest::keyClick(w.txtquestion, Qt::Key_Z, Qt::ControlModifier);
+    w.editpanel().cmddelete_Click();
+    typeinto(control<QPlainTextEdit>(w, "txtquestion"), QStringLiteral("x"));
+    QTest::keyClick(control<QPlainTextEdit>(w, "txtquestion"), Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(modquiz::lastquestion(), 3);
-    QCOMPARE(w.txtquestion->toPlainText(), QStringLiteral("Question 1"));
+    QCOMPARE(control<QPlainTextEdit>(w, "txtquestion")->toPlainText(),
+             QStringLiteral("Question 1"));
     QVERIFY(!w.mnueditundodelete->isEnabled());
 
     // With Undo Delete off, Ctrl+Z is the box's own undo again.
-    typeinto(w.txtans[0], QStringLiteral("x"));
-    QTest::keyClick(w.txtans[0], Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(w.txtans[0]->text(), QStringLiteral("Answer 1.1"));
+    typeinto(control<QLineEdit>(w, "txtans0"), QStringLiteral("x"));
+    QTest::keyClick(control<QLineEdit>(w, "txtans0"), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(control<QLineEdit>(w, "txtans0")->text(), QStringLiteral("Answer 1.1"));
     QCOMPARE(modquiz::lastquestion(), 3);
 }
 

@@ -5,6 +5,7 @@
 
 #include "storage/modquiz.h"
 #include "tests/support/windowsupport.h"
+#include "ui/main/edit/editpanel.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -20,7 +21,7 @@ struct Editor : LoadedWindow
         path = book;
         auto &s = modquiz::state();
         s.qbpath = path;
-        if (!modquiz::openbook() || !modquiz::loadbook())
+        if (!modquiz::openbook() || !w.loadbook())
             return false;
         w.entereditpanel(s.qbheader.count);
         return true;
@@ -45,8 +46,8 @@ struct Editor : LoadedWindow
     [[nodiscard]] QString navstate() const
     {
         QString out;
-        for (const QPushButton *b : {w.cmdfirst, w.cmdprev, w.cmdnext, w.cmdlast})
-            out += b->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+        for (const char *name : {"cmdfirst", "cmdprev", "cmdnext", "cmdlast"})
+            out += control<QPushButton>(w, name)->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
         return out;
     }
 
@@ -54,6 +55,6 @@ struct Editor : LoadedWindow
     void fill(const QuestionRecord &q)
     {
         modquiz::state().workq = q;
-        w.fillboxes();
+        w.editpanel().fillboxes();
     }
 };

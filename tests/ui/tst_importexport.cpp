@@ -6,6 +6,7 @@
 #include "storage/modquiz.h"
 #include "tests/support/testsupport.h"
 #include "tests/support/windowsupport.h"
+#include "ui/main/edit/editpanel.h"
 #include "ui/main/frmquiz.h"
 #include "ui/main/recentbooks.h"
 
@@ -50,7 +51,7 @@ void edit(const TestEnvironment &env, frmquiz &w, const QString &name)
 {
     env.writebook(name, makeheader(2), makequestions(2));
     const ScriptedMessages quiet;
-    w.openfromcommandline(name, true);
+    w.openbook(name, true);
 }
 
 } // namespace
@@ -80,7 +81,7 @@ void tst_importexport::quizMenuKeepsItsItems()
     w.Form_Load({});
     QStringList items;
     QString keys;
-    for (const QAction *action : w.mnuquiz->actions()) {
+    for (const QAction *action : control<QMenu>(w, "mnuquiz")->actions()) {
         const QString text = action->text();
         items.append(action->isSeparator() ? "-" : text + ' ' + action->shortcut().toString());
         keys += action->isSeparator() ? QChar() : text.at(text.indexOf('&') + 1).toLower();
@@ -109,12 +110,12 @@ void tst_importexport::importOpensNewBookInEditor()
     QCOMPARE(questions[2].correct, quint8(4));
 
     QCOMPARE(modquiz::state().qbpath, book);
-    QVERIFY(t.w.picedit->isVisibleTo(&t.w) && t.w.editstarted);
+    QVERIFY(control(t.w, "picedit")->isVisibleTo(&t.w) && t.w.editstarted);
     QCOMPARE(recentbooks::load().value(0), QFileInfo(book).absoluteFilePath());
-    QCOMPARE(t.w.txtquestion->toPlainText(), QStringLiteral("One?"));
+    QCOMPARE(control<QPlainTextEdit>(t.w, "txtquestion")->toPlainText(), QStringLiteral("One?"));
     QCOMPARE(editbuttons(t.w), QStringLiteral("11111111"));
     QVERIFY(t.w.mnuquizexport->isEnabled());
-    QVERIFY(t.w.cmdeditclose_Click());
+    QVERIFY(t.w.editpanel().cmdeditclose_Click());
     QVERIFY(!t.w.mnuquizexport->isEnabled());
 }
 
@@ -124,14 +125,14 @@ void tst_importexport::cancelAtUnsavedChangesAsksNoFile()
     frmquiz w;
     w.Form_Load({});
     edit(env, w, QStringLiteral("book.Q"));
-    w.txtquestion->setPlainText(QStringLiteral("Changed"));
-    w.cmdupdate_Click();
+    control<QPlainTextEdit>(w, "txtquestion")->setPlainText(QStringLiteral("Changed"));
+    w.editpanel().cmdupdate_Click();
     ScriptedMessages script({{"Save Changes you made to book.Q?", Cancel, "Save", YesNoCancel}});
     const ScriptedFiles files;
     w.mnuquizimport_Click();
     VERIFY_DONE(script);
     QVERIFY(files.done() && files.requests().isEmpty());
-    QVERIFY(w.picedit->isVisibleTo(&w) && modquiz::state().qbchanged);
+    QVERIFY(control(w, "picedit")->isVisibleTo(&w) && modquiz::state().qbchanged);
 }
 
 void tst_importexport::nothingReplacedUnasked_data()
@@ -216,7 +217,7 @@ void tst_importexport::importReportsFirstTwentyProblems()
     QVERIFY2(lines.at(3).startsWith("line 3: ") && lines.at(22).startsWith("line 41: "),
              qPrintable(texts.constFirst()));
     QCOMPARE(lines.last(), QStringLiteral("... and 3 more"));
-    QVERIFY(w.picedit->isVisibleTo(&w)); // shown over the book just opened
+    QVERIFY(control(w, "picedit")->isVisibleTo(&w)); // shown over the book just opened
 }
 
 void tst_importexport::exportWritesBookAsInMemory_data()
@@ -244,8 +245,8 @@ void tst_importexport::exportWritesBookAsInMemory()
     w.Form_Load({});
     edit(env, w, QStringLiteral("book.Q"));
     const QByteArray before = filebytes(env.path(QStringLiteral("book.Q")));
-    w.txtquestion->setPlainText(QStringLiteral("Changed, not saved"));
-    w.cmdupdate_Click();
+    control<QPlainTextEdit>(w, "txtquestion")->setPlainText(QStringLiteral("Changed, not saved"));
+    w.editpanel().cmdupdate_Click();
     ScriptedFiles files({{FileMode::Save, choice(env.path(typed), type)}});
     platform::setmsgboxhandler([](const QString &, platform::Buttons, const QString &) {
         return Ok; // what a format cannot hold (the author) is reported

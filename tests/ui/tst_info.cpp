@@ -6,6 +6,7 @@
 #include "tests/support/testsupport.h"
 #include "tests/support/windowsupport.h"
 #include "ui/dialogs/frminfo.h"
+#include "ui/main/edit/editpanel.h"
 #include "ui/main/frmquiz.h"
 
 #include <QAction>
@@ -50,8 +51,8 @@ void tst_info::okChangesMemoryUntilSaved()
     LoadedWindow t;
     const QString path =
         t.env.writebook("info.Q", makeheader(2, "History", "Hal"), makequestions(2));
-    t.w.openfromcommandline(QStringLiteral("info.Q"), true);
-    QVERIFY(t.w.picedit->isVisibleTo(&t.w));
+    t.w.openbook(QStringLiteral("info.Q"), true);
+    QVERIFY(control(t.w, "picedit")->isVisibleTo(&t.w));
     auto &s = modquiz::state();
 
     useinfo(t.w, [&](frminfo *p) {
@@ -69,7 +70,7 @@ void tst_info::okChangesMemoryUntilSaved()
     // Nothing reaches the file before the next save.
     QVERIFY(filebytes(path).startsWith(qbook::encodeheader(makeheader(2, "History", "Hal"))));
 
-    t.w.cmdsave_Click();
+    t.w.editpanel().cmdsave_Click();
     QVERIFY(!s.qbchanged);
     QBookHeader header;
     QList<QuestionRecord> questions;
@@ -82,11 +83,11 @@ void tst_info::secondOpeningShowsStoredValues()
 {
     LoadedWindow t;
     t.env.writebook("twice.Q", makeheader(3, "Stored", "Stan"), makequestions(3));
-    t.w.openfromcommandline(QStringLiteral("twice.Q"), true);
+    t.w.openbook(QStringLiteral("twice.Q"), true);
     auto &s = modquiz::state();
     // The book in memory has a question more than the file says.
-    t.w.cmdlast_Click();
-    t.w.cmdadd_Click();
+    t.w.editpanel().cmdlast_Click();
+    t.w.editpanel().cmdadd_Click();
     s.qbheader.count = 9;
 
     useinfo(t.w, [&](frminfo *p) {
@@ -130,7 +131,7 @@ void tst_info::enterKey()
     QFETCH(QString, focus);
     LoadedWindow t;
     t.env.writebook("keys.Q", makeheader(1, "Old", "Olaf"), makequestions(1));
-    t.w.openfromcommandline(QStringLiteral("keys.Q"), true);
+    t.w.openbook(QStringLiteral("keys.Q"), true);
 
     useinfo(t.w, [&](frminfo *p) {
         QSignalSpy finished(p, &QDialog::finished);
@@ -156,7 +157,7 @@ void tst_info::escAndCloseBoxChangeNothing()
 {
     LoadedWindow t;
     t.env.writebook("esc.Q", makeheader(1, "Keep", "Kim"), makequestions(1));
-    t.w.openfromcommandline(QStringLiteral("esc.Q"), true);
+    t.w.openbook(QStringLiteral("esc.Q"), true);
     useinfo(t.w, [&](frminfo *p) {
         QSignalSpy finished(p, &QDialog::finished);
         p->txtauthor->setText("Lost");
@@ -191,7 +192,7 @@ void tst_info::unreadableBook()
     frmquiz w;
     w.Form_Load({});
     const QString path = env.writebook("vanish.Q", makeheader(1, "Mem", "Mo"), makequestions(1));
-    w.openfromcommandline(QStringLiteral("vanish.Q"), true);
+    w.openbook(QStringLiteral("vanish.Q"), true);
     if (keep < 0)
         QVERIFY(QFile::remove(path));
     else
@@ -209,7 +210,7 @@ void tst_info::unreadableBook()
         script.expect({"The file vanish.Q was changed by another program since it was opened. "
                        "Overwrite it?",
                        Yes, "Save", YesNo});
-    w.cmdsave_Click();
+    w.editpanel().cmdsave_Click();
     VERIFY_DONE(script);
     QBookHeader saved;
     QList<QuestionRecord> questions;

@@ -6,6 +6,7 @@
 #include "storage/modquiz.h"
 #include "tests/support/testsupport.h"
 #include "ui/main/frmquiz.h"
+#include "ui/main/run/runpanel.h"
 
 #include <QAction>
 #include <QDialog>
@@ -67,15 +68,19 @@ void tst_mainwindow::answerRowsStackUnderTheQuestion()
     auto window = loaded();
     const int tops[4] = {1180, 2195, 3210, 4225};
     for (int i = 0; i < 4; ++i) {
-        QCOMPARE(window->labans[i]->y(), platform::twips(tops[i]));
-        QCOMPARE(window->cmdans[i]->y(), platform::twips(tops[i]));
-        QCOMPARE(window->labans[i]->x(), platform::twips(840));
-        QCOMPARE(window->cmdans[i]->x(), platform::twips(240));
+        QCOMPARE(control<QLabel>(*window, "labans" + QString::number(i))->y(),
+                 platform::twips(tops[i]));
+        QCOMPARE(control<QPushButton>(*window, "cmdans" + QString::number(i))->y(),
+                 platform::twips(tops[i]));
+        QCOMPARE(control<QLabel>(*window, "labans" + QString::number(i))->x(),
+                 platform::twips(840));
+        QCOMPARE(control<QPushButton>(*window, "cmdans" + QString::number(i))->x(),
+                 platform::twips(240));
     }
     // The rows stay where load put them, whatever a question shows later.
     env.writebook(QStringLiteral("b.Q"), makeheader(1), {makequestion(1)});
     auto running = loaded(Launch::run(QStringLiteral("b.Q")));
-    QCOMPARE(running->labans[3]->y(), platform::twips(4225));
+    QCOMPARE(control<QLabel>(*running, "labans3")->y(), platform::twips(4225));
 }
 
 void tst_mainwindow::fixedSizeAndPlace()
@@ -102,7 +107,7 @@ void tst_mainwindow::fixedSizeAndPlace()
              qPrintable(QStringLiteral("top %1").arg(frame.y())));
 
     // Both panels cover the whole client area.
-    for (QWidget *panel : {window->picqb, window->picedit}) {
+    for (QWidget *panel : {control(*window, "picqb"), control(*window, "picedit")}) {
         QVERIFY(panel->geometry().contains(window->centralWidget()->rect()));
         QVERIFY(panel->width() >= window->width() && panel->height() >= window->height());
     }
@@ -114,9 +119,11 @@ void tst_mainwindow::longTextsReadWholeInAScrollingPanel()
     const QString text = QString("A long text. ").repeated(40);
     env.writebook("long.Q", makeheader(1), {{text, {text, text, text, text}, 1}});
     auto window = loaded(Launch::run("long.Q"));
-    QVERIFY(window->cmdskip->y() > window->labans[3]->geometry().bottom());
-    QVERIFY(window->labans[3]->height() >=
-            window->labans[3]->heightForWidth(window->labans[3]->width()));
+    QVERIFY(control<QPushButton>(*window, "cmdskip")->y() >
+            control<QLabel>(*window, "labans3")->geometry().bottom());
+    QVERIFY(control<QLabel>(*window, "labans3")->height() >=
+            control<QLabel>(*window, "labans3")
+                ->heightForWidth(control<QLabel>(*window, "labans3")->width()));
     QVERIFY(window->findChild<QScrollArea *>()->verticalScrollBar()->maximum() > 0);
     QVERIFY(window->maximumHeight() > window->minimumHeight());
 }
@@ -125,15 +132,18 @@ void tst_mainwindow::idleStateAfterLoad()
 {
     TestEnvironment env;
     auto window = loaded();
-    QVERIFY(!window->picqb->isVisible());
-    QVERIFY(!window->picedit->isVisible());
+    QVERIFY(!control(*window, "picqb")->isVisible());
+    QVERIFY(!control(*window, "picedit")->isVisible());
     auto *picture = window->findChild<QLabel *>(QStringLiteral("picbackground"));
     QVERIFY(picture);
     QVERIFY(picture->isVisible());
     QCOMPARE(picture->pixmap().size(), QSize(636, 402));
 
-    for (QPushButton *button : {window->cmdnext, window->cmdprev, window->cmdfirst, window->cmdlast,
-                                window->cmddelete, window->cmdupdate, window->cmdsave})
+    for (QPushButton *button :
+         {control<QPushButton>(*window, "cmdnext"), control<QPushButton>(*window, "cmdprev"),
+          control<QPushButton>(*window, "cmdfirst"), control<QPushButton>(*window, "cmdlast"),
+          control<QPushButton>(*window, "cmddelete"), control<QPushButton>(*window, "cmdupdate"),
+          control<QPushButton>(*window, "cmdsave")})
         QVERIFY2(!button->isEnabled(), qPrintable(button->objectName()));
     QVERIFY(!window->mnueditundodelete->isEnabled());
     QVERIFY(!window->mnuinfo->isEnabled());
@@ -141,14 +151,14 @@ void tst_mainwindow::idleStateAfterLoad()
          {window->mnuquiznew, window->mnuquizedit, window->mnuquizrun, window->mnuquizexit,
           window->mnuonechance, window->mnureadme, window->mnuhelpabout})
         QVERIFY2(item->isEnabled(), qPrintable(item->objectName()));
-    QVERIFY(window->cmdadd->isEnabled());
-    QVERIFY(window->txtquestion->toPlainText().isEmpty());
-    for (QLineEdit *box : window->txtans)
-        QVERIFY(box->text().isEmpty());
+    QVERIFY(control<QPushButton>(*window, "cmdadd")->isEnabled());
+    QVERIFY(control<QPlainTextEdit>(*window, "txtquestion")->toPlainText().isEmpty());
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(control<QLineEdit>(*window, "txtans" + QString::number(i))->text().isEmpty());
     QCOMPARE(modquiz::state().curq, qint16(0));
     QVERIFY(!modquiz::state().qbchanged);
-    QCOMPARE(window->score, 0);
-    QVERIFY(!window->secondtry);
+    QCOMPARE(window->runpanel().score(), 0);
+    QVERIFY(!window->runpanel().secondtry());
     QVERIFY(!window->startedwithcommandline());
 }
 
@@ -171,9 +181,10 @@ void tst_mainwindow::everyButtonHasAnAccessibleName()
         QVERIFY2(!name.trimmed().isEmpty(), qPrintable(button->objectName()));
         QVERIFY2(!name.contains(QLatin1Char('&')), qPrintable(name));
     }
-    QCOMPARE(window->cmdans[2]->accessibleName(), QStringLiteral("Answer C"));
+    QCOMPARE(control<QPushButton>(*window, "cmdans2")->accessibleName(),
+             QStringLiteral("Answer C"));
     // Labels are read by their text.
-    QVERIFY(window->labquestion->accessibleName().isEmpty());
+    QVERIFY(control<QLabel>(*window, "labquestion")->accessibleName().isEmpty());
 }
 
 void tst_mainwindow::escapePressesSkipOnlyInRunPanel()
@@ -182,31 +193,31 @@ void tst_mainwindow::escapePressesSkipOnlyInRunPanel()
     env.writebook(QStringLiteral("b.Q"), makeheader(4), makequestions(4));
     ScriptedMessages script;
     auto window = loaded(Launch::run(QStringLiteral("b.Q")));
-    QVERIFY(window->picqb->isVisible());
+    QVERIFY(control(*window, "picqb")->isVisible());
 
     QTest::keyClick(window.get(), Qt::Key_Escape);
-    QCOMPARE(window->labnum->text(), QStringLiteral("2"));
+    QCOMPARE(control<QLabel>(*window, "labnum")->text(), QStringLiteral("2"));
     // From a focused answer button too.
-    window->cmdans[1]->setFocus();
-    QTest::keyClick(window->cmdans[1], Qt::Key_Escape);
-    QCOMPARE(window->labnum->text(), QStringLiteral("3"));
+    control<QPushButton>(*window, "cmdans1")->setFocus();
+    QTest::keyClick(control<QPushButton>(*window, "cmdans1"), Qt::Key_Escape);
+    QCOMPARE(control<QLabel>(*window, "labnum")->text(), QStringLiteral("3"));
 
-    window->cmdskip->setEnabled(false);
+    control<QPushButton>(*window, "cmdskip")->setEnabled(false);
     QTest::keyClick(window.get(), Qt::Key_Escape);
-    QCOMPARE(window->labnum->text(), QStringLiteral("3"));
-    window->cmdskip->setEnabled(true);
+    QCOMPARE(control<QLabel>(*window, "labnum")->text(), QStringLiteral("3"));
+    control<QPushButton>(*window, "cmdskip")->setEnabled(true);
 
     // Nothing runs: Esc does nothing at all, not even a message.
-    window->cmdqbclose_Click();
+    window->runpanel().cmdqbclose_Click();
     QTest::keyClick(window.get(), Qt::Key_Escape);
-    QVERIFY(!window->picqb->isVisible());
+    QVERIFY(!control(*window, "picqb")->isVisible());
     QCOMPARE(modquiz::state().curq, qint16(0));
 
     // The edit panel has no cancel button.
     auto editing = loaded(Launch::edit(QStringLiteral("b.Q")));
-    QVERIFY(editing->picedit->isVisible());
+    QVERIFY(control(*editing, "picedit")->isVisible());
     QTest::keyClick(editing.get(), Qt::Key_Escape);
-    QVERIFY(editing->picedit->isVisible());
+    QVERIFY(control(*editing, "picedit")->isVisible());
     QCOMPARE(modquiz::state().curq, qint16(1));
     VERIFY_DONE(script);
 }
@@ -219,24 +230,25 @@ void tst_mainwindow::enterPressesTheFocusedButton()
     env.writebook(QStringLiteral("b.Q"), makeheader(4), makequestions(4));
     ScriptedMessages script({{right10}});
     auto window = loaded(Launch::run(QStringLiteral("b.Q")));
-    window->cmdans[0]->setFocus();
-    QTest::keyClick(window->cmdans[0], Qt::Key_Return);
-    QCOMPARE(window->labnum->text(), QStringLiteral("2"));
+    control<QPushButton>(*window, "cmdans0")->setFocus();
+    QTest::keyClick(control<QPushButton>(*window, "cmdans0"), Qt::Key_Return);
+    QCOMPARE(control<QLabel>(*window, "labnum")->text(), QStringLiteral("2"));
     // After the answer the focus is on Skip.
-    QTest::keyClick(window->cmdskip, Qt::Key_Return);
-    QCOMPARE(window->labnum->text(), QStringLiteral("3"));
-    QTest::keyClick(window->cmdskip, Qt::Key_Enter, Qt::KeypadModifier);
-    QCOMPARE(window->labnum->text(), QStringLiteral("4"));
-    window->cmdqbclose_Click();
+    QTest::keyClick(control<QPushButton>(*window, "cmdskip"), Qt::Key_Return);
+    QCOMPARE(control<QLabel>(*window, "labnum")->text(), QStringLiteral("3"));
+    QTest::keyClick(control<QPushButton>(*window, "cmdskip"), Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(control<QLabel>(*window, "labnum")->text(), QStringLiteral("4"));
+    window->runpanel().cmdqbclose_Click();
 
     // The Enter flow of the edit panel ends on Next, which the next Enter presses.
     auto editing = loaded(Launch::edit(QStringLiteral("b.Q")));
-    editing->txtcorrect->setFocus();
-    QTest::keyClick(editing->txtcorrect, Qt::Key_Return);
-    QCOMPARE(editing->focusWidget(), editing->cmdnext);
-    QTest::keyClick(editing->cmdnext, Qt::Key_Return);
+    control<QLineEdit>(*editing, "txtcorrect")->setFocus();
+    QTest::keyClick(control<QLineEdit>(*editing, "txtcorrect"), Qt::Key_Return);
+    QCOMPARE(editing->focusWidget(), control<QPushButton>(*editing, "cmdnext"));
+    QTest::keyClick(control<QPushButton>(*editing, "cmdnext"), Qt::Key_Return);
     QCOMPARE(modquiz::state().curq, qint16(2));
-    QCOMPARE(editing->txtquestion->toPlainText(), QStringLiteral("Question 2"));
+    QCOMPARE(control<QPlainTextEdit>(*editing, "txtquestion")->toPlainText(),
+             QStringLiteral("Question 2"));
     VERIFY_DONE(script);
 }
 
@@ -249,19 +261,19 @@ void tst_mainwindow::accessKeysReachTheVisiblePanelOnly()
     // Alt+A is the answer A here, not the edit panel's Add; Alt+S is Skip, not Save. An access
     // key clicks its button the way a mouse click does, a moment later.
     QTest::keyClick(window.get(), Qt::Key_A, Qt::AltModifier);
-    QTRY_COMPARE(window->labnum->text(), QStringLiteral("2"));
+    QTRY_COMPARE(control<QLabel>(*window, "labnum")->text(), QStringLiteral("2"));
     VERIFY_DONE(script);
     QTest::keyClick(window.get(), Qt::Key_S, Qt::AltModifier);
-    QTRY_COMPARE(window->labnum->text(), QStringLiteral("3"));
+    QTRY_COMPARE(control<QLabel>(*window, "labnum")->text(), QStringLiteral("3"));
     QTest::keyClick(window.get(), Qt::Key_L, Qt::AltModifier);
-    QTRY_VERIFY(!window->picqb->isVisible());
+    QTRY_VERIFY(!control(*window, "picqb")->isVisible());
     QCOMPARE(platform::openfilecount(), 0);
 
     // In the edit panel Alt+C is its Close, not the answer C (which would show a message).
     window.reset();
     auto editing = loaded(Launch::edit(QStringLiteral("b.Q")));
     QTest::keyClick(editing.get(), Qt::Key_C, Qt::AltModifier);
-    QTRY_VERIFY(!editing->picedit->isVisible());
+    QTRY_VERIFY(!control(*editing, "picedit")->isVisible());
     QCOMPARE(platform::openfilecount(), 0);
     VERIFY_DONE(script);
 }
@@ -303,7 +315,7 @@ void tst_mainwindow::oneChanceSurvivesARestart()
 
     auto second = loaded();
     QVERIFY(!second->mnuonechance->isChecked());
-    QVERIFY(!second->runonechance);
+    QVERIFY(!second->runpanel().onechance());
     QTest::keyClick(second.get(), Qt::Key_O, Qt::ControlModifier);
     QVERIFY(second->mnuonechance->isChecked());
     QCOMPARE(onechancesetting(), QStringLiteral("True"));

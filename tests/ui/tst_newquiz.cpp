@@ -128,8 +128,8 @@ void tst_newquiz::typeAndCreateWithEnter()
 {
     LoadedWindow t;
     // A quiz that is running is closed by Create.
-    t.w.openfromcommandline(t.env.writebook("running.Q", makeheader(2), makequestions(2)), false);
-    QVERIFY(t.w.picqb->isVisibleTo(&t.w));
+    t.w.openbook(t.env.writebook("running.Q", makeheader(2), makequestions(2)), false);
+    QVERIFY(control(t.w, "picqb")->isVisibleTo(&t.w));
     auto &s = modquiz::state();
     const QString name35(35, QLatin1Char('n'));
 
@@ -153,12 +153,12 @@ void tst_newquiz::typeAndCreateWithEnter()
     QCOMPARE(platform::openfilecount(), 1);
     QCOMPARE(modquiz::lastquestion(), 0);
     QCOMPARE(int(s.curq), 0);
-    QVERIFY(t.w.picedit->isVisibleTo(&t.w));
-    QVERIFY(!t.w.picqb->isVisibleTo(&t.w));
+    QVERIFY(control(t.w, "picedit")->isVisibleTo(&t.w));
+    QVERIFY(!control(t.w, "picqb")->isVisibleTo(&t.w));
     QCOMPARE(editbuttons(t.w), QStringLiteral("00000001"));
     QVERIFY(t.w.mnuinfo->isEnabled());
-    QCOMPARE(t.w.labnum1->text(), QStringLiteral("1"));
-    QCOMPARE(t.w.focusWidget(), t.w.txtquestion);
+    QCOMPARE(control<QLabel>(t.w, "labnum1")->text(), QStringLiteral("1"));
+    QCOMPARE(t.w.focusWidget(), control<QPlainTextEdit>(t.w, "txtquestion"));
     VERIFY_DONE(t.script);
 }
 
@@ -204,7 +204,7 @@ void tst_newquiz::overwrite()
     w.Form_Load({});
     const QString old = env.writebook("old.Q", makeheader(3), makequestions(3));
     const QByteArray oldbytes = filebytes(old);
-    w.openfromcommandline(env.writebook("running.Q", makeheader(2), makequestions(2)), false);
+    w.openbook(env.writebook("running.Q", makeheader(2), makequestions(2)), false);
 
     bool closed = false;
     usenewquiz(w, [&](frmnewquiz *p) {
@@ -223,12 +223,12 @@ void tst_newquiz::overwrite()
     QCOMPARE(closed, answer == Ok);
     if (answer == Ok) {
         QCOMPARE(filebytes(old), headeronly("New", "Nina"));
-        QVERIFY(w.picedit->isVisibleTo(&w));
-        QVERIFY(!w.picqb->isVisibleTo(&w));
+        QVERIFY(control(w, "picedit")->isVisibleTo(&w));
+        QVERIFY(!control(w, "picqb")->isVisibleTo(&w));
     } else {
         QCOMPARE(filebytes(old), oldbytes);
         // Nothing was closed: the quiz goes on.
-        QVERIFY(w.picqb->isVisibleTo(&w));
+        QVERIFY(control(w, "picqb")->isVisibleTo(&w));
         QCOMPARE(modquiz::lastquestion(), 2);
     }
     VERIFY_DONE(script);
@@ -257,7 +257,7 @@ void tst_newquiz::overwriteLinkLeavesItsTarget()
     QCOMPARE(filebytes(real), realbytes);
     QVERIFY(!QFileInfo(env.path("old.Q")).isSymLink());
     QCOMPARE(filebytes(env.path("old.Q")), headeronly("New", "Nina"));
-    QVERIFY(w.picedit->isVisibleTo(&w));
+    QVERIFY(control(w, "picedit")->isVisibleTo(&w));
 }
 
 void tst_newquiz::cannotCreate_data()
@@ -312,7 +312,7 @@ void tst_newquiz::cannotCreate()
     });
     QVERIFY(!modquiz::state().dlgok);
     QVERIFY(!w.editstarted);
-    QVERIFY(!w.picedit->isVisibleTo(&w));
+    QVERIFY(!control(w, "picedit")->isVisibleTo(&w));
     QCOMPARE(platform::openfilecount(), 0);
     if (!existing.isEmpty())
         QCOMPARE(filebytes(env.path(existing)), before);
@@ -341,7 +341,7 @@ void tst_newquiz::headerWriteFails()
         p->cmdcancel_Click();
     });
     QVERIFY(!modquiz::state().dlgok);
-    QVERIFY(!w.picedit->isVisibleTo(&w));
+    QVERIFY(!control(w, "picedit")->isVisibleTo(&w));
     VERIFY_DONE(script);
 }
 
@@ -387,7 +387,7 @@ void tst_newquiz::escAndCloseBoxCancel()
         QCOMPARE(finished.count(), 1);
     });
     QVERIFY(!modquiz::state().dlgok);
-    QVERIFY(!t.w.picedit->isVisibleTo(&t.w));
+    QVERIFY(!control(t.w, "picedit")->isVisibleTo(&t.w));
     QVERIFY(QDir(t.env.folder()).entryList({"*.Q"}, QDir::Files).isEmpty());
     VERIFY_DONE(t.script);
 }

@@ -10,6 +10,7 @@
 #include "ui/dialogs/frmeditquiz.h"
 #include "ui/dialogs/frminfo.h"
 #include "ui/main/frmquiz.h"
+#include "ui/main/run/runpanel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -138,19 +139,20 @@ void tst_picker::confirmGoodBook()
     QCOMPARE(modquiz::lastquestion(), count);
     QCOMPARE(int(s.curq), 1);
     if (mode == Mode::Edit) {
-        QVERIFY(t.w.picedit->isVisibleTo(&t.w));
-        QVERIFY(!t.w.picqb->isVisibleTo(&t.w));
+        QVERIFY(control(t.w, "picedit")->isVisibleTo(&t.w));
+        QVERIFY(!control(t.w, "picqb")->isVisibleTo(&t.w));
         QVERIFY(t.w.editstarted);
         QVERIFY(t.w.mnuinfo->isEnabled());
         QCOMPARE(editbuttons(t.w), buttons);
-        QCOMPARE(t.w.txtquestion->toPlainText(), QStringLiteral("Question 1"));
-        QCOMPARE(t.w.labnum1->text(), QStringLiteral("1"));
-        QCOMPARE(t.w.focusWidget(), t.w.txtquestion);
+        QCOMPARE(control<QPlainTextEdit>(t.w, "txtquestion")->toPlainText(),
+                 QStringLiteral("Question 1"));
+        QCOMPARE(control<QLabel>(t.w, "labnum1")->text(), QStringLiteral("1"));
+        QCOMPARE(t.w.focusWidget(), control<QPlainTextEdit>(t.w, "txtquestion"));
     } else {
-        QVERIFY(t.w.picqb->isVisibleTo(&t.w));
-        QVERIFY(!t.w.picedit->isVisibleTo(&t.w));
+        QVERIFY(control(t.w, "picqb")->isVisibleTo(&t.w));
+        QVERIFY(!control(t.w, "picedit")->isVisibleTo(&t.w));
         QVERIFY(!t.w.editstarted);
-        QVERIFY(t.w.labquestion->text().contains(QStringLiteral("Question 1")));
+        QVERIFY(control<QLabel>(t.w, "labquestion")->text().contains(QStringLiteral("Question 1")));
     }
     VERIFY_DONE(t.script);
 }
@@ -192,13 +194,13 @@ void tst_picker::bookWithoutQuestions()
     QCOMPARE(int(s.curq), 0);
     if (mode == Mode::Edit) {
         QVERIFY(s.dlgok);
-        QVERIFY(t.w.picedit->isVisibleTo(&t.w));
+        QVERIFY(control(t.w, "picedit")->isVisibleTo(&t.w));
         QCOMPARE(editbuttons(t.w), QStringLiteral("00000001"));
         QVERIFY(t.w.mnuinfo->isEnabled());
-        QVERIFY(t.w.txtquestion->toPlainText().isEmpty());
+        QVERIFY(control<QPlainTextEdit>(t.w, "txtquestion")->toPlainText().isEmpty());
     } else {
         QVERIFY(!s.dlgok);
-        QVERIFY(!t.w.picqb->isVisibleTo(&t.w));
+        QVERIFY(!control(t.w, "picqb")->isVisibleTo(&t.w));
         QVERIFY(!platform::isopen(s.bookfile));
     }
     VERIFY_DONE(t.script);
@@ -237,8 +239,8 @@ void tst_picker::confirmFailures()
     plain.close();
     // A quiz is running: a refused name must not end it.
     const QString running = env.writebook("running.Q", makeheader(2), makequestions(2));
-    w.openfromcommandline(running, false);
-    QVERIFY(w.picqb->isVisibleTo(&w));
+    w.openbook(running, false);
+    QVERIFY(control(w, "picqb")->isVisibleTo(&w));
     auto &s = modquiz::state();
 
     for (const Mode mode : {Mode::Edit, Mode::Open}) {
@@ -251,7 +253,7 @@ void tst_picker::confirmFailures()
         });
         QVERIFY(!s.dlgok);
     }
-    QVERIFY(w.picqb->isVisibleTo(&w));
+    QVERIFY(control(w, "picqb")->isVisibleTo(&w));
     QCOMPARE(modquiz::lastquestion(), 2);
     QCOMPARE(s.qbpath, running);
     VERIFY_DONE(script);
@@ -276,7 +278,7 @@ void tst_picker::readOnlyBookRunsButDoesNotEdit()
         p->cmdcancel_Click();
     });
     QVERIFY(!s.dlgok);
-    QVERIFY(!w.picedit->isVisibleTo(&w));
+    QVERIFY(!control(w, "picedit")->isVisibleTo(&w));
 
     // Taking a quiz never writes, so the same book can be run.
     usepicker(w, Mode::Open, [&](frmeditquiz *p) {
@@ -284,7 +286,7 @@ void tst_picker::readOnlyBookRunsButDoesNotEdit()
         p->cmdedit_Click();
     });
     QVERIFY(s.dlgok);
-    QVERIFY(w.picqb->isVisibleTo(&w));
+    QVERIFY(control(w, "picqb")->isVisibleTo(&w));
     QCOMPARE(modquiz::lastquestion(), 2);
     VERIFY_DONE(script);
 }
@@ -321,8 +323,8 @@ void tst_picker::unreadableBook()
         p->cmdcancel_Click();
     });
     QVERIFY(!modquiz::state().dlgok);
-    QVERIFY(!w.picedit->isVisibleTo(&w));
-    QVERIFY(!w.picqb->isVisibleTo(&w));
+    QVERIFY(!control(w, "picedit")->isVisibleTo(&w));
+    QVERIFY(!control(w, "picqb")->isVisibleTo(&w));
     QCOMPARE(platform::openfilecount(), 0);
     VERIFY_DONE(script);
 }
@@ -389,7 +391,7 @@ void tst_picker::clickThenCancelWhileRunning()
         p->txtfname->setText("run.Q");
         p->cmdedit_Click();
     });
-    QVERIFY(t.w.picqb->isVisibleTo(&t.w));
+    QVERIFY(control(t.w, "picqb")->isVisibleTo(&t.w));
     QVERIFY(platform::isopen(s.bookfile));
 
     usepicker(t.w, Mode::Open, [&](frmeditquiz *p) {
@@ -401,11 +403,11 @@ void tst_picker::clickThenCancelWhileRunning()
     QVERIFY(!s.dlgok);
     QVERIFY(!platform::isopen(s.bookfile));
     // The run goes on from memory, and its end uses the header just previewed.
-    QVERIFY(t.w.picqb->isVisibleTo(&t.w));
+    QVERIFY(control(t.w, "picqb")->isVisibleTo(&t.w));
     QCOMPARE(modquiz::lastquestion(), 2);
     t.script.expect({"Quiz is over \rYour score is 0 out of 70", Ok, "Quiz Over"});
-    t.w.cmdskip_Click();
-    t.w.cmdskip_Click();
+    t.w.runpanel().cmdskip_Click();
+    t.w.runpanel().cmdskip_Click();
     VERIFY_DONE(t.script);
 }
 
@@ -432,7 +434,7 @@ void tst_picker::enterAndEscKeys()
         QTest::keyClick(p->fileditquiz, Qt::Key_Return);
     });
     QVERIFY(modquiz::state().dlgok);
-    QVERIFY(w.picqb->isVisibleTo(&w));
+    QVERIFY(control(w, "picqb")->isVisibleTo(&w));
 
     // A typed name is opened as typed, with Enter in the name box.
     QVERIFY(QFile::rename(env.path("keys.Q"), env.path("keys.book")));
@@ -440,7 +442,7 @@ void tst_picker::enterAndEscKeys()
         QTest::keyClicks(p->txtfname, "keys.book");
         QTest::keyClick(p->txtfname, Qt::Key_Enter);
     });
-    QVERIFY(w.picedit->isVisibleTo(&w));
+    QVERIFY(control(w, "picedit")->isVisibleTo(&w));
     QCOMPARE(modquiz::state().qbpath, QStringLiteral("keys.book"));
     VERIFY_DONE(script);
 }
@@ -453,7 +455,7 @@ void tst_picker::closeBoxActsLikeCancel()
         p->txtfname->setText("first.Q");
         p->cmdedit_Click();
     });
-    QVERIFY(t.w.picedit->isVisibleTo(&t.w));
+    QVERIFY(control(t.w, "picedit")->isVisibleTo(&t.w));
 
     // Edit again, and the picker closed with its close box: nothing switches to editing.
     usepicker(t.w, Mode::Edit, [&](frmeditquiz *p) {
@@ -463,7 +465,7 @@ void tst_picker::closeBoxActsLikeCancel()
         QCOMPARE(closed.count(), 1);
     });
     QVERIFY(!modquiz::state().dlgok);
-    QVERIFY(!t.w.picedit->isVisibleTo(&t.w));
+    QVERIFY(!control(t.w, "picedit")->isVisibleTo(&t.w));
     QCOMPARE(platform::openfilecount(), 0);
     VERIFY_DONE(t.script);
 }
@@ -573,9 +575,9 @@ void tst_picker::bookTextsShowAsPlainText()
         p->txtfname->setText(name);
         p->cmdedit_Click();
     });
-    QVERIFY(shows(t.w.labquestion, q.question));
+    QVERIFY(shows(control<QLabel>(t.w, "labquestion"), q.question));
     for (int i = 0; i < 4; ++i)
-        QVERIFY(shows(t.w.labans[i], q.answers[i]));
+        QVERIFY(shows(control<QLabel>(t.w, "labans" + QString::number(i)), q.answers[i]));
     VERIFY_DONE(t.script);
 }
 
@@ -588,7 +590,7 @@ void tst_picker::listIsTheFolderAtEveryShowing()
     env.writebook("first.Q", makeheader(1), makequestions(1));
     frmquiz w;
     w.Form_Load(Launch::run(QStringLiteral("first.Q")));
-    QVERIFY(w.picqb->isVisibleTo(&w));
+    QVERIFY(control(w, "picqb")->isVisibleTo(&w));
     QVERIFY(!w.findChild<frmeditquiz *>());
 
     env.writebook("made later.Q", makeheader(1), makequestions(1));
@@ -620,7 +622,7 @@ void tst_picker::fileListByKeyboard()
         QTest::keyClick(p->fileditquiz, Qt::Key_Return);
     });
     QCOMPARE(modquiz::state().qbpath, QStringLiteral("alpha.Q"));
-    QVERIFY(t.w.picedit->isVisibleTo(&t.w));
+    QVERIFY(control(t.w, "picedit")->isVisibleTo(&t.w));
     VERIFY_DONE(t.script);
 }
 

@@ -4,6 +4,8 @@
 #include "storage/modquiz.h"
 #include "tests/support/testsupport.h"
 #include "ui/main/frmquiz.h"
+#include "ui/main/quizsettings.h"
+#include "ui/main/run/runpanel.h"
 #include "ui/main/run/runplan.h"
 
 #include <QAction>
@@ -61,7 +63,7 @@ std::unique_ptr<frmquiz> startrun(const TestEnvironment &env, const QList<Questi
 {
     env.writebook(QStringLiteral("book.Q"), makeheader(qint16(book.size())), book);
     auto window = std::make_unique<frmquiz>();
-    window->setrandomsource([&random](int bound) { return int(random.bounded(bound)); });
+    window->runpanel().setrandomsource([&random](int bound) { return int(random.bounded(bound)); });
     window->Form_Load(Launch::run(QStringLiteral("book.Q")));
     return window;
 }
@@ -69,7 +71,7 @@ std::unique_ptr<frmquiz> startrun(const TestEnvironment &env, const QList<Questi
 // The number n of the "Question n" on the run panel.
 int shown(const frmquiz &window)
 {
-    return window.labquestion->text().section(' ', 1).toInt();
+    return control<QLabel>(window, "labquestion")->text().section(' ', 1).toInt();
 }
 
 } // namespace
@@ -82,6 +84,8 @@ private slots:
     void seededShuffleIsExactAndEven();
     void shuffledRunRightAnswerFollowsItsText();
     void optionsStoredUnderOwnKeysOffWhenAbsent();
+    void keepResultsOnUnlessStoredFalse_data();
+    void keepResultsOnUnlessStoredFalse();
     void missedQuestions_data();
     void missedQuestions();
     void reviewRunScoresOutOfItsOwnQuestions();
@@ -131,19 +135,20 @@ void tst_practice::shuffledRunRightAnswerFollowsItsText()
     QList<int> asked;
     int moved = 0;
     for (int k = 1; k <= 5; ++k) {
-        QCOMPARE(window->labnum->text(), QString::number(k));
+        QCOMPARE(control<QLabel>(*window, "labnum")->text(), QString::number(k));
         const QuestionRecord &question = book[shown(*window) - 1];
         asked.append(shown(*window));
         const QString right = question.answers[question.correct - 1];
         int button = 0;
-        while (button < 4 && window->labans[button]->text() != right)
+        while (button < 4 &&
+               control<QLabel>(*window, "labans" + QString::number(button))->text() != right)
             ++button;
         QVERIFY(button < 4);
         moved += button != question.correct - 1;
         script.expect({right10});
         if (k == 5)
             script.expect(endmessage(50, 50));
-        window->cmdans_Click(button);
+        window->runpanel().cmdans_Click(button);
     }
     VERIFY_DONE(script);
     QCOMPARE(asked, (QList<int>{3, 2, 4, 5, 1}));
@@ -153,9 +158,9 @@ void tst_practice::shuffledRunRightAnswerFollowsItsText()
     // A wrong answer names the right answer's text, wherever its button is.
     store("onechance", true);
     auto second = startrun(env, {book[0]}, random);
-    const int wrong = second->labans[0]->text() == book[0].answers[0] ? 1 : 0;
+    const int wrong = control<QLabel>(*second, "labans0")->text() == book[0].answers[0] ? 1 : 0;
     ScriptedMessages wrongscript({reveal(book[0].answers[0]), endmessage(0, 10)});
-    second->cmdans_Click(wrong);
+    second->runpanel().cmdans_Click(wrong);
     VERIFY_DONE(wrongscript);
 }
 
@@ -177,17 +182,40 @@ void tst_practice::optionsStoredUnderOwnKeysOffWhenAbsent()
         QCOMPARE(setting("shuffleanswers"), QStringLiteral("(absent)"));
         QCOMPARE(setting("onechance"), QStringLiteral("(absent)"));
         // The run keeps the copy it took.
-        QVERIFY(!window.runshufflequestions);
+        QVERIFY(!window.runpanel().shufflesquestions());
     }
     store("shuffleanswers", true);
     platform::writesetting("Tarvel", "General", "reviewmissed", "yes");
     frmquiz window;
     window.Form_Load({});
-    QVERIFY(window.mnushufflequestions->isChecked() && window.runshufflequestions);
-    QVERIFY(window.mnushuffleanswers->isChecked() && window.runshuffleanswers);
+    QVERIFY(window.mnushufflequestions->isChecked() && window.runpanel().shufflesquestions());
+    QVERIFY(window.mnushuffleanswers->isChecked() && window.runpanel().shufflesanswers());
     // Only "True" turns an option on.
-    QVERIFY(!window.mnureviewmissed->isChecked() && !window.runreviewmissed);
+    QVERIFY(!window.mnureviewmissed->isChecked() && !window.runpanel().reviewsmissed());
     QVERIFY(window.mnuonechance->isChecked());
+}
+
+void tst_practice::keepResultsOnUnlessStoredFalse_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("on");
+    QTest::newRow("absent") << QString() << true;
+    QTest::newRow("False") << "False" << false;
+    QTest::newRow("0") << "0" << false;
+    QTest::newRow("TRUE") << "TRUE" << true;
+    QTest::newRow("other text") << "maybe" << true;
+}
+
+void tst_practice::keepResultsOnUnlessStoredFalse()
+{
+    QFETCH(QString, stored);
+    QFETCH(bool, on);
+    TestEnvironment env;
+    if (!stored.isEmpty())
+        platform::writesetting("Tarvel", "General", "keepresults", stored);
+    QCOMPARE(QuizSettings::keepresults(), on);
+    QuizSettings::setkeepresults(!on);
+    QCOMPARE(setting("keepresults"), on ? QStringLiteral("False") : QStringLiteral("True"));
 }
 
 void tst_practice::missedQuestions_data()
@@ -242,27 +270,27 @@ void tst_practice::missedQuestions()
         if (k == 3 && !missed.isEmpty())
             script.expect(offer(missed.size(), Yes));
         if (move == "S")
-            window->cmdskip_Click();
+            window->runpanel().cmdskip_Click();
         const QMap<QString, QList<int>> presses{
             {"R", {0}}, {"WR", {2, 0}}, {"WW", {2, 3}}, {"W", {2}}};
         for (const int button : presses.value(move))
-            window->cmdans_Click(button);
+            window->runpanel().cmdans_Click(button);
     }
     VERIFY_DONE(script);
     QCOMPARE(window->mnuonechance->isEnabled(), !(onechance && moves.last() == "W"));
-    QCOMPARE(window->picqb->isVisibleTo(window.get()), !missed.isEmpty());
+    QCOMPARE(control(*window, "picqb")->isVisibleTo(window.get()), !missed.isEmpty());
 
     // Yes: just the missed questions, in book order, numbered from 1, out of 10 each.
     for (qsizetype i = 0; i < missed.size(); ++i) {
-        QCOMPARE(window->labnum->text(), QString::number(i + 1));
+        QCOMPARE(control<QLabel>(*window, "labnum")->text(), QString::number(i + 1));
         QCOMPARE(shown(*window), missed[i]);
         script.expect({right10});
         if (i + 1 == missed.size())
             script.expect(endmessage(10 * int(missed.size()), 10 * int(missed.size())));
-        window->cmdans_Click(0);
+        window->runpanel().cmdans_Click(0);
     }
     VERIFY_DONE(script);
-    QVERIFY(!window->picqb->isVisibleTo(window.get()));
+    QVERIFY(!control(*window, "picqb")->isVisibleTo(window.get()));
     QCOMPARE(platform::openfilecount(), 0);
     QCOMPARE(modquiz::lastquestion(), 0);
 }
@@ -284,16 +312,16 @@ void tst_practice::reviewRunScoresOutOfItsOwnQuestions()
                              endmessage(10, 20),
                              offer(1, No)});
     auto window = startrun(env, book, random);
-    window->cmdans_Click(0);
-    window->cmdskip_Click();
-    window->cmdskip_Click();
-    window->cmdans_Click(3);
+    window->runpanel().cmdans_Click(0);
+    window->runpanel().cmdskip_Click();
+    window->runpanel().cmdskip_Click();
+    window->runpanel().cmdans_Click(3);
     // Questions 2 and 3 again: wrong twice, then right; 10 out of 20, one more go declined.
     for (const int button : {0, 2, 2})
-        window->cmdans_Click(button);
+        window->runpanel().cmdans_Click(button);
     VERIFY_DONE(script);
-    QVERIFY(!window->picqb->isVisibleTo(window.get()));
-    QCOMPARE(window->score, 0);
+    QVERIFY(!control(*window, "picqb")->isVisibleTo(window.get()));
+    QCOMPARE(window->runpanel().score(), 0);
 }
 
 void tst_practice::emptySlotsAreNotOffered()
@@ -304,12 +332,17 @@ void tst_practice::emptySlotsAreNotOffered()
     auto window = startrun(env, {{"Basel?", {"", "True", "", "False"}, 4}}, random);
     QString shown;
     for (int i = 0; i < 4; ++i) {
-        shown += window->cmdans[i]->isVisibleTo(window.get()) ? '1' : '0';
-        QCOMPARE(window->cmdans[i]->accessibleDescription(), window->labans[i]->text());
+        shown +=
+            control<QPushButton>(*window, "cmdans" + QString::number(i))->isVisibleTo(window.get())
+                ? '1'
+                : '0';
+        QCOMPARE(
+            control<QPushButton>(*window, "cmdans" + QString::number(i))->accessibleDescription(),
+            control<QLabel>(*window, "labans" + QString::number(i))->text());
     }
     QCOMPARE(shown, QStringLiteral("0101"));
-    window->cmdans_Click(2); // where no answer is: nothing happens
-    window->cmdans_Click(3);
+    window->runpanel().cmdans_Click(2); // where no answer is: nothing happens
+    window->runpanel().cmdans_Click(3);
     VERIFY_DONE(script);
 }
 

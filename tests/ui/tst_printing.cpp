@@ -4,6 +4,7 @@
 
 #include "tests/print/pdftext.h"
 #include "tests/support/testsupport.h"
+#include "ui/main/edit/editpanel.h"
 #include "ui/main/frmquiz.h"
 #include "ui/main/printpreview.h"
 
@@ -41,7 +42,7 @@ void openexam(frmquiz &w, const TestEnvironment &env, int n)
 {
     w.Form_Load({});
     env.writebook("exam.Q", makeheader(n, "History"), makequestions(n));
-    w.openfromcommandline(QStringLiteral("exam.Q"), true);
+    w.openbook(QStringLiteral("exam.Q"), true);
 }
 
 } // namespace
@@ -71,11 +72,11 @@ void tst_printing::enabledExactlyLikeInfo()
     QCOMPARE(states(), (QList<bool>{false, false, false}));
     openexam(w, env, 2);
     QCOMPARE(states(), (QList<bool>{true, true, true}));
-    QVERIFY(w.cmdeditclose_Click());
+    QVERIFY(w.editpanel().cmdeditclose_Click());
     QCOMPARE(states(), (QList<bool>{false, false, false}));
 
     // Right after Export.
-    const QList<QAction *> items = w.mnuquiz->actions();
+    const QList<QAction *> items = control<QMenu>(w, "mnuquiz")->actions();
     const qsizetype exportitem = items.indexOf(w.mnuquizexport);
     QCOMPARE(items.mid(exportitem + 1, 2), (QList<QAction *>{w.mnuquizprint, w.mnuquizpdf}));
 }

@@ -7,8 +7,10 @@
 #include "ui/dialogs/frmeditquiz.h"
 #include "ui/dialogs/frmhelp.h"
 #include "ui/dialogs/frmnewquiz.h"
+#include "ui/main/edit/editpanel.h"
 #include "ui/main/frmquiz.h"
 #include "ui/main/recentbooks.h"
+#include "ui/main/run/runpanel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -61,6 +63,8 @@ private slots:
     void chooseRecent_data();
     void chooseRecent();
     void chooseRecentAsksAboutUnsavedEdits();
+    void badFileLeavesRunningQuiz_data();
+    void badFileLeavesRunningQuiz();
     void menuShowsNamesFoldersAndClear();
     void droppedBook_data();
     void droppedBook();
@@ -104,8 +108,8 @@ void tst_recent::runEditCreateAreRemembered()
     frmquiz w;
     w.Form_Load(Launch::run(QStringLiteral("run.Q")));
     QCOMPARE(recentbooks::load(), QStringList{env.path("run.Q")});
-    w.cmdqbclose_Click();
-    w.openfromcommandline(QStringLiteral("edit.Q"), true);
+    w.runpanel().cmdqbclose_Click();
+    w.openbook(QStringLiteral("edit.Q"), true);
     QCOMPARE(recentbooks::load(), QStringList({env.path("edit.Q"), env.path("run.Q")}));
 
     ScriptedModal modal({[](QDialog *d) {
@@ -121,9 +125,9 @@ void tst_recent::runEditCreateAreRemembered()
                              p->cmdcreate_Click();
                          }});
     w.mnuquizrun_Click();
-    QVERIFY(w.picqb->isVisibleTo(&w));
+    QVERIFY(control(w, "picqb")->isVisibleTo(&w));
     w.mnuquiznew_Click();
-    QVERIFY(w.picedit->isVisibleTo(&w));
+    QVERIFY(control(w, "picedit")->isVisibleTo(&w));
     QVERIFY(modal.done());
     QCOMPARE(recentbooks::load(), QStringList({env.path("made.Q"), env.path("picked.Q"),
                                                env.path("edit.Q"), env.path("run.Q")}));
@@ -166,27 +170,28 @@ void tst_recent::chooseRecent()
     frmquiz w;
     w.Form_Load({});
     w.mnurecentbook_Click(other);
-    w.score = 10;
-    w.cmdskip_Click();
+    w.runpanel().setscore(10);
+    w.runpanel().cmdskip_Click();
     recentbooks::save({path, other});
     w.fillrecentmenu();
     if (!message.isEmpty())
         script.expect({message});
-    w.mnurecent->actions().first()->trigger();
+    control<QMenu>(w, "mnurecent")->actions().first()->trigger();
     VERIFY_DONE(script);
 
-    // Exactly what the command line does: the old run is closed either way.
-    QCOMPARE(w.picqb->isVisibleTo(&w), kind == "book");
-    QVERIFY(!w.picedit->isVisibleTo(&w));
-    QCOMPARE(w.score, 0);
-    QCOMPARE(platform::openfilecount(), kind == "book" ? 1 : 0);
+    // A file that is no book is refused before anything closes: the old run goes on.
+    const bool refused = kind == "missing" || kind == "other";
+    QCOMPARE(control(w, "picqb")->isVisibleTo(&w), kind == "book" || refused);
+    QVERIFY(!control(w, "picedit")->isVisibleTo(&w));
+    QCOMPARE(w.runpanel().score(), refused ? 10 : 0);
+    QCOMPARE(platform::openfilecount(), kind == "empty" ? 0 : 1);
     if (kind == "book") {
-        QCOMPARE(w.labquestion->text(), QStringLiteral("Question 1"));
-        QCOMPARE(w.labnum->text(), QStringLiteral("1"));
+        QCOMPARE(control<QLabel>(w, "labquestion")->text(), QStringLiteral("Question 1"));
+        QCOMPARE(control<QLabel>(w, "labnum")->text(), QStringLiteral("1"));
     }
     QCOMPARE(recentbooks::load().contains(path), listed);
     QCOMPARE(recentbooks::load().first(), listed ? path : other);
-    QCOMPARE(w.mnurecent->actions().size(), listed ? 3 : 2);
+    QCOMPARE(control<QMenu>(w, "mnurecent")->actions().size(), listed ? 3 : 2);
 }
 
 void tst_recent::chooseRecentAsksAboutUnsavedEdits()
@@ -199,17 +204,63 @@ void tst_recent::chooseRecentAsksAboutUnsavedEdits()
     ScriptedMessages script({prompt});
     frmquiz w;
     w.Form_Load(Launch::edit(QStringLiteral("book.Q")));
-    w.txtquestion->setPlainText(QStringLiteral("Changed"));
-    w.cmdupdate_Click();
+    control<QPlainTextEdit>(w, "txtquestion")->setPlainText(QStringLiteral("Changed"));
+    w.editpanel().cmdupdate_Click();
     w.mnurecentbook_Click(other);
-    QVERIFY(w.picedit->isVisibleTo(&w));
+    QVERIFY(control(w, "picedit")->isVisibleTo(&w));
     QVERIFY(modquiz::state().qbchanged);
 
     script.expect({prompt.text, No, prompt.title, prompt.buttons});
     w.mnurecentbook_Click(other);
     VERIFY_DONE(script);
-    QVERIFY(w.picqb->isVisibleTo(&w) && !w.picedit->isVisibleTo(&w));
+    QVERIFY(control(w, "picqb")->isVisibleTo(&w) && !control(w, "picedit")->isVisibleTo(&w));
     QCOMPARE(modquiz::lastquestion(), 3);
+}
+
+void tst_recent::badFileLeavesRunningQuiz_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("message");
+    for (const char *way : {"recent", "drop", "command line"}) {
+        QTest::addRow("%s, missing", way) << way << "gone.Q"
+                                          << "Error : File not found";
+        QTest::addRow("%s, not a book", way) << way << "notes.Q"
+                                             << "Error : Invalid file type";
+    }
+}
+
+void tst_recent::badFileLeavesRunningQuiz()
+{
+    QFETCH(QString, way);
+    QFETCH(QString, file);
+    QFETCH(QString, message);
+    TestEnvironment env;
+    ScriptedMessages script({{QStringLiteral("Sorry, Your answer is wrong \rPlease try again")}});
+    QFile notes(env.path("notes.Q"));
+    QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write(QByteArray(64, 'x')) == 64);
+    notes.close();
+    frmquiz w;
+    w.Form_Load({});
+    w.mnuonechance_Click(); // off: a wrong answer leaves the run at its second try
+    w.mnurecentbook_Click(bookat(env, "running.Q", 3));
+    w.runpanel().cmdskip_Click();
+    w.runpanel().cmdans_Click(0);
+
+    script.expect({message});
+    if (way == "recent")
+        w.mnurecentbook_Click(env.path(file));
+    if (way == "drop")
+        w.Form_DragDrop(urls({env.path(file)}).get());
+    if (way == "command line")
+        w.openbook(env.path(file), false);
+    VERIFY_DONE(script);
+    QVERIFY(control(w, "picqb")->isVisibleTo(&w));
+    QCOMPARE(control<QLabel>(w, "labquestion")->text(), QStringLiteral("Question 2"));
+    QVERIFY(w.runpanel().secondtry());
+    QCOMPARE(modquiz::lastquestion(), 3);
+    QCOMPARE(modquiz::state().qbpath, env.path("running.Q"));
+    QCOMPARE(platform::openfilecount(), 1);
 }
 
 void tst_recent::menuShowsNamesFoldersAndClear()
@@ -220,12 +271,13 @@ void tst_recent::menuShowsNamesFoldersAndClear()
     frmquiz w;
     w.Form_Load({});
     w.fillrecentmenu();
-    QCOMPARE(captions(w.mnurecent), QStringList({"&1 Q&&A.Q", "&2 b.Q", "&Clear Recent"}));
-    QCOMPARE(w.mnurecent->actions().first()->statusTip(), env.folder());
+    QCOMPARE(captions(control<QMenu>(w, "mnurecent")),
+             QStringList({"&1 Q&&A.Q", "&2 b.Q", "&Clear Recent"}));
+    QCOMPARE(control<QMenu>(w, "mnurecent")->actions().first()->statusTip(), env.folder());
     QVERIFY(w.mnurecentclear->isEnabled());
     w.mnurecentclear->trigger();
     QVERIFY(recentbooks::load().isEmpty());
-    QCOMPARE(captions(w.mnurecent), QStringList{"&Clear Recent"});
+    QCOMPARE(captions(control<QMenu>(w, "mnurecent")), QStringList{"&Clear Recent"});
     QVERIFY(!w.mnurecentclear->isEnabled());
     VERIFY_DONE(script);
 }
@@ -276,24 +328,25 @@ void tst_recent::dropOnWindowRunsBook()
     };
     QVERIFY(!drop(env.path("notes.txt"), &w));
     QTest::qWait(20);
-    QVERIFY(!w.picqb->isVisible());
+    QVERIFY(!control(w, "picqb")->isVisible());
     QCOMPARE(platform::openfilecount(), 0);
 
     QVERIFY(drop(book, &w));
-    QTRY_VERIFY(w.picqb->isVisible());
-    QCOMPARE(w.labquestion->text(), QStringLiteral("Question 1"));
+    QTRY_VERIFY(control(w, "picqb")->isVisible());
+    QCOMPARE(control<QLabel>(w, "labquestion")->text(), QStringLiteral("Question 1"));
     QCOMPARE(recentbooks::load(), QStringList{book});
 
     // Dropped on the editor's boxes, a book runs too instead of landing in them as text.
     for (QWidget *box :
-         {static_cast<QWidget *>(w.txtquestion->viewport()), static_cast<QWidget *>(w.txtans[2])}) {
-        w.openfromcommandline(QStringLiteral("dropped.Q"), true);
-        QVERIFY(w.picedit->isVisible());
+         {static_cast<QWidget *>(control<QPlainTextEdit>(w, "txtquestion")->viewport()),
+          static_cast<QWidget *>(control<QLineEdit>(w, "txtans2"))}) {
+        w.openbook(QStringLiteral("dropped.Q"), true);
+        QVERIFY(control(w, "picedit")->isVisible());
         QVERIFY(drop(book, box));
-        QTRY_VERIFY(w.picqb->isVisible());
-        QVERIFY(!w.picedit->isVisible());
+        QTRY_VERIFY(control(w, "picqb")->isVisible());
+        QVERIFY(!control(w, "picedit")->isVisible());
         QVERIFY(!modquiz::state().qbchanged);
-        QCOMPARE(w.txtans[2]->text(), QStringLiteral("Answer 1.3"));
+        QCOMPARE(control<QLineEdit>(w, "txtans2")->text(), QStringLiteral("Answer 1.3"));
     }
 
     VERIFY_DONE(script);
@@ -313,17 +366,18 @@ void tst_recent::f1OpensReadme()
 void tst_recent::newItemsKeepDesignKeys()
 {
     LoadedWindow t;
-    QCOMPARE(captions(t.w.mnuedit),
+    QCOMPARE(captions(control<QMenu>(t.w, "mnuedit")),
              QStringList({"&One Chance", "S&huffle Questions", "Shuffle &Answers",
                           "&Review Missed Questions", "&Undo Delete"}));
-    QCOMPARE(captions(t.w.mnuquiz),
+    QCOMPARE(captions(control<QMenu>(t.w, "mnuquiz")),
              QStringList({"&New Quiz", "&Edit Quiz", "&Run Quiz", "", "&Import...", "Expor&t...",
                           "&Print...", "Export as P&DF...", "Recent &Books", "E&xit"}));
     QCOMPARE(t.w.mnureadme->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_H));
 
     // Access keys differ within each menu; the only shortcut added is F1.
     QList<QKeySequence> shortcuts;
-    for (const QMenu *menu : {t.w.mnuquiz, t.w.mnuedit, t.w.mnutools, t.w.mnuhelp}) {
+    for (const QMenu *menu : {control<QMenu>(t.w, "mnuquiz"), control<QMenu>(t.w, "mnuedit"),
+                              control<QMenu>(t.w, "mnutools"), control<QMenu>(t.w, "mnuhelp")}) {
         QList<QKeySequence> keys;
         for (const QAction *action : menu->actions()) {
             if (action->isSeparator())
@@ -339,8 +393,9 @@ void tst_recent::newItemsKeepDesignKeys()
     }
     QCOMPARE(shortcuts.size(), 11);
     QVERIFY(shortcuts.contains(QKeySequence(Qt::Key_F1)));
-    for (const QAction *action : {t.w.mnushufflequestions, t.w.mnushuffleanswers,
-                                  t.w.mnureviewmissed, t.w.mnurecent->menuAction()})
+    for (const QAction *action :
+         {t.w.mnushufflequestions, t.w.mnushuffleanswers, t.w.mnureviewmissed,
+          control<QMenu>(t.w, "mnurecent")->menuAction()})
         QVERIFY(action->shortcut().isEmpty());
 }
 

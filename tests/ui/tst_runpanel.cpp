@@ -5,6 +5,7 @@
 #include "tests/support/testsupport.h"
 #include "ui/dialogs/frmeditquiz.h"
 #include "ui/main/frmquiz.h"
+#include "ui/main/run/runpanel.h"
 
 #include <QAction>
 #include <QLabel>
@@ -63,8 +64,8 @@ std::unique_ptr<frmquiz> openforrun(const TestEnvironment &env,
 
 bool allanswersenabled(const frmquiz &window)
 {
-    for (const QPushButton *button : window.cmdans) {
-        if (!button->isEnabled())
+    for (int i = 0; i < 4; ++i) {
+        if (!control<QPushButton>(window, "cmdans" + QString::number(i))->isEnabled())
             return false;
     }
     return true;
@@ -73,13 +74,13 @@ bool allanswersenabled(const frmquiz &window)
 // The run has closed itself: panel hidden, book file closed, nothing left to ask.
 void verifyclosed(const frmquiz &window)
 {
-    QVERIFY(!window.picqb->isVisible());
-    QVERIFY(!window.picedit->isVisible());
+    QVERIFY(!control(window, "picqb")->isVisible());
+    QVERIFY(!control(window, "picedit")->isVisible());
     QCOMPARE(platform::openfilecount(), 0);
     QCOMPARE(modquiz::lastquestion(), 0);
     QCOMPARE(modquiz::state().curq, qint16(0));
-    QCOMPARE(window.score, 0);
-    QVERIFY(!window.secondtry);
+    QCOMPARE(window.runpanel().score(), 0);
+    QVERIFY(!window.runpanel().secondtry());
     QVERIFY(allanswersenabled(window));
 }
 
@@ -115,12 +116,13 @@ void tst_runpanel::startShowsQuestionOne()
     TestEnvironment env;
     ScriptedMessages script;
     auto window = openforrun(env, makequestions(3), true);
-    QVERIFY(window->picqb->isVisible());
-    QVERIFY(!window->picedit->isVisible());
-    QCOMPARE(window->labquestion->text(), QStringLiteral("Question 1"));
+    QVERIFY(control(*window, "picqb")->isVisible());
+    QVERIFY(!control(*window, "picedit")->isVisible());
+    QCOMPARE(control<QLabel>(*window, "labquestion")->text(), QStringLiteral("Question 1"));
     for (int i = 0; i < 4; ++i)
-        QCOMPARE(window->labans[i]->text(), QStringLiteral("Answer 1.%1").arg(i + 1));
-    QCOMPARE(window->labnum->text(), QStringLiteral("1"));
+        QCOMPARE(control<QLabel>(*window, "labans" + QString::number(i))->text(),
+                 QStringLiteral("Answer 1.%1").arg(i + 1));
+    QCOMPARE(control<QLabel>(*window, "labnum")->text(), QStringLiteral("1"));
     QCOMPARE(modquiz::state().curq, qint16(1));
     QVERIFY(modquiz::state().dlgok);
     QCOMPARE(platform::openfilecount(), 1);
@@ -132,7 +134,7 @@ void tst_runpanel::oneQuestionRightWins()
     TestEnvironment env;
     ScriptedMessages script({{right10}, winner(10)});
     auto window = openforrun(env, {makequestion(1, 2)}, true);
-    window->cmdans_Click(1);
+    window->runpanel().cmdans_Click(1);
     VERIFY_DONE(script);
     verifyclosed(*window);
     QVERIFY(window->mnuonechance->isEnabled());
@@ -143,10 +145,10 @@ void tst_runpanel::wrongThenRightScoresFive()
     TestEnvironment env;
     ScriptedMessages script({{tryagain}, {right5}, quizover(5, 10)});
     auto window = openforrun(env, {makequestion(1, 2)}, false);
-    window->cmdans_Click(0);
-    QVERIFY(window->secondtry);
-    QCOMPARE(window->score, 0);
-    window->cmdans_Click(1);
+    window->runpanel().cmdans_Click(0);
+    QVERIFY(window->runpanel().secondtry());
+    QCOMPARE(window->runpanel().score(), 0);
+    window->runpanel().cmdans_Click(1);
     VERIFY_DONE(script);
     verifyclosed(*window);
     QVERIFY(window->mnuonechance->isEnabled());
@@ -157,7 +159,7 @@ void tst_runpanel::oneChanceWrongEndsAndDisablesOneChance()
     TestEnvironment env;
     ScriptedMessages script({{reveal(QStringLiteral("Answer 1.2"))}, quizover(0, 10)});
     auto window = openforrun(env, {makequestion(1, 2)}, true);
-    window->cmdans_Click(3);
+    window->runpanel().cmdans_Click(3);
     VERIFY_DONE(script);
     verifyclosed(*window);
     QVERIFY(!window->mnuonechance->isEnabled());
@@ -167,10 +169,10 @@ void tst_runpanel::oneChanceWrongEndsAndDisablesOneChance()
         {{reveal(QStringLiteral("Answer 1.2"))}, {tryagain}, {right5}, quizover(5, 20)});
     TestEnvironment again;
     auto second = openforrun(again, {makequestion(1, 2), makequestion(2, 3)}, true);
-    second->cmdans_Click(0);
-    second->runonechance = false;
-    second->cmdans_Click(0);
-    second->cmdans_Click(2);
+    second->runpanel().cmdans_Click(0);
+    second->runpanel().setonechance(false);
+    second->runpanel().cmdans_Click(0);
+    second->runpanel().cmdans_Click(2);
     VERIFY_DONE(more);
     QVERIFY(second->mnuonechance->isEnabled());
 }
@@ -181,9 +183,10 @@ void tst_runpanel::skippingEveryQuestionScoresZero()
     ScriptedMessages script({quizover(0, 40)});
     auto window = openforrun(env, makequestions(4), false);
     for (int k = 1; k <= 4; ++k) {
-        QCOMPARE(window->labnum->text(), QString::number(k));
-        QCOMPARE(window->labquestion->text(), QStringLiteral("Question %1").arg(k));
-        window->cmdskip_Click();
+        QCOMPARE(control<QLabel>(*window, "labnum")->text(), QString::number(k));
+        QCOMPARE(control<QLabel>(*window, "labquestion")->text(),
+                 QStringLiteral("Question %1").arg(k));
+        window->runpanel().cmdskip_Click();
     }
     VERIFY_DONE(script);
     verifyclosed(*window);
@@ -195,8 +198,8 @@ void tst_runpanel::countLargerThanLoadedQuestions()
     // Every answer right, but the header promises five questions: no "Winner".
     ScriptedMessages script({{right10}, {right10}, quizover(20, 50)});
     auto window = openforrun(env, makequestions(2), true, 5);
-    window->cmdans_Click(0);
-    window->cmdans_Click(1);
+    window->runpanel().cmdans_Click(0);
+    window->runpanel().cmdans_Click(1);
     VERIFY_DONE(script);
     verifyclosed(*window);
 }
@@ -206,25 +209,25 @@ void tst_runpanel::secondTryButtonStates()
     TestEnvironment env;
     ScriptedMessages script({{tryagain}, {reveal(QStringLiteral("Answer 1.1"))}});
     auto window = openforrun(env, makequestions(2), false);
-    window->cmdans_Click(1);
-    QCOMPARE(window->wrongbtn, quint8(1));
+    window->runpanel().cmdans_Click(1);
+    QCOMPARE(window->runpanel().wrongbutton(), quint8(1));
     for (int i = 0; i < 4; ++i)
-        QCOMPARE(window->cmdans[i]->isEnabled(), i != 1);
-    QCOMPARE(window->labquestion->text(), QStringLiteral("Question 1"));
+        QCOMPARE(control<QPushButton>(*window, "cmdans" + QString::number(i))->isEnabled(), i != 1);
+    QCOMPARE(control<QLabel>(*window, "labquestion")->text(), QStringLiteral("Question 1"));
 
     // Another wrong answer at the second try reveals and moves on with all four buttons.
-    window->cmdans_Click(2);
+    window->runpanel().cmdans_Click(2);
     QVERIFY(allanswersenabled(*window));
-    QVERIFY(!window->secondtry);
-    QCOMPARE(window->labnum->text(), QStringLiteral("2"));
-    QCOMPARE(window->labquestion->text(), QStringLiteral("Question 2"));
+    QVERIFY(!window->runpanel().secondtry());
+    QCOMPARE(control<QLabel>(*window, "labnum")->text(), QStringLiteral("2"));
+    QCOMPARE(control<QLabel>(*window, "labquestion")->text(), QStringLiteral("Question 2"));
 
     // Skip during a second try gives the next question a first try.
     script.expect({tryagain});
     script.expect(quizover(0, 20));
-    window->cmdans_Click(3);
-    QVERIFY(!window->cmdans[3]->isEnabled());
-    window->cmdskip_Click();
+    window->runpanel().cmdans_Click(3);
+    QVERIFY(!control<QPushButton>(*window, "cmdans3")->isEnabled());
+    window->runpanel().cmdskip_Click();
     VERIFY_DONE(script);
     verifyclosed(*window);
 }
@@ -234,12 +237,12 @@ void tst_runpanel::focusGoesToSkipAfterAnAnswer()
     TestEnvironment env;
     ScriptedMessages script({{right10}, {tryagain}});
     auto window = openforrun(env, makequestions(3), false);
-    window->cmdans[0]->setFocus();
-    window->cmdans_Click(0);
-    QCOMPARE(window->focusWidget(), window->cmdskip);
-    window->cmdans[2]->setFocus();
-    window->cmdans_Click(0);
-    QCOMPARE(window->focusWidget(), window->cmdskip);
+    control<QPushButton>(*window, "cmdans0")->setFocus();
+    window->runpanel().cmdans_Click(0);
+    QCOMPARE(window->focusWidget(), control<QPushButton>(*window, "cmdskip"));
+    control<QPushButton>(*window, "cmdans2")->setFocus();
+    window->runpanel().cmdans_Click(0);
+    QCOMPARE(window->focusWidget(), control<QPushButton>(*window, "cmdskip"));
     VERIFY_DONE(script);
 }
 
@@ -254,9 +257,9 @@ void tst_runpanel::oneChanceToggledDuringRunChangesNothing()
                                    QStringLiteral("onechance"), {}),
              QStringLiteral("False"));
     // Still one chance: a wrong answer reveals and moves on instead of a second try.
-    window->cmdans_Click(1);
-    QVERIFY(!window->secondtry);
-    QCOMPARE(window->labnum->text(), QStringLiteral("2"));
+    window->runpanel().cmdans_Click(1);
+    QVERIFY(!window->runpanel().secondtry());
+    QCOMPARE(control<QLabel>(*window, "labnum")->text(), QStringLiteral("2"));
 
     // The next Run command takes the new setting.
     script.expect({tryagain});
@@ -268,8 +271,8 @@ void tst_runpanel::oneChanceToggledDuringRunChangesNothing()
     }});
     window->mnuquizrun_Click();
     QVERIFY(modal.done());
-    window->cmdans_Click(1);
-    QVERIFY(window->secondtry);
+    window->runpanel().cmdans_Click(1);
+    QVERIFY(window->runpanel().secondtry());
     VERIFY_DONE(script);
 }
 
@@ -290,12 +293,12 @@ void tst_runpanel::correctOutsideOneToFour()
     QList<QuestionRecord> questions{makequestion(1, correct), makequestion(2, correct),
                                     makequestion(3, correct)};
     auto window = openforrun(env, questions, true);
-    window->cmdans_Click(0);
-    window->runonechance = false;
-    window->cmdans_Click(1);
-    window->cmdans_Click(2);
-    QCOMPARE(window->labnum->text(), QStringLiteral("3"));
-    window->cmdskip_Click();
+    window->runpanel().cmdans_Click(0);
+    window->runpanel().setonechance(false);
+    window->runpanel().cmdans_Click(1);
+    window->runpanel().cmdans_Click(2);
+    QCOMPARE(control<QLabel>(*window, "labnum")->text(), QStringLiteral("3"));
+    window->runpanel().cmdskip_Click();
     VERIFY_DONE(script);
     verifyclosed(*window);
 }
@@ -328,8 +331,8 @@ void tst_runpanel::largeBookScores()
         return platform::Answer::Ok;
     });
     for (int n = 1; n < count; ++n)
-        window->cmdans_Click(3);
-    window->cmdskip_Click();
+        window->runpanel().cmdans_Click(3);
+    window->runpanel().cmdskip_Click();
     QCOMPARE(shown, count);
     QCOMPARE(lasttitle, QStringLiteral("Quiz Over"));
     QCOMPARE(last, QStringLiteral("Quiz is over \rYour score is %1 out of %2")
@@ -340,7 +343,7 @@ void tst_runpanel::largeBookScores()
     window = openforrun(env, questions, true);
     shown = 0;
     for (int n = 1; n <= count; ++n)
-        window->cmdans_Click(3);
+        window->runpanel().cmdans_Click(3);
     QCOMPARE(shown, count + 1);
     QCOMPARE(lasttitle, QStringLiteral("Winner"));
     QCOMPARE(last, winner(10 * count).text);
@@ -351,10 +354,10 @@ void tst_runpanel::closeMidRunShowsNoScore()
     TestEnvironment env;
     ScriptedMessages script({{right10}, {tryagain}});
     auto window = openforrun(env, makequestions(3), false);
-    window->cmdans_Click(0);
-    window->cmdans_Click(0);
+    window->runpanel().cmdans_Click(0);
+    window->runpanel().cmdans_Click(0);
     window->mnueditundodelete->setEnabled(true);
-    window->cmdqbclose_Click();
+    window->runpanel().cmdqbclose_Click();
     VERIFY_DONE(script);
     verifyclosed(*window);
     QVERIFY(!window->mnueditundodelete->isEnabled());
@@ -365,8 +368,8 @@ void tst_runpanel::runCommandStartsAFreshRun()
     TestEnvironment env;
     ScriptedMessages script({{right10}});
     auto window = openforrun(env, makequestions(3), false);
-    window->cmdans_Click(0);
-    QCOMPARE(window->labnum->text(), QStringLiteral("2"));
+    window->runpanel().cmdans_Click(0);
+    QCOMPARE(control<QLabel>(*window, "labnum")->text(), QStringLiteral("2"));
     const QString other = env.writebook(QStringLiteral("other.Q"), makeheader(2),
                                         {makequestion(7, 1), makequestion(8, 1)});
     window->mnuonechance_Click(); // off -> on: the new run takes it
@@ -380,12 +383,12 @@ void tst_runpanel::runCommandStartsAFreshRun()
     }});
     window->mnuquizrun_Click();
     QVERIFY(modal.done());
-    QVERIFY(window->picqb->isVisible());
-    QVERIFY(!window->picedit->isVisible());
-    QCOMPARE(window->labnum->text(), QStringLiteral("1"));
-    QCOMPARE(window->labquestion->text(), QStringLiteral("Question 7"));
-    QCOMPARE(window->score, 0);
-    QVERIFY(window->runonechance);
+    QVERIFY(control(*window, "picqb")->isVisible());
+    QVERIFY(!control(*window, "picedit")->isVisible());
+    QCOMPARE(control<QLabel>(*window, "labnum")->text(), QStringLiteral("1"));
+    QCOMPARE(control<QLabel>(*window, "labquestion")->text(), QStringLiteral("Question 7"));
+    QCOMPARE(window->runpanel().score(), 0);
+    QVERIFY(window->runpanel().onechance());
     QVERIFY(!window->mnueditundodelete->isEnabled());
     // The picker is discarded: the next one starts in Edit mode again.
     QVERIFY(window->picker()->ineditmode());
@@ -393,8 +396,8 @@ void tst_runpanel::runCommandStartsAFreshRun()
     script.expect({right10});
     script.expect({right10});
     script.expect(winner(20));
-    window->cmdans_Click(0);
-    window->cmdans_Click(0);
+    window->runpanel().cmdans_Click(0);
+    window->runpanel().cmdans_Click(0);
     VERIFY_DONE(script);
 }
 
@@ -403,8 +406,8 @@ void tst_runpanel::runCommandCancelledKeepsRunningQuiz()
     TestEnvironment env;
     ScriptedMessages script({{right10}});
     auto window = openforrun(env, makequestions(3), true);
-    window->cmdans_Click(0);
-    QCOMPARE(window->score, 10);
+    window->runpanel().cmdans_Click(0);
+    QCOMPARE(window->runpanel().score(), 10);
     window->mnuonechance_Click();
 
     ScriptedModal modal(
@@ -412,11 +415,11 @@ void tst_runpanel::runCommandCancelledKeepsRunningQuiz()
     window->mnuquizrun_Click();
     QVERIFY(modal.done());
     // The quiz stays at its question, back at 0 points and in the mode now checked.
-    QVERIFY(window->picqb->isVisible());
-    QCOMPARE(window->labnum->text(), QStringLiteral("2"));
+    QVERIFY(control(*window, "picqb")->isVisible());
+    QCOMPARE(control<QLabel>(*window, "labnum")->text(), QStringLiteral("2"));
     QCOMPARE(modquiz::lastquestion(), 3);
-    QCOMPARE(window->score, 0);
-    QVERIFY(!window->runonechance);
+    QCOMPARE(window->runpanel().score(), 0);
+    QVERIFY(!window->runpanel().onechance());
     VERIFY_DONE(script);
 }
 
@@ -451,7 +454,7 @@ void tst_runpanel::runCommandCancelledAtSavePromptChangesNothing()
     VERIFY_DONE(script);
     QCOMPARE(modal.shown(), 0);
     QVERIFY(s.qbchanged);
-    QVERIFY(window->picqb->isVisible());
+    QVERIFY(control(*window, "picqb")->isVisible());
     QCOMPARE(modquiz::lastquestion(), 2);
     QCOMPARE(platform::openfilecount(), 1);
 }

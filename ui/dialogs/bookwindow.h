@@ -15,6 +15,10 @@ public:
     // Enters the edit panel with the book just loaded or created: its buttons and menu items
     // by the stored count (0 for a new book), empty boxes when it has no questions.
     virtual void entereditpanel(qint16 count) = 0;
+    // Loads the book opened as the working book and hands it to the panel that takes it: the
+    // edit panel at question 1 when the picker is in Edit mode, else the run. False when it
+    // could not be read.
+    [[nodiscard]] virtual bool loadbook() = 0;
 
 protected:
     ~BookWindow() = default;

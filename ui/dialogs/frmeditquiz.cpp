@@ -210,7 +210,7 @@ void frmeditquiz::cmdedit_Click()
         platform::msgbox(QStringLiteral("Error: Cannot open file"));
         return;
     }
-    if (!modquiz::loadbook()) {
+    if (!m_main->loadbook()) {
         platform::msgbox(QStringLiteral("Error: cannot read file"));
         // The loader has already shown the edit panel; a half-read book must not be edited
         // and then saved over the whole one.

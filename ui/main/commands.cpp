@@ -9,6 +9,8 @@
 #include "ui/dialogs/frmhelp.h"
 #include "ui/dialogs/frminfo.h"
 #include "ui/dialogs/frmnewquiz.h"
+#include "ui/main/edit/editpanel.h"
+#include "ui/main/run/runpanel.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -59,10 +61,9 @@ void frmquiz::mnuquizedit_Click()
 void frmquiz::starteditor()
 {
     editstarted = true;
-    picqb->setVisible(false);
-    picedit->setVisible(true);
-    txtquestion->setFocus();
-    labnum1->setText(QStringLiteral("1"));
+    m_run->setVisible(false);
+    m_edit->setVisible(true);
+    m_edit->starttyping();
     rememberbook();
 }
 
@@ -70,18 +71,40 @@ void frmquiz::closeorphanedrun()
 {
     // The edit panel's Close empties the question list even while a quiz is on screen; a run
     // without its questions cannot go on, so it ends here.
-    const bool running = picqb->isVisibleTo(this);
+    const bool running = m_run->isVisibleTo(this);
     if (running && modquiz::lastquestion() == 0)
-        cmdqbclose_Click();
+        m_run->cmdqbclose_Click();
+}
+
+void frmquiz::mnuquizrun_Click()
+{
+    auto &s = modquiz::state();
+    if (!readyforbook())
+        return;
+    mnueditundodelete->setEnabled(false);
+    m_run->setonechance(mnuonechance->isChecked());
+    copypracticeoptions();
+    picker()->setopenmode();
+    s.dlgok = false;
+    showpicker();
+    if (s.dlgok) {
+        m_run->show();
+        m_edit->hide();
+        m_run->setlabnum(QStringLiteral("1"));
+        rememberbook();
+    } else {
+        closeorphanedrun();
+    }
+    m_run->setscore(0);
 }
 
 void frmquiz::mnuquizexit_Click()
 {
     // Close kept the book (the user cancelled its prompt or the save failed): the program
     // goes on with the book and its changes.
-    if (!cmdeditclose_Click())
+    if (!m_edit->cmdeditclose_Click())
         return;
-    cmdqbclose_Click();
+    m_run->cmdqbclose_Click();
     auto &state = modquiz::state();
     modquiz::resizequestions(0);
     state.curq = 0;
@@ -92,7 +115,7 @@ void frmquiz::mnuquizexit_Click()
 bool frmquiz::Form_QueryUnload()
 {
     auto &state = modquiz::state();
-    if (!changessettled())
+    if (!m_edit->changessettled())
         return false;
     modquiz::resizequestions(0);
     state.curq = 0;
@@ -113,4 +136,28 @@ void frmquiz::mnureadme_Click()
 void frmquiz::mnuhelpabout_Click()
 {
     showfresh(std::make_unique<frmabout>(this));
+}
+
+void frmquiz::mnueditundodelete_Click()
+{
+    m_edit->undodelete();
+}
+
+bool frmquiz::readyforbook()
+{
+    if (modquiz::state().qbchanged && !m_edit->saveprompt())
+        return false;
+    // Close keeps the book when the user cancels its prompt or the save fails.
+    return !editstarted || m_edit->cmdeditclose_Click();
+}
+
+bool frmquiz::closebooks()
+{
+    m_run->cmdqbclose_Click();
+    return m_edit->cmdeditclose_Click();
+}
+
+void frmquiz::closeeditedbook()
+{
+    m_edit->cmdeditclose_Click();
 }

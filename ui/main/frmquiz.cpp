@@ -3,8 +3,11 @@
 #include "platform/fonts.h"
 #include "platform/msgbox.h"
 #include "platform/twips.h"
+#include "storage/modquiz.h"
 #include "ui/dialogs/frmeditquiz.h"
-#include "ui/main/run/runoptions.h"
+#include "ui/main/edit/editpanel.h"
+#include "ui/main/quizsettings.h"
+#include "ui/main/run/runpanel.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -48,18 +51,19 @@ frmquiz::frmquiz(QWidget *parent) : QMainWindow(parent)
     m_background->setPixmap(QPixmap(QStringLiteral(":/background.png")));
     m_background->setGeometry(0, 0, 636, 402);
 
-    picqb = new QWidget(central);
-    picqb->setObjectName(QStringLiteral("picqb"));
-    picqb->setAutoFillBackground(true);
-    picqb->setGeometry(platform::twipsrect(0, 0, 9495, 6015));
+    m_run = new RunPanel(central);
+    connect(m_run, &RunPanel::closed, this, [this] {
+        mnueditundodelete->setEnabled(false);
+        fixsize();
+    });
+    connect(m_run, &RunPanel::onechancelost, this, [this] { mnuonechance->setEnabled(false); });
+    connect(m_run, &RunPanel::needsroom, this, &frmquiz::allowresize);
+    connect(m_run, &RunPanel::reviewstarting, this, [this] { m_edit->hide(); });
 
-    picedit = new QWidget(central);
-    picedit->setObjectName(QStringLiteral("picedit"));
-    picedit->setAutoFillBackground(true);
-    picedit->setGeometry(platform::twipsrect(0, 0, 9285, 5775));
+    m_edit = new EditPanel(central);
+    connect(m_edit, &EditPanel::undoavailable, mnueditundodelete, &QAction::setEnabled);
+    connect(m_edit, &EditPanel::bookopen, mnuinfo, &QAction::setEnabled);
 
-    buildrunpanel();
-    buildeditpanel();
     buildpracticemenus();
     setAcceptDrops(true);
 
@@ -74,12 +78,10 @@ frmquiz::frmquiz(QWidget *parent) : QMainWindow(parent)
     // Enter to default buttons, so the window presses a focused button itself.
     for (QPushButton *button : central->findChildren<QPushButton *>())
         button->installEventFilter(this);
-    modquiz::sethost(this);
 }
 
 frmquiz::~frmquiz()
 {
-    modquiz::sethost(nullptr);
     delete m_picker.data();
 }
 
@@ -150,82 +152,153 @@ void frmquiz::Form_Load(const Launch &launch)
 {
     auto &s = modquiz::state();
 
-    picqb->hide();
-    picedit->hide();
+    m_run->hide();
+    m_edit->hide();
 
-    for (QPushButton *button : {cmdnext, cmdprev, cmdfirst, cmdlast, cmddelete, cmdupdate, cmdsave})
-        button->setEnabled(false);
+    m_edit->startstates();
     mnueditundodelete->setEnabled(false);
 
     s.curq = 0;
     s.qbchanged = false;
-    secondtry = false;
 
-    layoutrunpanel();
+    m_run->layoutrunpanel();
     placewindow();
-    for (QWidget *panel : {picedit, picqb})
+    for (QWidget *panel : {static_cast<QWidget *>(m_edit), static_cast<QWidget *>(m_run)})
         panel->resize(frameGeometry().size());
 
-    score = 0;
     mnuinfo->setEnabled(false);
 
-    mnuonechance->setChecked(runoptions::readonechance());
-    runonechance = mnuonechance->isChecked();
+    mnuonechance->setChecked(QuizSettings::onechance());
+    m_run->setonechance(mnuonechance->isChecked());
     readpracticeoptions();
 
     m_commandline = launch.mode != Launch::Mode::None;
-    if (m_commandline)
-        openfromcommandline(launch.path, launch.mode == Launch::Mode::Edit);
+    if (!m_commandline)
+        return;
+    // The book named stays the current path even when it cannot be opened.
+    modquiz::state().qbpath = launch.path;
+    openbook(launch.path, launch.mode == Launch::Mode::Edit);
 }
 
-void frmquiz::openfromcommandline(const QString &path, bool editing)
+std::optional<QString> frmquiz::bookrefusal(const QString &path, bool editing)
+{
+    if (!platform::normalfileexists(path))
+        return editing ? QStringLiteral("File not found")
+                       : QStringLiteral("Error : File not found");
+    const platform::FileHandle handle = platform::openreadonly(path);
+    if (handle == 0)
+        return QStringLiteral("Error: Cannot open file");
+    platform::closefile(handle);
+    // The type mark is judged from the header alone: a large file that is no book costs
+    // nothing.
+    const std::optional<QBookHeader> header = modquiz::storedheader(path);
+    if (!header || header->magic != QLatin1String(qbook::magicmark))
+        return QStringLiteral("Error : Invalid file type");
+    return std::nullopt;
+}
+
+bool frmquiz::openbook(const QString &path, bool editing)
 {
     auto &s = modquiz::state();
-    s.qbpath = path;
-
-    if (!platform::normalfileexists(s.qbpath)) {
-        platform::msgbox(editing ? QStringLiteral("File not found")
-                                 : QStringLiteral("Error : File not found"));
-        return;
+    s.dlgok = false;
+    if (const std::optional<QString> refusal = bookrefusal(path, editing)) {
+        platform::msgbox(*refusal);
+        return false;
     }
+    if (!readyforbook())
+        return false;
+    m_run->cmdqbclose_Click();
+    if (!editing) {
+        m_run->setonechance(mnuonechance->isChecked());
+        copypracticeoptions();
+    }
+    s.qbpath = path;
+    if (!loadfor(editing)) {
+        // The loader may have shown the edit panel on the way: a book refused leaves neither
+        // panel showing.
+        m_edit->hide();
+        return false;
+    }
+    rememberbook();
+    return true;
+}
 
+bool frmquiz::loadfor(bool editing)
+{
+    auto &s = modquiz::state();
     if (!modquiz::openbookfor(editing)) {
         platform::msgbox(QStringLiteral("Error: Cannot open file"));
-        return;
+        return false;
     }
     // The type mark is judged from the header alone, before any record is read: a large file
     // that is no book costs nothing.
     const bool header = modquiz::loadheader();
     const bool isbook = header && s.qbheader.magic == QLatin1String(qbook::magicmark);
-    if (!isbook || !modquiz::loadbook()) {
+    if (!isbook || !loadbook()) {
         platform::msgbox(header && !isbook ? QStringLiteral("Error : Invalid file type")
                                            : QStringLiteral("Error: cannot read file"));
         platform::closeall();
-        return;
+        return false;
     }
 
     if (editing) {
         s.dlgok = true;
         editstarted = true;
-        picqb->hide();
+        m_run->hide();
         entereditpanel(s.qbheader.count);
-        rememberbook();
-        return;
+        return true;
     }
 
     if (s.qbheader.count == 0) {
         platform::msgbox(QStringLiteral("This file contanis 0 questions"));
         platform::closeall();
-        return;
+        return false;
     }
     s.dlgok = true;
-    picqb->show();
-    picedit->hide();
-    planrun();
-    if (runlength() >= 1)
-        s.workq = runquestion(1);
-    showquestion();
-    rememberbook();
+    m_run->show();
+    m_edit->hide();
+    m_run->askfirst();
+    m_run->setlabnum(QStringLiteral("1"));
+    return true;
+}
+
+RunPanel &frmquiz::runpanel() const
+{
+    return *m_run;
+}
+
+EditPanel &frmquiz::editpanel() const
+{
+    return *m_edit;
+}
+
+void frmquiz::entereditpanel(qint16 count)
+{
+    m_edit->enter(count);
+    // The edit panel has the design's size only: a window enlarged for a long question is not.
+    fixsize();
+    m_edit->show();
+}
+
+void frmquiz::allowresize()
+{
+    if (m_resizable)
+        return;
+    m_resizable = true;
+    centralWidget()->setMinimumSize(platform::twips(9525), platform::twips(6030));
+    centralWidget()->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    layout()->setSizeConstraint(QLayout::SetMinimumSize);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+}
+
+void frmquiz::fixsize()
+{
+    if (!m_resizable)
+        return;
+    m_resizable = false;
+    centralWidget()->setFixedSize(platform::twips(9525), platform::twips(6030));
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    layout()->activate();
 }
 
 void frmquiz::placewindow()
@@ -251,10 +324,32 @@ bool frmquiz::pickerineditmode()
     return !m_picker || m_picker->ineditmode();
 }
 
-void frmquiz::showeditpanel()
+bool frmquiz::loadbook()
 {
-    fixsize();
-    picedit->show();
+    auto &s = modquiz::state();
+    modquiz::LoadFailure why = modquiz::LoadFailure::None;
+    const bool loaded = modquiz::loadbook(&why);
+    const bool editmode = pickerineditmode();
+    // The picker in Edit mode shows the edit panel as soon as the records are read, even too
+    // many of them.
+    if ((loaded || why == modquiz::LoadFailure::TooMany) && !m_commandline && editmode) {
+        fixsize();
+        m_edit->show();
+    }
+    if (!loaded)
+        return false;
+    if (s.qbheader.count == 0) {
+        m_edit->clearboxes();
+        return true;
+    }
+    // Each panel makes question 1 current as it shows it; the edit panel has none to show when
+    // the count names records the file lacks.
+    s.curq = 0;
+    if (editmode)
+        m_edit->cmdfirst_Click();
+    else
+        m_run->firstquestion();
+    return true;
 }
 
 frmeditquiz *frmquiz::picker()
@@ -283,10 +378,10 @@ void frmquiz::closeEvent(QCloseEvent *event)
 
 bool frmquiz::eventFilter(QObject *watched, QEvent *event)
 {
-    if (editboxkey(watched, event) || bookdrop(watched, event))
+    if (bookdrop(watched, event))
         return true;
     if (event->type() == QEvent::Resize && watched == centralWidget() && m_resizable)
-        layoutrunpanel();
+        m_run->layoutrunpanel();
     if (event->type() == QEvent::KeyPress) {
         auto *button = qobject_cast<QPushButton *>(watched);
         const auto *key = static_cast<QKeyEvent *>(event);
@@ -302,11 +397,8 @@ bool frmquiz::eventFilter(QObject *watched, QEvent *event)
     // while the run panel shows.
     if (event->type() == QEvent::KeyPress && watched == this) {
         const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier &&
-            picqb->isVisible() && cmdskip->isEnabled()) {
-            cmdskip_Click();
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier && m_run->escape())
             return true;
-        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -3,32 +3,29 @@
 #include "storage/modquiz.h"
 #include "ui/dialogs/bookwindow.h"
 #include "ui/main/launch.h"
-#include "ui/main/run/runplan.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
-#include <array>
+#include <optional>
 
 class QAction;
 class QCloseEvent;
 class QDragEnterEvent;
 class QDropEvent;
-class QFrame;
 class QLabel;
-class QLineEdit;
 class QMenu;
 class QMimeData;
-class QPlainTextEdit;
-class QPushButton;
-class QScrollArea;
 class QWidget;
+class EditPanel;
+class RunPanel;
 class frmeditquiz;
 
-// The program's only top-level window: the menu bar, the run panel picqb and the edit panel
-// picedit. Handlers are plain members so that code and tests can "press" a button by calling
-// its handler, whether the button is enabled or its panel visible or not.
-class frmquiz final : public QMainWindow, public modquiz::BookHost, public BookWindow
+// The program's only top-level window: the menu bar and the commands, over the run panel
+// (run/runpanel.h) and the edit panel (edit/editpanel.h), of which it shows one at a time. Handlers
+// are plain members so that code and tests can "press" a button by calling its handler, whether the
+// button is enabled or its panel visible or not.
+class frmquiz final : public QMainWindow, public BookWindow
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmquiz)
@@ -41,8 +38,11 @@ public:
     // The load step: initial states, the completed layout, One Chance from the settings
     // store, then the command line. Runs once, before the window is shown.
     void Form_Load(const Launch &launch = {});
-    // Opens the book at path for running or editing, with the command line's messages.
-    void openfromcommandline(const QString &path, bool editing);
+    // The one way a book is opened for running or editing: the command line, Recent Books, a
+    // dropped file and Import. A file that is missing, unreadable or no quiz book is refused
+    // with the command line's message and leaves whatever is open as it is; only a book closes
+    // what is open (the save prompt first), and is then loaded and shown. True when it shows.
+    bool openbook(const QString &path, bool editing);
 
     // --- Menu commands ----------------------------------------------------------------------
     void mnuquiznew_Click();
@@ -63,49 +63,13 @@ public:
     // Closing the main window (close box); false when the user chose to stay.
     [[nodiscard]] bool Form_QueryUnload();
 
-    // The save prompt for unsaved changes: Yes presses Save, No drops the changes, Cancel
-    // keeps them. False only when the answer was Cancel.
-    [[nodiscard]] bool saveprompt();
+    // The run panel picqb, for what may be asked of it.
+    [[nodiscard]] RunPanel &runpanel() const;
 
-    // Before a save: asks when another program changed the file since it was opened, and when
-    // texts would be cut. False when the user keeps the file as it is.
-    [[nodiscard]] bool savewanted();
+    // The edit panel picedit, for what may be asked of it.
+    [[nodiscard]] EditPanel &editpanel() const;
 
-    // --- Run panel ----------------------------------------------------------------------------
-    void showquestion();
-    void firstquestion() override;
-    void nextquestion();
-    void cmdans_Click(int index);
-    void cmdskip_Click();
-    void cmdqbclose_Click();
-
-    // --- Edit panel ---------------------------------------------------------------------------
-    void fillboxes();
-    void readboxes();
-    void clearboxes() override;
-    [[nodiscard]] bool boxesfilled() const;
-    // Whether Add and Update store the boxes: silently false for an empty question or Correct
-    // box; for a question with empty answer slots that breaks the rule, false after a message
-    // that names the reason.
-    [[nodiscard]] bool boxesstorable();
-    void cmdfirst_Click() override;
-    void cmdprev_Click();
-    void cmdnext_Click();
-    void cmdlast_Click();
-    void cmdadd_Click();
-    void cmdupdate_Click();
-    void cmddelete_Click();
-    void deletequestion();
-    void undodelete();
-    void cmdsave_Click();
-    // True when the panel closed; false when the user cancelled or a chosen save failed.
-    bool cmdeditclose_Click();
-    // Key handlers receive the typed character's code; setting it to 0 swallows it.
-    void txtquestion_KeyPress(int &keyascii);
-    void txtans_KeyPress(int index, int &keyascii);
-    void txtcorrect_KeyPress(int &keyascii);
-
-    // --- Practice options and recent books (run/practice.cpp, recent.cpp) -----------------
+    // --- Run options and recent books (options.cpp, recent.cpp) ---------------------------
     void mnushufflequestions_Click();
     void mnushuffleanswers_Click();
     void mnureviewmissed_Click();
@@ -120,20 +84,15 @@ public:
     // The one .Q file a drag carries, or an empty text when it carries anything else.
     [[nodiscard]] static QString droppedbook(const QMimeData *data);
     void Form_DragDrop(const QMimeData *data);
-    // The source of every shuffle; tests install a seeded one.
-    void setrandomsource(runplan::RandomSource random);
-    // Book numbers of the questions of this run not answered right at the first try.
-    [[nodiscard]] QList<int> missedquestions() const;
 
-    // --- BookHost -----------------------------------------------------------------------------
-    [[nodiscard]] bool startedwithcommandline() const override;
-    [[nodiscard]] bool pickerineditmode() override;
-    void showeditpanel() override;
+    // True when the program was started with a command line.
+    [[nodiscard]] bool startedwithcommandline() const;
 
     // --- BookWindow ---------------------------------------------------------------------------
     [[nodiscard]] bool closebooks() override;
     void closeeditedbook() override;
     void entereditpanel(qint16 count) override;
+    [[nodiscard]] bool loadbook() override;
 
     // The picker: created hidden in Edit mode when first needed, discarded when it closes.
     frmeditquiz *picker();
@@ -142,72 +101,25 @@ public:
 
     // --- Variables of the window --------------------------------------------------------------
     bool editstarted = false;
-    int score = 0; // wider than 16 bits: the largest book scores 327,660
-    bool secondtry = false;
-    bool runonechance = false;
-    quint8 wrongbtn = 0;
-    // The run's own copies of the practice options, taken when One Chance's is.
-    bool runshufflequestions = false;
-    bool runshuffleanswers = false;
-    bool runreviewmissed = false;
 
     // --- Menus ----------------------------------------------------------------------------
-    QMenu *mnuquiz = nullptr;
     QAction *mnuquiznew = nullptr;
     QAction *mnuquizedit = nullptr;
     QAction *mnuquizrun = nullptr;
     QAction *mnuquizimport = nullptr;
     QAction *mnuquizexport = nullptr;
-    QMenu *mnurecent = nullptr;
     QAction *mnurecentclear = nullptr;
     QAction *mnuquizexit = nullptr;
     QAction *mnuquizprint = nullptr;
     QAction *mnuquizpdf = nullptr;
-    QMenu *mnuedit = nullptr;
     QAction *mnuonechance = nullptr;
     QAction *mnushufflequestions = nullptr;
     QAction *mnushuffleanswers = nullptr;
     QAction *mnureviewmissed = nullptr;
     QAction *mnueditundodelete = nullptr;
-    QMenu *mnutools = nullptr;
     QAction *mnuinfo = nullptr;
-    QMenu *mnuhelp = nullptr;
     QAction *mnureadme = nullptr;
     QAction *mnuhelpabout = nullptr;
-
-    // --- Run panel controls ---------------------------------------------------------------
-    QWidget *picqb = nullptr;
-    QLabel *labnum = nullptr;
-    QLabel *labquestion = nullptr;
-    std::array<QLabel *, 4> labans{};
-    std::array<QPushButton *, 4> cmdans{};
-    QPushButton *cmdqbclose = nullptr;
-    QPushButton *cmdskip = nullptr;
-    QFrame *Shape1 = nullptr;
-
-    // --- Edit panel controls --------------------------------------------------------------
-    QWidget *picedit = nullptr;
-    QLabel *labq = nullptr;
-    QLabel *labnum1 = nullptr;
-    QPlainTextEdit *txtquestion = nullptr;
-    QLabel *labanswer = nullptr;
-    QLabel *lab1 = nullptr;
-    QLabel *lab2 = nullptr;
-    QLabel *lab3 = nullptr;
-    QLabel *lab4 = nullptr;
-    std::array<QLineEdit *, 4> txtans{};
-    QLabel *labcorrectans = nullptr;
-    QLineEdit *txtcorrect = nullptr;
-    QFrame *Shape2 = nullptr;
-    QPushButton *cmddelete = nullptr;
-    QPushButton *cmdfirst = nullptr;
-    QPushButton *cmdprev = nullptr;
-    QPushButton *cmdnext = nullptr;
-    QPushButton *cmdlast = nullptr;
-    QPushButton *cmdadd = nullptr;
-    QPushButton *cmdupdate = nullptr;
-    QPushButton *cmdsave = nullptr;
-    QPushButton *cmdeditclose = nullptr;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -218,34 +130,28 @@ protected:
 private:
     void buildmenus();
     void buildprintmenu(); // ui/main/printing.cpp
-    void buildrunpanel();  // ui/main/run
-    void buildeditpanel(); // ui/main/edit
-    // Stacks the answer rows under the question, each as tall as its text needs and at least
-    // as the design's; the page scrolls when they need more room than the window has.
-    void layoutrunpanel();
     // The window can be enlarged while the run shows texts longer than its panel holds; it is
     // back to its fixed size when the run closes.
     void allowresize();
     void fixsize();
     void placewindow();
-    void endofquiz(bool onechancewrong);
-    // Filters keys of the edit boxes into the KeyPress handlers.
-    bool editboxkey(QObject *watched, QEvent *event);
 
     QPointer<frmeditquiz> m_picker;
     bool m_commandline = false;
 
-    // Private members of the run panel and start-up (frmquiz.cpp, run/).
-    // Sets labnum's caption; the label sizes itself to its text.
-    void setlabnum(const QString &caption);
-    // Judging ends the question: the advance, and the end of the quiz after the last one.
-    // True when the quiz ended.
-    bool finishquestion(bool onechancewrong);
+    // Private members of start-up (frmquiz.cpp).
+    // The menus, found by their objectNames from outside.
+    QMenu *mnuquiz = nullptr;
+    QMenu *mnurecent = nullptr;
+    QMenu *mnuedit = nullptr;
+    QMenu *mnutools = nullptr;
+    QMenu *mnuhelp = nullptr;
     QLabel *m_background = nullptr;
-    QScrollArea *m_runscroll = nullptr;
+    RunPanel *m_run = nullptr;
+    EditPanel *m_edit = nullptr;
     bool m_resizable = false;
 
-    // Private members of the practice options (run/practice.cpp, recent.cpp).
+    // Private members of the run options (options.cpp) and recent books (recent.cpp).
     // The items added to the design's menus: the check items, Recent Books, F1.
     void buildpracticemenus();
     // A book dropped on an edit box runs like one dropped on the window; text still drops in.
@@ -253,26 +159,8 @@ private:
     // Check marks from the settings store, then the run's copies.
     void readpracticeoptions();
     void copypracticeoptions();
-    // Decides the order of a run of the whole book: no plan unless a shuffle is on.
-    void planrun();
-    // Number of questions this run asks, and the one at a position (1 up) as shown.
-    [[nodiscard]] int runlength() const;
-    [[nodiscard]] QuestionRecord runquestion(int position) const;
-    [[nodiscard]] int runmaximum() const;
-    void markmissed();
-    // After the end message: offers another go at the missed questions of the book.
-    void offerreview(const QList<QuestionRecord> &book, QList<int> missed);
-    runplan::RandomSource m_random;
-    runplan::Plan m_plan;
-    QList<int> m_missed;
-
-    // Private members of the edit panel (edit/).
-    // The question text fillboxes last put into txtquestion, with its line breaks as stored.
-    QString m_storedquestion;
 
     // Private members of the menu commands (commands.cpp).
-    // The save prompt when there are unsaved changes; true when none are left.
-    [[nodiscard]] bool changessettled();
     // What every command that opens another book does first: the save prompt for unsaved
     // changes, then the edit panel's Close. False when the user kept the book open.
     [[nodiscard]] bool readyforbook();
@@ -284,6 +172,11 @@ private:
     void starteditor();
 
     // Private members of Import and Export (importexport.cpp).
-    // Opens the book just written at path in the edit panel, as Edit Quiz does.
-    [[nodiscard]] bool openimported(const QString &path);
+    // Why the file at path cannot be opened as a book; nothing when it can.
+    [[nodiscard]] static std::optional<QString> bookrefusal(const QString &path, bool editing);
+    // Opens and loads qbpath, then hands it to the edit panel or the run panel.
+    [[nodiscard]] bool loadfor(bool editing);
+    // The picker's mode; with no picker built, its design mode, Edit. Reading it never builds
+    // a window or lists a folder.
+    [[nodiscard]] bool pickerineditmode();
 };

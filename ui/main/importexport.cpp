@@ -6,6 +6,8 @@
 #include "platform/msgbox.h"
 #include "platform/progress.h"
 #include "storage/modquiz.h"
+#include "ui/main/edit/editpanel.h"
+#include "ui/main/run/runpanel.h"
 
 #include <QAction>
 #include <QDir>
@@ -23,8 +25,7 @@ using interchange::counted;
 using interchange::Format;
 using interchange::nquestions;
 
-constexpr std::array formats = {Format::Gift, Format::Aiken, Format::MoodleXml, Format::Csv,
-                                Format::Json};
+using interchange::allformats;
 constexpr qsizetype reportedlines = 20;
 
 const QString allfiles = QStringLiteral("All files (*)");
@@ -33,7 +34,7 @@ const QString overwriteprompt = QStringLiteral("File already exists! Overwrite?"
 QStringList formatfilters()
 {
     QStringList filters;
-    for (const Format format : formats)
+    for (const Format format : allformats)
         filters.append(interchange::formatfilter(format));
     return filters;
 }
@@ -42,7 +43,7 @@ QStringList formatfilters()
 QString anyformatfilter()
 {
     QStringList patterns;
-    for (const Format format : formats) {
+    for (const Format format : allformats) {
         const QString filter = interchange::formatfilter(format);
         const qsizetype open = filter.lastIndexOf(QLatin1Char('('));
         patterns.append(filter.mid(open + 1, filter.size() - open - 2));
@@ -56,7 +57,7 @@ QString anyformatfilter()
 std::optional<Format> chosenformat(const platform::FileChoice &choice)
 {
     std::optional<Format> byfilter;
-    for (const Format format : formats) {
+    for (const Format format : allformats) {
         if (choice.filter == interchange::formatfilter(format))
             byfilter = format;
     }
@@ -206,17 +207,12 @@ void frmquiz::mnuquizimport_Click()
         return;
     }
 
-    QBookHeader header;
-    header.category = imported.category;
-    header.author = imported.author;
-    header.magic = QLatin1String(qbook::magicmark);
-    QList<QuestionRecord> questions{QuestionRecord()}; // index 0 holds no question
-    questions.append(imported.questions);
-    const std::optional<QByteArray> book = modquiz::serializebook(header, questions);
-    if (!book || !writefile(path, *book) || !openimported(path)) {
+    const std::optional<QByteArray> book = interchange::bookbytes(imported);
+    if (!book || !writefile(path, *book) || !openbook(path, /*editing=*/true)) {
         closeorphanedrun();
         return;
     }
+    m_edit->starttyping();
 
     if (!imported.problems.isEmpty())
         platform::msgbox(QStringLiteral("Imported %1 from %2.\n\n%3 skipped or changed:\n")
@@ -224,26 +220,6 @@ void frmquiz::mnuquizimport_Click()
                                       nitemswere(imported.problems.size())) +
                              problems,
                          platform::Buttons::Ok, title);
-}
-
-bool frmquiz::openimported(const QString &path)
-{
-    auto &state = modquiz::state();
-    cmdqbclose_Click();
-    state.qbpath = path;
-    if (!modquiz::openbook()) {
-        platform::msgbox(QStringLiteral("Error: Cannot open file"));
-        return false;
-    }
-    if (!modquiz::loadbook()) {
-        platform::msgbox(QStringLiteral("Error: cannot read file"));
-        cmdeditclose_Click();
-        return false;
-    }
-    state.dlgok = true;
-    entereditpanel(state.qbheader.count);
-    starteditor();
-    return true;
 }
 
 void frmquiz::mnuquizexport_Click()

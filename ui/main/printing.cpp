@@ -15,13 +15,6 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
-namespace {
-
-// The margins of every printed page.
-const QMarginsF pagemargins(18, 18, 18, 18);
-
-} // namespace
-
 void frmquiz::buildprintmenu()
 {
     mnuquizprint = new QAction(QStringLiteral("&Print..."), this);
@@ -51,7 +44,7 @@ void frmquiz::mnuquizprint_Click()
     // A real printer brings its own paper; printing to a file uses the locale's.
     if (QPrinterInfo::defaultPrinter().isNull())
         printer.setPageSize(bookprint::defaultpagesize());
-    printer.setPageMargins(pagemargins, QPageLayout::Millimeter);
+    printer.setPageMargins(bookprint::pagemargins, QPageLayout::Millimeter);
     printer.setDocName(s.qbheader.category);
 
     PrintPreview preview(&printer, bookprint::titled(s.qbheader, s.qbpath), s.questions, this);

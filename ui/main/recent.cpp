@@ -3,7 +3,9 @@
 #include "ui/main/frmquiz.h"
 
 #include "platform/files.h"
+#include "ui/main/edit/editpanel.h"
 #include "ui/main/recentbooks.h"
+#include "ui/main/run/runpanel.h"
 
 #include <QAction>
 #include <QDir>
@@ -43,27 +45,9 @@ void frmquiz::fillrecentmenu()
 
 void frmquiz::mnurecentbook_Click(const QString &path)
 {
-    auto &s = modquiz::state();
-    // What the Run command does before its picker: unsaved edits, the edit panel, the run's
-    // own copies of the options.
-    if (!readyforbook())
-        return;
-    cmdqbclose_Click();
-    mnueditundodelete->setEnabled(false);
-    runonechance = mnuonechance->isChecked();
-    copypracticeoptions();
-    score = 0;
-    s.dlgok = false;
     if (!platform::normalfileexists(path))
         recentbooks::remove(path);
-    openfromcommandline(path, /*editing=*/false);
-    // At start-up the question number still reads "1"; after an earlier run it must be set.
-    if (s.dlgok)
-        setlabnum(QStringLiteral("1"));
-    // The loader shows the edit panel on the way; a book refused afterwards leaves neither
-    // panel showing, as at start-up.
-    if (!s.dlgok)
-        picedit->hide();
+    (void)openbook(path, /*editing=*/false);
     fillrecentmenu();
 }
 

@@ -1,19 +1,11 @@
 #include "ui/main/recentbooks.h"
 
-#include "platform/settings.h"
+#include "ui/main/quizsettings.h"
 
 #include <QFileInfo>
 
 namespace recentbooks {
 namespace {
-
-const QString application = QStringLiteral("Tarvel");
-const QString section = QStringLiteral("Recent Books");
-
-QString slotkey(int slot)
-{
-    return QStringLiteral("book%1").arg(slot + 1);
-}
 
 QString absolute(const QString &path)
 {
@@ -34,22 +26,12 @@ QStringList added(QStringList list, const QString &path)
 
 QStringList load()
 {
-    QStringList list;
-    for (int slot = 0; slot < limit; ++slot) {
-        const QString path = platform::readsetting(application, section, slotkey(slot), QString());
-        // A hand-edited store may hold gaps or the same book twice.
-        if (!path.isEmpty() && !list.contains(path))
-            list.append(path);
-    }
-    return list;
+    return QuizSettings::recentbooks();
 }
 
 void save(const QStringList &list)
 {
-    // Every slot is written, so that a shorter list leaves no stale entry behind.
-    for (int slot = 0; slot < limit; ++slot)
-        platform::writesetting(application, section, slotkey(slot),
-                               slot < list.size() ? list.at(slot) : QString());
+    QuizSettings::setrecentbooks(list);
 }
 
 void add(const QString &path)

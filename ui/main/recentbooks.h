@@ -1,13 +1,14 @@
 #pragma once
 
+#include "ui/main/quizsettings.h"
+
 #include <QString>
 #include <QStringList>
 
-// The books last run, edited, created or imported, newest first, kept in the settings store
-// as absolute paths.
+// The books last run, edited, created or imported, newest first, as absolute paths.
 namespace recentbooks {
 
-inline constexpr int limit = 8;
+inline constexpr int limit = QuizSettings::recentlimit;
 
 // The list with path put first: an earlier entry for the same file moves up rather than
 // appearing twice, and the oldest beyond the limit falls off.

@@ -1,4 +1,4 @@
-#include "ui/main/frmquiz.h"
+#include "ui/main/edit/editpanel.h"
 
 #include "platform/msgbox.h"
 #include "storage/modquiz.h"
@@ -125,7 +125,7 @@ const QString fullmessage =
 
 } // namespace
 
-void frmquiz::fillboxes()
+void EditPanel::fillboxes()
 {
     const QuestionRecord &q = modquiz::state().workq;
     {
@@ -149,7 +149,7 @@ void frmquiz::fillboxes()
     txtcorrect->setText(correct);
 }
 
-void frmquiz::readboxes()
+void EditPanel::readboxes()
 {
     QuestionRecord &q = modquiz::state().workq;
     q.question = storedtext(boxtext(txtquestion), m_storedquestion);
@@ -158,7 +158,7 @@ void frmquiz::readboxes()
     q.correct = leadingnumber(txtcorrect->text());
 }
 
-void frmquiz::clearboxes()
+void EditPanel::clearboxes()
 {
     {
         const QSignalBlocker block(txtquestion);
@@ -174,7 +174,7 @@ void frmquiz::clearboxes()
     txtcorrect->setMaxLength(1);
 }
 
-bool frmquiz::boxesfilled() const
+bool EditPanel::boxesfilled() const
 {
     if (txtquestion->document()->isEmpty() || txtcorrect->text().isEmpty())
         return false;
@@ -182,7 +182,7 @@ bool frmquiz::boxesfilled() const
                         [](const QLineEdit *box) { return box->text().isEmpty(); });
 }
 
-bool frmquiz::boxesstorable()
+bool EditPanel::boxesstorable()
 {
     // An empty question or Correct box is refused without a word, and four filled answers are
     // taken as they are typed.
@@ -205,33 +205,28 @@ bool frmquiz::boxesstorable()
 
 // --- Navigation ------------------------------------------------------------------------------
 
-namespace {
-
-// Question k into workq and the boxes; the number label too unless told otherwise.
-void showstored(frmquiz &w, int k, bool setlabel = true)
+void EditPanel::showstored(int k, bool setlabel)
 {
     auto &s = modquiz::state();
     s.workq = s.questions.at(k);
-    w.fillboxes();
+    fillboxes();
     if (setlabel)
-        w.labnum1->setText(QString::number(k));
+        labnum1->setText(QString::number(k));
 }
 
-} // namespace
-
-void frmquiz::cmdfirst_Click()
+void EditPanel::cmdfirst_Click()
 {
     // Pressed in code only while the book has questions; on an empty book there is nothing
     // to show.
     if (modquiz::lastquestion() == 0)
         return;
     modquiz::state().curq = 1;
-    showstored(*this, 1);
+    showstored(1);
     setenabled({cmdlast, cmdnext}, true);
     setenabled({cmdfirst, cmdprev}, false);
 }
 
-void frmquiz::cmdprev_Click()
+void EditPanel::cmdprev_Click()
 {
     auto &s = modquiz::state();
     const int n = modquiz::lastquestion();
@@ -242,16 +237,16 @@ void frmquiz::cmdprev_Click()
         s.curq = static_cast<qint16>(n + 1);
     if (s.curq <= 1) {
         s.curq = 1;
-        showstored(*this, 1);
+        showstored(1);
         setenabled({cmdprev, cmdfirst}, false);
         return;
     }
     --s.curq;
-    showstored(*this, s.curq);
+    showstored(s.curq);
     setenabled({cmdlast, cmdnext}, true);
 }
 
-void frmquiz::cmdnext_Click()
+void EditPanel::cmdnext_Click()
 {
     auto &s = modquiz::state();
     const int n = modquiz::lastquestion();
@@ -261,47 +256,56 @@ void frmquiz::cmdnext_Click()
     // slot) shows the last one again and only then turns that end off.
     if (s.curq >= n) {
         s.curq = static_cast<qint16>(n);
-        showstored(*this, n);
+        showstored(n);
         setenabled({cmdnext, cmdlast}, false);
         cmdadd->setFocus();
         return;
     }
     s.curq = static_cast<qint16>(std::max<int>(s.curq, 0) + 1);
-    showstored(*this, s.curq);
+    showstored(s.curq);
     setenabled({cmdfirst, cmdprev}, true);
 }
 
-void frmquiz::cmdlast_Click()
+void EditPanel::cmdlast_Click()
 {
     auto &s = modquiz::state();
     const int n = modquiz::lastquestion();
     if (n == 0)
         return;
     s.curq = static_cast<qint16>(n);
-    showstored(*this, n);
+    showstored(n);
     setenabled({cmdfirst, cmdprev}, true);
     setenabled({cmdlast, cmdnext}, false);
     cmdadd->setFocus();
 }
 
-void frmquiz::entereditpanel(qint16 count)
+void EditPanel::enter(qint16 count)
 {
     const bool navigation = count != 0 && count != 1;
     const bool editing = count != 0;
     setenabled({cmdfirst, cmdprev, cmdnext, cmdlast}, navigation);
     setenabled({cmddelete, cmdupdate, cmdsave}, editing);
     cmdadd->setEnabled(true);
-    mnuinfo->setEnabled(true);
+    emit bookopen(true);
     if (count == 0)
         clearboxes();
-    // The edit panel has the design's size only: a window enlarged for a long question is not.
-    fixsize();
-    picedit->show();
+}
+
+void EditPanel::startstates()
+{
+    for (QPushButton *button : {cmdnext, cmdprev, cmdfirst, cmdlast, cmddelete, cmdupdate, cmdsave})
+        button->setEnabled(false);
+}
+
+void EditPanel::starttyping()
+{
+    txtquestion->setFocus();
+    labnum1->setText(QStringLiteral("1"));
 }
 
 // --- Editing operations ----------------------------------------------------------------------
 
-void frmquiz::cmdadd_Click()
+void EditPanel::cmdadd_Click()
 {
     auto &s = modquiz::state();
     if (boxesstorable()) {
@@ -335,7 +339,7 @@ void frmquiz::cmdadd_Click()
     txtquestion->setFocus();
 }
 
-void frmquiz::cmdupdate_Click()
+void EditPanel::cmdupdate_Click()
 {
     auto &s = modquiz::state();
     const bool stored = s.curq >= 1 && s.curq <= modquiz::lastquestion();
@@ -348,7 +352,7 @@ void frmquiz::cmdupdate_Click()
     cmdadd->setFocus();
 }
 
-void frmquiz::cmddelete_Click()
+void EditPanel::cmddelete_Click()
 {
     auto &s = modquiz::state();
     // The new-question slot holds no stored question, so there is nothing to delete there. A
@@ -364,13 +368,13 @@ void frmquiz::cmddelete_Click()
     s.qbchanged = true;
 }
 
-void frmquiz::deletequestion()
+void EditPanel::deletequestion()
 {
     auto &s = modquiz::state();
     const int n = modquiz::lastquestion();
     if (s.curq < 1 || s.curq > n)
         return;
-    mnueditundodelete->setEnabled(true);
+    emit undoavailable(true);
     s.deletedq = s.questions.at(s.curq);
     s.deletedpos = s.curq;
     if (n == 1) {
@@ -383,10 +387,10 @@ void frmquiz::deletequestion()
     s.questions.removeAt(s.curq);
     if (s.curq > n - 1)
         s.curq = static_cast<qint16>(n - 1);
-    showstored(*this, s.curq, /*setlabel=*/false);
+    showstored(s.curq, /*setlabel=*/false);
 }
 
-void frmquiz::undodelete()
+void EditPanel::undodelete()
 {
     auto &s = modquiz::state();
     const int n = modquiz::lastquestion();
@@ -404,7 +408,7 @@ void frmquiz::undodelete()
     } else {
         s.questions.insert(position, s.deletedq);
     }
-    mnueditundodelete->setEnabled(false);
+    emit undoavailable(false);
     s.curq = static_cast<qint16>(position);
 
     // The stored count, not the number of questions now held, decides where the end is.
@@ -418,15 +422,10 @@ void frmquiz::undodelete()
     } else {
         setenabled({cmdfirst, cmdprev, cmdnext, cmdlast}, true);
     }
-    showstored(*this, position);
+    showstored(position);
 }
 
-void frmquiz::mnueditundodelete_Click()
-{
-    undodelete();
-}
-
-void frmquiz::cmdsave_Click()
+void EditPanel::cmdsave_Click()
 {
     auto &s = modquiz::state();
     cmdadd_Click();
@@ -441,7 +440,7 @@ void frmquiz::cmdsave_Click()
                      QStringLiteral("Error"));
 }
 
-bool frmquiz::savewanted()
+bool EditPanel::savewanted()
 {
     const auto &s = modquiz::state();
     if (modquiz::changedondisk()) {
@@ -469,7 +468,7 @@ bool frmquiz::savewanted()
     return true;
 }
 
-bool frmquiz::saveprompt()
+bool EditPanel::saveprompt()
 {
     auto &s = modquiz::state();
     const auto answer = platform::msgbox(QStringLiteral("Save Changes you made to ") + s.qbpath +
@@ -488,42 +487,23 @@ bool frmquiz::saveprompt()
     }
 }
 
-bool frmquiz::changessettled()
+bool EditPanel::changessettled()
 {
     auto &s = modquiz::state();
     // A save chosen with Yes that failed keeps the changes: going on would lose them.
     return !s.qbchanged || (saveprompt() && !s.qbchanged);
 }
 
-bool frmquiz::readyforbook()
-{
-    if (modquiz::state().qbchanged && !saveprompt())
-        return false;
-    // Close keeps the book when the user cancels its prompt or the save fails.
-    return !editstarted || cmdeditclose_Click();
-}
-
-bool frmquiz::closebooks()
-{
-    cmdqbclose_Click();
-    return cmdeditclose_Click();
-}
-
-void frmquiz::closeeditedbook()
-{
-    cmdeditclose_Click();
-}
-
-bool frmquiz::cmdeditclose_Click()
+bool EditPanel::cmdeditclose_Click()
 {
     auto &s = modquiz::state();
     if (!changessettled())
         return false;
-    picedit->hide();
+    hide();
     modquiz::closebook();
     modquiz::resizequestions(0);
     s.curq = 0;
-    mnuinfo->setEnabled(false);
-    mnueditundodelete->setEnabled(false);
+    emit bookopen(false);
+    emit undoavailable(false);
     return true;
 }

@@ -1,8 +1,9 @@
-#include "ui/main/frmquiz.h"
+#include "ui/main/edit/editpanel.h"
 
 #include "platform/ansi.h"
 #include "platform/fonts.h"
 #include "platform/twips.h"
+#include "storage/modquiz.h"
 #include "storage/qbook.h"
 
 #include <QAction>
@@ -121,7 +122,15 @@ int charactercode(const QKeyEvent *key)
 
 } // namespace
 
-void frmquiz::buildeditpanel()
+EditPanel::EditPanel(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("picedit"));
+    setAutoFillBackground(true);
+    setGeometry(platform::twipsrect(0, 0, 9285, 5775));
+    build();
+}
+
+void EditPanel::build()
 {
     using platform::twipsrect;
     const QFont regular = platform::designfont(8.25);
@@ -129,7 +138,7 @@ void frmquiz::buildeditpanel()
     const QFont boxfont = platform::designfont(9.75);
 
     // The outline lies under the button row, so it is made first and lets clicks through.
-    Shape2 = new QFrame(picedit);
+    Shape2 = new QFrame(this);
     Shape2->setObjectName(QStringLiteral("Shape2"));
     Shape2->setFrameStyle(QFrame::Box | QFrame::Plain);
     Shape2->setLineWidth(1);
@@ -138,7 +147,7 @@ void frmquiz::buildeditpanel()
 
     auto label = [this](const char *name, const QString &text, const QFont &font, int left, int top,
                         int width, int height) {
-        auto *result = new QLabel(text, picedit);
+        auto *result = new QLabel(text, this);
         result->setObjectName(QLatin1String(name));
         result->setFont(font);
         if (width > 0) {
@@ -162,7 +171,7 @@ void frmquiz::buildeditpanel()
     labcorrectans =
         label("labcorrectans", QStringLiteral("Correct Answer (1-4)"), regular, 480, 3960, 0, 0);
 
-    txtquestion = new QuestionBox(picedit);
+    txtquestion = new QuestionBox(this);
     txtquestion->setObjectName(QStringLiteral("txtquestion"));
     txtquestion->setFont(boxfont);
     txtquestion->setGeometry(twipsrect(840, 480, 8295, 855));
@@ -175,7 +184,7 @@ void frmquiz::buildeditpanel()
 
     constexpr std::array<int, 4> anstops = {1680, 2160, 2640, 3120};
     for (int i = 0; i < 4; ++i) {
-        auto *box = new QLineEdit(picedit);
+        auto *box = new QLineEdit(this);
         box->setObjectName(QStringLiteral("txtans%1").arg(i));
         box->setFont(boxfont);
         box->setGeometry(twipsrect(1440, anstops[i], 6375, 375));
@@ -184,7 +193,7 @@ void frmquiz::buildeditpanel()
         txtans[i] = box;
     }
 
-    txtcorrect = new QLineEdit(picedit);
+    txtcorrect = new QLineEdit(this);
     txtcorrect->setObjectName(QStringLiteral("txtcorrect"));
     txtcorrect->setFont(platform::designfont(9.75, true));
     txtcorrect->setGeometry(twipsrect(2040, 3810, 375, 405));
@@ -204,7 +213,7 @@ void frmquiz::buildeditpanel()
 
     auto button = [this](const char *name, const QString &caption, const QString &tooltip,
                          const QString &accessible, int left, int width) {
-        auto *result = new QPushButton(caption, picedit);
+        auto *result = new QPushButton(caption, this);
         result->setObjectName(QLatin1String(name));
         result->setToolTip(tooltip);
         result->setAccessibleName(accessible);
@@ -233,14 +242,14 @@ void frmquiz::buildeditpanel()
     cmdeditclose = button("cmdeditclose", QStringLiteral("&Close"),
                           QStringLiteral("Close Quiz Book"), QStringLiteral("Close"), 8280, 855);
 
-    connect(cmdfirst, &QPushButton::clicked, this, &frmquiz::cmdfirst_Click);
-    connect(cmdprev, &QPushButton::clicked, this, &frmquiz::cmdprev_Click);
-    connect(cmdnext, &QPushButton::clicked, this, &frmquiz::cmdnext_Click);
-    connect(cmdlast, &QPushButton::clicked, this, &frmquiz::cmdlast_Click);
-    connect(cmdadd, &QPushButton::clicked, this, &frmquiz::cmdadd_Click);
-    connect(cmdupdate, &QPushButton::clicked, this, &frmquiz::cmdupdate_Click);
-    connect(cmddelete, &QPushButton::clicked, this, &frmquiz::cmddelete_Click);
-    connect(cmdsave, &QPushButton::clicked, this, &frmquiz::cmdsave_Click);
+    connect(cmdfirst, &QPushButton::clicked, this, &EditPanel::cmdfirst_Click);
+    connect(cmdprev, &QPushButton::clicked, this, &EditPanel::cmdprev_Click);
+    connect(cmdnext, &QPushButton::clicked, this, &EditPanel::cmdnext_Click);
+    connect(cmdlast, &QPushButton::clicked, this, &EditPanel::cmdlast_Click);
+    connect(cmdadd, &QPushButton::clicked, this, &EditPanel::cmdadd_Click);
+    connect(cmdupdate, &QPushButton::clicked, this, &EditPanel::cmdupdate_Click);
+    connect(cmddelete, &QPushButton::clicked, this, &EditPanel::cmddelete_Click);
+    connect(cmdsave, &QPushButton::clicked, this, &EditPanel::cmdsave_Click);
     connect(cmdeditclose, &QPushButton::clicked, this, [this] { cmdeditclose_Click(); });
 
     // Tab walks the panel in the design's focus order.
@@ -256,15 +265,25 @@ void frmquiz::buildeditpanel()
     txtcorrect->installEventFilter(this);
 }
 
-bool frmquiz::editboxkey(QObject *watched, QEvent *event)
+void EditPanel::watchdrops(QObject *filter)
+{
+    txtquestion->installEventFilter(filter);
+    // The question box takes drops in its viewport.
+    txtquestion->viewport()->installEventFilter(filter);
+    for (QLineEdit *box : txtans)
+        box->installEventFilter(filter);
+    txtcorrect->installEventFilter(filter);
+}
+
+bool EditPanel::eventFilter(QObject *watched, QEvent *event)
 {
     const bool shortcut = event->type() == QEvent::ShortcutOverride;
     if (!shortcut && event->type() != QEvent::KeyPress)
-        return false;
+        return QWidget::eventFilter(watched, event);
     const auto found = std::find(txtans.begin(), txtans.end(), watched);
     const bool isans = found != txtans.end();
     if (!isans && watched != txtquestion && watched != txtcorrect)
-        return false;
+        return QWidget::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);
 
     if (shortcut) {
@@ -275,7 +294,7 @@ bool frmquiz::editboxkey(QObject *watched, QEvent *event)
         // A text box claims Ctrl+Z and Ctrl+A for its own undo and select-all; the menu's
         // shortcuts win while their item is enabled, so Undo Delete works from the boxes.
         const QKeySequence pressed(key->keyCombination());
-        for (const QAction *action : findChildren<QAction *>()) {
+        for (const QAction *action : window()->findChildren<QAction *>()) {
             if (action->isEnabled() && !action->shortcut().isEmpty() &&
                 action->shortcut().matches(pressed) == QKeySequence::ExactMatch)
                 return true;
@@ -295,7 +314,7 @@ bool frmquiz::editboxkey(QObject *watched, QEvent *event)
     return code == 0;
 }
 
-void frmquiz::txtquestion_KeyPress(int &keyascii)
+void EditPanel::txtquestion_KeyPress(int &keyascii)
 {
     if (keyascii == 13) {
         keyascii = 0;
@@ -303,7 +322,7 @@ void frmquiz::txtquestion_KeyPress(int &keyascii)
     }
 }
 
-void frmquiz::txtans_KeyPress(int index, int &keyascii)
+void EditPanel::txtans_KeyPress(int index, int &keyascii)
 {
     if (keyascii != 13)
         return;
@@ -314,7 +333,7 @@ void frmquiz::txtans_KeyPress(int index, int &keyascii)
         txtcorrect->setFocus();
 }
 
-void frmquiz::txtcorrect_KeyPress(int &keyascii)
+void EditPanel::txtcorrect_KeyPress(int &keyascii)
 {
     if (keyascii == 13) {
         keyascii = 0;

@@ -1,93 +1,20 @@
-// The practice options of the run panel: shuffled questions and answers, and another go at the
+// The practice options of a run: shuffled questions and answers, and another go at the
 // questions a run missed.
-#include "ui/main/frmquiz.h"
+#include "ui/main/run/runpanel.h"
 
 #include "platform/msgbox.h"
-#include "ui/main/run/runoptions.h"
+#include "storage/modquiz.h"
 
-#include <QAction>
-#include <QMenu>
-#include <QPlainTextEdit>
 #include <QPushButton>
 
 #include <algorithm>
 
-using runoptions::Option;
-
-void frmquiz::buildpracticemenus()
-{
-    auto additem = [this](const char *name, const QString &caption, void (frmquiz::*handler)()) {
-        auto *action = new QAction(caption, mnuedit);
-        action->setObjectName(QLatin1String(name));
-        action->setCheckable(true);
-        mnuedit->insertAction(mnueditundodelete, action);
-        // As for One Chance: the handler is the one place that flips the check mark.
-        connect(action, &QAction::triggered, this, [this, action, handler](bool checked) {
-            action->setChecked(!checked);
-            (this->*handler)();
-        });
-        return action;
-    };
-    mnushufflequestions = additem("mnushufflequestions", QStringLiteral("S&huffle Questions"),
-                                  &frmquiz::mnushufflequestions_Click);
-    mnushuffleanswers = additem("mnushuffleanswers", QStringLiteral("Shuffle &Answers"),
-                                &frmquiz::mnushuffleanswers_Click);
-    mnureviewmissed = additem("mnureviewmissed", QStringLiteral("&Review Missed Questions"),
-                              &frmquiz::mnureviewmissed_Click);
-
-    mnurecent = new QMenu(QStringLiteral("Recent &Books"), mnuquiz);
-    mnurecent->setObjectName(QStringLiteral("mnurecent"));
-    mnurecent->setToolTipsVisible(true);
-    mnuquiz->insertMenu(mnuquizexit, mnurecent);
-    connect(mnurecent, &QMenu::aboutToShow, this, &frmquiz::fillrecentmenu);
-    fillrecentmenu();
-
-    // The question box takes drops in its viewport, which the window does not yet watch.
-    txtquestion->viewport()->installEventFilter(this);
-
-    // F1 is the desktop's help key; Ctrl+H stays the item's own shortcut.
-    mnureadme->setShortcuts({mnureadme->shortcut(), QKeySequence(Qt::Key_F1)});
-}
-
-void frmquiz::readpracticeoptions()
-{
-    mnushufflequestions->setChecked(runoptions::read(Option::ShuffleQuestions));
-    mnushuffleanswers->setChecked(runoptions::read(Option::ShuffleAnswers));
-    mnureviewmissed->setChecked(runoptions::read(Option::ReviewMissed));
-    copypracticeoptions();
-}
-
-void frmquiz::copypracticeoptions()
-{
-    runshufflequestions = mnushufflequestions->isChecked();
-    runshuffleanswers = mnushuffleanswers->isChecked();
-    runreviewmissed = mnureviewmissed->isChecked();
-}
-
-void frmquiz::mnushufflequestions_Click()
-{
-    mnushufflequestions->setChecked(!mnushufflequestions->isChecked());
-    runoptions::write(Option::ShuffleQuestions, mnushufflequestions->isChecked());
-}
-
-void frmquiz::mnushuffleanswers_Click()
-{
-    mnushuffleanswers->setChecked(!mnushuffleanswers->isChecked());
-    runoptions::write(Option::ShuffleAnswers, mnushuffleanswers->isChecked());
-}
-
-void frmquiz::mnureviewmissed_Click()
-{
-    mnureviewmissed->setChecked(!mnureviewmissed->isChecked());
-    runoptions::write(Option::ReviewMissed, mnureviewmissed->isChecked());
-}
-
-void frmquiz::setrandomsource(runplan::RandomSource random)
+void RunPanel::setrandomsource(runplan::RandomSource random)
 {
     m_random = std::move(random);
 }
 
-void frmquiz::planrun()
+void RunPanel::planrun()
 {
     m_missed.clear();
     m_plan = {};
@@ -101,7 +28,7 @@ void frmquiz::planrun()
                            m_random ? m_random : runplan::systemrandom());
 }
 
-int frmquiz::runlength() const
+int RunPanel::runlength() const
 {
     // The edit panel's Close may empty the questions under a running quiz: nothing is left.
     const int loaded = modquiz::lastquestion();
@@ -110,7 +37,7 @@ int frmquiz::runlength() const
     return int(m_plan.order.size());
 }
 
-QuestionRecord frmquiz::runquestion(int position) const
+QuestionRecord RunPanel::runquestion(int position) const
 {
     const auto &questions = modquiz::state().questions;
     if (m_plan.order.isEmpty())
@@ -124,7 +51,7 @@ QuestionRecord frmquiz::runquestion(int position) const
     return runplan::arrange(question, m_plan.answerorder.at(position - 1));
 }
 
-int frmquiz::runmaximum() const
+int RunPanel::runmaximum() const
 {
     // Computed in int: the largest book holds 32,766 questions, 327,660 points.
     if (m_plan.review)
@@ -132,7 +59,7 @@ int frmquiz::runmaximum() const
     return 10 * int(modquiz::state().qbheader.count);
 }
 
-void frmquiz::markmissed()
+void RunPanel::markmissed()
 {
     const int position = modquiz::state().curq;
     if (position < 1 || position > runlength())
@@ -142,14 +69,14 @@ void frmquiz::markmissed()
         m_missed.append(booknumber);
 }
 
-QList<int> frmquiz::missedquestions() const
+QList<int> RunPanel::missedquestions() const
 {
     QList<int> missed = m_missed;
     std::sort(missed.begin(), missed.end());
     return missed;
 }
 
-void frmquiz::offerreview(const QList<QuestionRecord> &book, QList<int> missed)
+void RunPanel::offerreview(const QList<QuestionRecord> &book, QList<int> missed)
 {
     if (!runreviewmissed || missed.isEmpty())
         return;
@@ -169,13 +96,13 @@ void frmquiz::offerreview(const QList<QuestionRecord> &book, QList<int> missed)
     m_plan = runplan::make(missed, runshufflequestions, runshuffleanswers,
                            m_random ? m_random : runplan::systemrandom());
     m_plan.review = true;
-    score = 0;
-    secondtry = false;
+    m_score = 0;
+    m_secondtry = false;
     s.curq = 1;
     s.workq = runquestion(1);
     showquestion();
     setlabnum(QStringLiteral("1"));
-    picedit->hide();
-    picqb->show();
+    emit reviewstarting();
+    show();
     cmdskip->setFocus();
 }

@@ -1,15 +1,13 @@
 // The run panel: asking the questions of the loaded book, judging answers, scoring, and the
 // Run and One Chance commands that start a run.
-#include "ui/main/frmquiz.h"
+#include "ui/main/run/runpanel.h"
 
 #include "platform/fonts.h"
 #include "platform/msgbox.h"
 #include "platform/twips.h"
+#include "storage/modquiz.h"
 #include "storage/soundness.h"
-#include "ui/dialogs/frmeditquiz.h"
-#include "ui/main/run/runoptions.h"
 
-#include <QAction>
 #include <QFrame>
 #include <QLabel>
 #include <QLayout>
@@ -50,13 +48,33 @@ QPushButton *runbutton(QWidget *parent, const char *name, const QString &caption
 
 } // namespace
 
-void frmquiz::buildrunpanel()
+RunPanel::RunPanel(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("picqb"));
+    setAutoFillBackground(true);
+    setGeometry(platform::twipsrect(0, 0, 9495, 6015));
+    build();
+}
+
+void RunPanel::setonechance(bool on)
+{
+    runonechance = on;
+}
+
+void RunPanel::setpractice(bool shufflequestions, bool shuffleanswers, bool reviewmissed)
+{
+    runshufflequestions = shufflequestions;
+    runshuffleanswers = shuffleanswers;
+    runreviewmissed = reviewmissed;
+}
+
+void RunPanel::build()
 {
     using platform::twipsrect;
 
     // The panel's controls stand on a page that scrolls when a question's texts need more room
     // than the panel has; a question that fits leaves it at the panel's own place and size.
-    m_runscroll = new QScrollArea(picqb);
+    m_runscroll = new QScrollArea(this);
     m_runscroll->setObjectName(QStringLiteral("runscroll"));
     m_runscroll->setFrameShape(QFrame::NoFrame);
     m_runscroll->setFocusPolicy(Qt::NoFocus);
@@ -104,12 +122,12 @@ void frmquiz::buildrunpanel()
         runbutton(page, "cmdqbclose", QStringLiteral("C&lose"), twipsrect(6000, 5640, 1815, 300));
     cmdqbclose->setToolTip(QStringLiteral("Close Quiz Book"));
     cmdqbclose->setAccessibleName(QStringLiteral("Close quiz book"));
-    connect(cmdqbclose, &QPushButton::clicked, this, &frmquiz::cmdqbclose_Click);
+    connect(cmdqbclose, &QPushButton::clicked, this, &RunPanel::cmdqbclose_Click);
 
     cmdskip = runbutton(page, "cmdskip", QStringLiteral("&Skip"), twipsrect(1800, 5640, 1815, 300));
     cmdskip->setToolTip(QStringLiteral("Skip Current Question"));
     cmdskip->setAccessibleName(QStringLiteral("Skip"));
-    connect(cmdskip, &QPushButton::clicked, this, &frmquiz::cmdskip_Click);
+    connect(cmdskip, &QPushButton::clicked, this, &RunPanel::cmdskip_Click);
 
     // Tab order of the panel: Close, Skip, then the answers A to D.
     setTabOrder(cmdqbclose, cmdskip);
@@ -118,13 +136,13 @@ void frmquiz::buildrunpanel()
         setTabOrder(cmdans[i - 1], cmdans[i]);
 }
 
-void frmquiz::setlabnum(const QString &caption)
+void RunPanel::setlabnum(const QString &caption)
 {
     labnum->setText(caption);
     labnum->adjustSize();
 }
 
-void frmquiz::showquestion()
+void RunPanel::showquestion()
 {
     const QuestionRecord &workq = modquiz::state().workq;
     labquestion->setText(workq.question);
@@ -141,11 +159,11 @@ void frmquiz::showquestion()
     m_runscroll->verticalScrollBar()->setValue(0);
 }
 
-void frmquiz::layoutrunpanel()
+void RunPanel::layoutrunpanel()
 {
     using platform::totwips;
     using platform::twips;
-    const QSize client = centralWidget()->size();
+    const QSize client = parentWidget()->size();
     // Stacked in twips from the labels' heights, so that rounding to pixels happens once per
     // row and does not add up down the panel. Each label is as tall as the design makes it, or
     // as its text needs; widened by extra pixels when the window is. Returns how many pixels
@@ -173,7 +191,7 @@ void frmquiz::layoutrunpanel()
         // The page scrolls: the scroll bar takes its width from the rows.
         extra = client.width() - twips(9525) - m_runscroll->verticalScrollBar()->sizeHint().width();
         grow = stack(extra);
-        allowresize();
+        emit needsroom();
     }
     const QRect shape = platform::twipsrect(120, 0, 9255, 5535);
     Shape1->setGeometry(shape.adjusted(0, 0, extra, grow));
@@ -181,31 +199,10 @@ void frmquiz::layoutrunpanel()
     cmdqbclose->move(cmdqbclose->x(), twips(5640) + grow);
     m_runscroll->widget()->resize(twips(9495) + extra, twips(6015) + grow);
     m_runscroll->setGeometry(QRect(QPoint(0, 0), client));
-    picqb->resize(picqb->size().expandedTo(client));
+    resize(size().expandedTo(client));
 }
 
-void frmquiz::allowresize()
-{
-    if (m_resizable)
-        return;
-    m_resizable = true;
-    centralWidget()->setMinimumSize(platform::twips(9525), platform::twips(6030));
-    centralWidget()->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    layout()->setSizeConstraint(QLayout::SetMinimumSize);
-    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-}
-
-void frmquiz::fixsize()
-{
-    if (!m_resizable)
-        return;
-    m_resizable = false;
-    centralWidget()->setFixedSize(platform::twips(9525), platform::twips(6030));
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
-    layout()->activate();
-}
-
-void frmquiz::firstquestion()
+void RunPanel::firstquestion()
 {
     auto &s = modquiz::state();
     s.curq = 1;
@@ -216,7 +213,7 @@ void frmquiz::firstquestion()
     setlabnum(QString::number(s.curq));
 }
 
-void frmquiz::nextquestion()
+void RunPanel::nextquestion()
 {
     auto &s = modquiz::state();
     s.quizover = false;
@@ -235,9 +232,9 @@ void frmquiz::nextquestion()
     setlabnum(QString::number(s.curq));
 }
 
-bool frmquiz::finishquestion(bool onechancewrong)
+bool RunPanel::finishquestion(bool onechancewrong)
 {
-    secondtry = false;
+    m_secondtry = false;
     nextquestion();
     if (!modquiz::state().quizover)
         return false;
@@ -245,7 +242,7 @@ bool frmquiz::finishquestion(bool onechancewrong)
     return true;
 }
 
-void frmquiz::cmdans_Click(int index)
+void RunPanel::cmdans_Click(int index)
 {
     if (index < 0 || index > 3)
         return;
@@ -260,24 +257,24 @@ void frmquiz::cmdans_Click(int index)
     const QString reveal = QStringLiteral("Sorry your answer is wrong\r\nCorrect answer is ") +
                            (hascorrect ? workq.answers[workq.correct - 1] : QString());
 
-    const bool rightfirsttime = right && (runonechance || !secondtry);
+    const bool rightfirsttime = right && (runonechance || !m_secondtry);
     if (!rightfirsttime)
         markmissed();
     bool ended = false;
     if (rightfirsttime) {
-        score += 10;
+        m_score += 10;
         platform::msgbox(QStringLiteral("Your answer is correct 10 points added to your score"));
         cmdans[wrongbtn]->setEnabled(true);
         ended = finishquestion(false);
     } else if (right) {
-        score += 5;
+        m_score += 5;
         platform::msgbox(QStringLiteral("Your answer is correct 5 points added to your score"));
         cmdans[wrongbtn]->setEnabled(true);
         ended = finishquestion(false);
     } else if (runonechance) {
         platform::msgbox(reveal);
         ended = finishquestion(true);
-    } else if (secondtry) {
+    } else if (m_secondtry) {
         platform::msgbox(reveal);
         cmdans[wrongbtn]->setEnabled(true);
         ended = finishquestion(false);
@@ -285,40 +282,40 @@ void frmquiz::cmdans_Click(int index)
         platform::msgbox(QStringLiteral("Sorry, Your answer is wrong \rPlease try again"));
         cmdans[index]->setEnabled(false);
         wrongbtn = static_cast<quint8>(index);
-        secondtry = true;
+        m_secondtry = true;
     }
     if (!ended)
         cmdskip->setFocus();
 }
 
-void frmquiz::cmdskip_Click()
+void RunPanel::cmdskip_Click()
 {
     markmissed();
     nextquestion();
     if (modquiz::state().quizover)
         endofquiz(false);
-    secondtry = false;
+    m_secondtry = false;
     for (QPushButton *button : cmdans)
         button->setEnabled(true);
 }
 
-void frmquiz::endofquiz(bool onechancewrong)
+void RunPanel::endofquiz(bool onechancewrong)
 {
     const int maximum = runmaximum();
-    if (score == maximum) {
+    if (m_score == maximum) {
         platform::msgbox(QStringLiteral("Congragulations You Won The Quiz\r\nYour Score is :%1"
                                         "\r\nHave a nice day")
-                             .arg(score),
+                             .arg(m_score),
                          platform::Buttons::Ok, QStringLiteral("Winner"));
     } else {
         platform::msgbox(
-            QStringLiteral("Quiz is over \rYour score is %1 out of %2").arg(score).arg(maximum),
+            QStringLiteral("Quiz is over \rYour score is %1 out of %2").arg(m_score).arg(maximum),
             platform::Buttons::Ok, QStringLiteral("Quiz Over"));
     }
-    score = 0;
-    secondtry = false;
+    m_score = 0;
+    m_secondtry = false;
     if (onechancewrong)
-        mnuonechance->setEnabled(false);
+        emit onechancelost();
     // Close empties the book and the run's record: take what another go needs first.
     const QList<QuestionRecord> book = modquiz::state().questions;
     const QList<int> missed = missedquestions();
@@ -326,48 +323,34 @@ void frmquiz::endofquiz(bool onechancewrong)
     offerreview(book, missed);
 }
 
-void frmquiz::cmdqbclose_Click()
+void RunPanel::cmdqbclose_Click()
 {
     auto &s = modquiz::state();
-    picqb->hide();
+    hide();
     modquiz::closebook();
     modquiz::resizequestions(0);
     s.curq = 0;
     m_plan = {};
     m_missed.clear();
-    score = 0;
-    secondtry = false;
-    mnueditundodelete->setEnabled(false);
+    m_score = 0;
+    m_secondtry = false;
     for (QPushButton *button : cmdans)
         button->setEnabled(true);
-    fixsize();
+    emit closed();
 }
 
-void frmquiz::mnuquizrun_Click()
+bool RunPanel::escape()
 {
-    auto &s = modquiz::state();
-    if (!readyforbook())
-        return;
-    mnueditundodelete->setEnabled(false);
-    runonechance = mnuonechance->isChecked();
-    copypracticeoptions();
-    picker()->setopenmode();
-    s.dlgok = false;
-    showpicker();
-    if (s.dlgok) {
-        picqb->show();
-        picedit->hide();
-        setlabnum(QStringLiteral("1"));
-        rememberbook();
-    } else {
-        closeorphanedrun();
-    }
-    score = 0;
+    if (!isVisible() || !cmdskip->isEnabled())
+        return false;
+    cmdskip_Click();
+    return true;
 }
 
-void frmquiz::mnuonechance_Click()
+void RunPanel::askfirst()
 {
-    mnuonechance->setChecked(!mnuonechance->isChecked());
-    // Stored at once: the option survives a crash or a killed process.
-    runoptions::writeonechance(mnuonechance->isChecked());
+    planrun();
+    if (runlength() >= 1)
+        modquiz::state().workq = runquestion(1);
+    showquestion();
 }
