@@ -272,8 +272,13 @@ std::optional<BookFile> readbookbytes(QByteArrayView bytes)
     return readbook(bytes.size(), wholebytes(bytes));
 }
 
-std::optional<QByteArray> serializebook(const QBookHeader &header,
-                                        const QList<QuestionRecord> &questions)
+namespace {
+
+// The bytes of a whole book from a list of either kind; bound and put give a record's size
+// bound and its bytes.
+template <typename List, typename Measure, typename Put>
+std::optional<QByteArray> serialize(const QBookHeader &header, const List &questions, Measure bound,
+                                    Put put)
 {
     const qsizetype last = questions.isEmpty() ? 0 : questions.size() - 1;
     if (last > qbook::maxquestions)
@@ -281,38 +286,34 @@ std::optional<QByteArray> serializebook(const QBookHeader &header,
 
     QBookHeader written = header;
     written.count = static_cast<qint16>(last);
-    qsizetype bound =
+    qsizetype size =
         3 * 2 + 2 + header.category.size() + header.author.size() + header.magic.size();
     for (qsizetype k = 1; k <= last; ++k)
-        bound += recordbound(questions[k]);
+        size += bound(k);
 
     QByteArray bytes;
-    bytes.reserve(bound);
+    bytes.reserve(size);
     qbook::appendheader(bytes, written);
     for (qsizetype k = 1; k <= last; ++k)
-        qbook::appendrecord(bytes, questions[k]);
+        put(bytes, k);
     return bytes;
+}
+
+} // namespace
+
+std::optional<QByteArray> serializebook(const QBookHeader &header,
+                                        const QList<QuestionRecord> &questions)
+{
+    return serialize(
+        header, questions, [&](qsizetype k) { return recordbound(questions[k]); },
+        [&](QByteArray &out, qsizetype k) { qbook::appendrecord(out, questions[k]); });
 }
 
 std::optional<QByteArray> serializebook(const QBookHeader &header, const QuestionList &questions)
 {
-    const qsizetype last = questions.isEmpty() ? 0 : questions.size() - 1;
-    if (last > qbook::maxquestions)
-        return std::nullopt;
-
-    QBookHeader written = header;
-    written.count = static_cast<qint16>(last);
-    qsizetype bound =
-        3 * 2 + 2 + header.category.size() + header.author.size() + header.magic.size();
-    for (qsizetype k = 1; k <= last; ++k)
-        bound += questions.recordbound(k);
-
-    QByteArray bytes;
-    bytes.reserve(bound);
-    qbook::appendheader(bytes, written);
-    for (qsizetype k = 1; k <= last; ++k)
-        questions.appendrecordto(bytes, k);
-    return bytes;
+    return serialize(
+        header, questions, [&](qsizetype k) { return questions.recordbound(k); },
+        [&](QByteArray &out, qsizetype k) { questions.appendrecordto(out, k); });
 }
 
 bool loadbook(LoadFailure *why)

@@ -185,7 +185,9 @@ void QuestionList::compact()
     m_unused = 0;
 }
 
-bool operator==(const QuestionList &a, const QuestionList &b)
+namespace {
+
+template <typename List> bool samerecords(const QuestionList &a, const List &b)
 {
     if (a.size() != b.size())
         return false;
@@ -196,13 +198,14 @@ bool operator==(const QuestionList &a, const QuestionList &b)
     return true;
 }
 
+} // namespace
+
+bool operator==(const QuestionList &a, const QuestionList &b)
+{
+    return samerecords(a, b);
+}
+
 bool operator==(const QuestionList &a, const QList<QuestionRecord> &b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype k = 0; k < a.size(); ++k) {
-        if (a.at(k) != b.at(k))
-            return false;
-    }
-    return true;
+    return samerecords(a, b);
 }
