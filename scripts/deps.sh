@@ -6,7 +6,8 @@
 #   scripts/deps.sh artwork  what scripts/make-artwork.sh needs to draw the pictures
 set -euo pipefail
 
-packages=(cmake make g++ pkg-config qt6-base-dev qt6-qpa-plugins fonts-liberation2)
+packages=(cmake make g++ pkg-config qt6-base-dev qt6-qpa-plugins fonts-liberation2 libqt6sql6-sqlite
+          qt6-charts-dev qt6-httpserver-dev qt6-websockets-dev libqrencode-dev)
 if [ "${1:-}" = artwork ]; then
     # The glyph is taken from the font as outlines (fontTools) and drawn with librsvg.
     packages=(imagemagick librsvg2-bin python3-fonttools fonts-liberation2)
@@ -21,7 +22,8 @@ if [ "${1:-}" = test ]; then
     # (xmllint for Moodle XML, Python's csv for CSV).
     packages+=(xvfb xauth xdotool x11-utils openbox imagemagick desktop-file-utils shared-mime-info
                dbus at-spi2-core python3 python3-gi gir1.2-atspi-2.0 libasan8 libubsan1
-               lintian appstream dpkg-dev file poppler-utils libxml2-utils nodejs)
+               lintian appstream dpkg-dev file poppler-utils libxml2-utils nodejs
+               chromium chromium-driver python3-selenium)
     # Some builds of nodejs bring their own npm, which Debian's npm package conflicts with.
     command -v npm >/dev/null || packages+=(npm)
 fi
