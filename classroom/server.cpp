@@ -269,12 +269,12 @@ bool Server::listen(const QHostAddress &address, quint16 port)
     Session &session = m_session;
     m_http->route("/api/join", QHttpServerRequest::Method::Post,
                   [&session](const QHttpServerRequest &request) { return join(session, request); });
-    m_http->route("/api/state", QHttpServerRequest::Method::Get,
-                  [&session](const QHttpServerRequest &request) { return state(session, request); });
-    m_http->route("/api/answer", QHttpServerRequest::Method::Post,
-                  [&session](const QHttpServerRequest &request) {
-                      return answer(session, request);
-                  });
+    m_http->route(
+        "/api/state", QHttpServerRequest::Method::Get,
+        [&session](const QHttpServerRequest &request) { return state(session, request); });
+    m_http->route(
+        "/api/answer", QHttpServerRequest::Method::Post,
+        [&session](const QHttpServerRequest &request) { return answer(session, request); });
     m_http->setMissingHandler([](const QHttpServerRequest &, QHttpServerResponder &&responder) {
         failure(QStringLiteral("Not found."), Status::NotFound).write(std::move(responder));
     });

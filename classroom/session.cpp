@@ -125,8 +125,7 @@ const Student *Session::student(const QByteArray &token) const
     return found == m_bytoken.cend() ? nullptr : &m_students[*found];
 }
 
-void Session::record(Student &student, int index, char first, char second,
-                     results::Outcome outcome)
+void Session::record(Student &student, int index, char first, char second, results::Outcome outcome)
 {
     const int booknumber = student.order[student.position];
     results::Answer &answer = student.answers.emplace_back();
@@ -156,8 +155,8 @@ Judged Session::answer(const QByteArray &token, int number, int attempt, int cho
     const int index = int(*found);
     Student &student = m_students[*found];
     const bool secondtry = student.firstchoice >= 0;
-    const bool onshow = !student.finished() && number == student.position + 1 &&
-                        attempt == (secondtry ? 2 : 1);
+    const bool onshow =
+        !student.finished() && number == student.position + 1 && attempt == (secondtry ? 2 : 1);
     const QList<int> &buttons = onshow ? student.buttons[student.position] : QList<int>();
     if (!onshow || choice < 0 || choice >= buttons.size() || choice == student.firstchoice)
         return judged;
@@ -193,12 +192,9 @@ Judged Session::answer(const QByteArray &token, int number, int attempt, int cho
 
 QJsonObject Session::view(const Student &student) const
 {
-    QJsonObject view{{"name", student.name},
-                     {"total", int(student.order.size())},
-                     {"score", student.score},
-                     {"maximum", student.maximum()},
-                     {"finished", student.finished()},
-                     {"ended", m_ended}};
+    QJsonObject view{{"name", student.name},           {"total", int(student.order.size())},
+                     {"score", student.score},         {"maximum", student.maximum()},
+                     {"finished", student.finished()}, {"ended", m_ended}};
     if (student.finished()) {
         view.insert("winner", student.score == student.maximum());
         return view;

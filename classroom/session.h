@@ -33,14 +33,14 @@ struct Student
 {
     QString name;
     QByteArray token;
-    QList<int> order;              // book numbers in asking order
-    QList<QList<int>> buttons;     // per position: the book slot (0 to 3) on each button
-    qsizetype position = 0;        // the question on show; order.size() when finished
-    int firstchoice = -1;          // the button of a wrong first try at the question on show
+    QList<int> order;          // book numbers in asking order
+    QList<QList<int>> buttons; // per position: the book slot (0 to 3) on each button
+    qsizetype position = 0;    // the question on show; order.size() when finished
+    int firstchoice = -1;      // the button of a wrong first try at the question on show
     int score = 0;
     QDateTime started;
     QDateTime ended;
-    qint64 shownms = 0;            // when the question on show came, on the class's clock
+    qint64 shownms = 0; // when the question on show came, on the class's clock
     std::vector<results::Answer> answers;
 
     [[nodiscard]] bool finished() const { return position >= order.size(); }

@@ -2,6 +2,7 @@
 // display. It answers --help and --version, then hands the arguments to one sub-command.
 #include "print/printcommand.h"
 #include "qbook/bookcommands.h"
+#include "qbook/serve.h"
 
 #include <QCoreApplication>
 
@@ -40,6 +41,7 @@ const std::array subcommands = {
     Subcommand{"export", withcore, cli::exportbook},
     Subcommand{"import", withcore, cli::importbook},
     Subcommand{"print", withgui, nullptr},
+    Subcommand{"serve", withcore, cli::serve},
 };
 
 const char helptext[] =
@@ -48,6 +50,8 @@ const char helptext[] =
     "       qbook export BOOK.Q [-f FORMAT] [-o OUT] [--force]\n"
     "       qbook import IN [-f FORMAT] -o BOOK.Q [--category TEXT] [--author TEXT] [--force]\n"
     "       qbook print BOOK.Q -o EXAM.pdf [--no-key] [--page-size A4|Letter] [--force]\n"
+    "       qbook serve BOOK.Q [--port N] [--bind ADDRESS] [--one-chance]\n"
+    "                   [--shuffle-questions] [--shuffle-answers]\n"
     "\n"
     "Read quiz books and move their questions to and from GIFT, Aiken, Moodle XML,\n"
     "CSV and JSON.\n"
@@ -62,6 +66,9 @@ const char helptext[] =
     "           input)\n"
     "  print    write a book as an exam PDF: a title block, the numbered questions\n"
     "           and, on a page of its own, the answer key\n"
+    "  serve    host a class on the local network: students join in their browsers\n"
+    "           with the printed address and code; Ctrl+C ends the class and prints\n"
+    "           each student's result\n"
     "\n"
     "Options:\n"
     "  -f, --format=FORMAT  gift, aiken, xml, csv or json; without it the format\n"
@@ -72,6 +79,10 @@ const char helptext[] =
     "      --force          replace FILE when it exists\n"
     "      --no-key         (print) leave the answer key out\n"
     "      --page-size=SIZE (print) A4 or Letter; the locale's size without it\n"
+    "      --port=N         (serve) the port to listen on (default 8080; 0: any free)\n"
+    "      --bind=ADDRESS   (serve) the address to listen on (default: every IPv4 one)\n"
+    "      --one-chance, --shuffle-questions, --shuffle-answers\n"
+    "                       (serve) the class's options, as in the Edit menu\n"
     "  -h, --help           show this help and exit\n"
     "  -v, --version        show the version and exit\n"
     "\n"
