@@ -58,8 +58,10 @@ protected:
         connect(socket, &QIODevice::readyRead, socket, [socket, idle, unanswered] {
             *unanswered += socket->bytesAvailable();
             idle->start(idletimeoutms);
+            // Cut after the module's own slot has run, so it never reads a closed socket.
             if (*unanswered > maxrequestbytes)
-                socket->abort();
+                QMetaObject::invokeMethod(socket, &QAbstractSocket::disconnectFromHost,
+                                          Qt::QueuedConnection);
         });
         connect(socket, &QIODevice::bytesWritten, socket, [idle, unanswered] {
             *unanswered = 0;
