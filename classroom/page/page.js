@@ -100,5 +100,7 @@
   document.addEventListener('visibilitychange', () => {
     if (document.visibilityState === 'visible' && current) resume();
   });
+  // The QR code carries the class's code in the address.
+  $('code').value = new URLSearchParams(location.search).get('code') || '';
   resume();
 })();
