@@ -47,7 +47,8 @@ Reply exchange(quint16 port, const QByteArray &request)
         bytes += socket.readAll();
         const qsizetype end = bytes.indexOf("\r\n\r\n");
         const qsizetype at = bytes.indexOf("Content-Length: ");
-        if (end >= 0 && at >= 0 && bytes.size() >= end + 4 + bytes.mid(at + 16).toInt())
+        const int length = bytes.mid(at + 16, bytes.indexOf('\r', at) - at - 16).toInt();
+        if (end >= 0 && at >= 0 && bytes.size() >= end + 4 + length)
             loop.quit();
     });
     socket.connectToHost(QHostAddress::LocalHost, port);
