@@ -82,7 +82,7 @@ QByteArray classcsv(const classroom::Session &session)
 
 frmclass::frmclass(const QString &bookpath, const QBookHeader &header,
                    const QList<QuestionRecord> &questions, const results::Options &options,
-                   const Sink &sink, QWidget *parent)
+                   const Sink &sink, const QHostAddress &address, quint16 port, QWidget *parent)
     : QWidget(parent, Qt::Window),
       m_session(std::make_unique<classroom::Session>(bookpath, header, questions)),
       m_server(std::make_unique<classroom::Server>(*m_session))
@@ -152,12 +152,16 @@ frmclass::frmclass(const QString &bookpath, const QBookHeader &header,
     connect(cmdend, &QPushButton::clicked, this, &frmclass::cmdend_Click);
     connect(cmdexport, &QPushButton::clicked, this, &frmclass::cmdexport_Click);
 
-    if (!m_server->listen(QHostAddress::AnyIPv4, classport) &&
-        !m_server->listen(QHostAddress::AnyIPv4, 0))
+    if (!m_server->listen(address, port) && (port == 0 || !m_server->listen(address, 0)))
         return;
-    QStringList urls = classroom::lanurls(m_server->port());
+    QStringList urls;
+    if (address == QHostAddress::AnyIPv4)
+        urls = classroom::lanurls(m_server->port());
     if (urls.isEmpty())
-        urls.append(QStringLiteral("http://127.0.0.1:%1").arg(m_server->port()));
+        urls.append(QStringLiteral("http://%1:%2")
+                        .arg(address == QHostAddress::AnyIPv4 ? QStringLiteral("127.0.0.1")
+                                                              : address.toString())
+                        .arg(m_server->port()));
     labaddress->setText(urls.join(QLatin1Char('\n')));
     labcode->setText(m_session->code());
     picqr->setPixmap(
@@ -183,7 +187,8 @@ frmclass *frmclass::host(QWidget *frame, const std::function<void()> &pickbook,
     const auto &s = modquiz::state();
     if (s.questions.isEmpty())
         return nullptr;
-    auto *window = new frmclass(s.qbpath, s.qbheader, s.questions, options, sink, frame);
+    auto *window = new frmclass(s.qbpath, s.qbheader, s.questions, options, sink,
+                                QHostAddress::AnyIPv4, classport, frame);
     window->setAttribute(Qt::WA_DeleteOnClose);
     if (!window->listening()) {
         platform::msgbox(

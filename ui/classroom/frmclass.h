@@ -2,6 +2,7 @@
 
 #include "results/attempt.h"
 
+#include <QHostAddress>
 #include <QList>
 #include <QWidget>
 
@@ -32,10 +33,12 @@ class frmclass final : public QWidget
 public:
     using Sink = std::function<void(const results::Attempt &)>;
 
-    // questions as the working state holds them. The class is open once listening() is true.
+    // questions as the working state holds them. The class is open once listening() is true:
+    // on port, or any free port when it is taken.
     frmclass(const QString &bookpath, const QBookHeader &header,
              const QList<QuestionRecord> &questions, const results::Options &options,
-             const Sink &sink, QWidget *parent = nullptr);
+             const Sink &sink, const QHostAddress &address, quint16 port,
+             QWidget *parent = nullptr);
     ~frmclass() override;
 
     // Quiz > Host a Class...: the book open for running or editing; with none, pickbook asks
