@@ -5,7 +5,6 @@
 #include "ui/classroom/frmclass.h"
 
 #include <QCheckBox>
-#include <QPushButton>
 #include <QTest>
 
 namespace {
@@ -21,8 +20,8 @@ std::unique_ptr<frmclass> openclass(std::vector<results::Attempt> *kept)
 QByteArray join(frmclass &window, const QString &name)
 {
     QByteArray token;
-    const auto joined = window.session().join(window.session().code(), name, "10.0.0.1", &token);
-    return joined == classroom::JoinResult::Joined ? token : QByteArray();
+    (void)window.session().join(window.session().code(), name, "10.0.0.1", &token);
+    return token;
 }
 
 } // namespace
@@ -44,13 +43,13 @@ void tst_classwindow::closingEndsClassOnce()
     QVERIFY(window->listening());
     window->session().answer(join(*window, "Ann"), 1, 1, 1);
     join(*window, "Bob");
-    window->show();
     QVERIFY(window->close());
     QVERIFY(!window->listening());
     QCOMPARE(kept.size(), 2u);
     QCOMPARE(kept[0].taker, QStringLiteral("Ann"));
     QVERIFY(kept[0].finished);
     QVERIFY(!kept[1].finished);
+    QCOMPARE(kept[1].answers.size(), 1u); // the question on show, unanswered
     window->cmdend_Click();
     window.reset();
     QCOMPARE(kept.size(), 2u);

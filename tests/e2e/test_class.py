@@ -1,14 +1,7 @@
-"""A class taken in a real browser: the program hosts a book from its Class window under Xvfb,
-headless Chromium joins as a student, answers right, wrong, then right at the second try, and
-sees the final score while the teacher's table (read as a screen reader reads it) shows the
-student and the score.
-
-The test runs in a network namespace of its own, where the loopback address is the only one:
-the Class window listens on every address of the machine, as a teacher's does, and nothing
-outside the test can reach it. The namespace's own D-Bus session carries the screen reader's
-bus.
-
-Usage: test_class.py QUIZ [SCREENSHOT_FOLDER]"""
+"""A class in a real browser: the Class window (Xvfb) hosts a book, headless Chromium joins,
+answers right, wrong, then right at the second try, and sees the score, while the teacher's
+table, read as a screen reader reads it, shows the student. It runs in a network namespace of
+its own, where loopback is the only address. Usage: test_class.py QUIZ [SCREENSHOT_FOLDER]"""
 
 import os
 import re
@@ -32,16 +25,13 @@ BOOK = [("Which river flows through Cairo", ["The Nile", "The Amazon", "", "The 
 def browser():
     try:
         from selenium import webdriver
-        from selenium.webdriver.chrome.service import Service
     except ImportError as why:
         raise Skip(f"selenium is missing: {why}")
     need("chromium", "chromedriver")
     options = webdriver.ChromeOptions()
-    options.binary_location = "/usr/bin/chromium"
-    for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--window-size=390,844",
-                     "--no-first-run", "--disable-extensions"):
+    for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--no-first-run"):
         options.add_argument(argument)
-    return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    return webdriver.Chrome(options=options)
 
 
 def wait(what, condition, timeout=15):
@@ -81,8 +71,7 @@ def main():
         print(f"SKIP: {why}")
         return 77
     x = XSession()
-    launcher = subprocess.Popen([LAUNCHER, "--launch-immediately", "--a11y=1"],
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    launcher = subprocess.Popen([LAUNCHER, "--launch-immediately", "--a11y=1"])
     time.sleep(1.0)
     home, env = private_home()
     env.update(QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
@@ -130,18 +119,18 @@ def main():
         wait("a wrong answer asks again", lambda: "Please try again" in feedback())
         assert not buttons()[0].is_enabled(), "the wrong answer cannot be chosen again"
         assert "Eight" not in feedback(), "the right answer is not told before the last try"
+        driver.refresh()  # the token in the cookie resumes at the second try
+        wait("a reload resumes", lambda: question() == BOOK[1][0] and buttons())
+        assert not buttons()[0].is_enabled(), "the reload keeps the wrong answer out"
         buttons()[1].click()
         wait("the second try scores 5", lambda: "5 points" in feedback())
         wait("the score shows", lambda: find("#endtext").text == "Your score is 15 out of 20.")
         assert find("#endtitle").text == "Quiz is over"
-        assert driver.get_log("browser") == [] or all(
-            "alert" not in e["message"] for e in driver.get_log("browser"))
 
         cells = lambda: [c.get_name() for c in nodes(Atspi, app, Atspi.Role.TABLE_CELL)]
         wait("the teacher's table shows the student as written, finished with 15",
              lambda: all(v in cells() for v in (NAME, "2 of 2", "15", "Yes")))
         if SHOTS:
-            time.sleep(0.5)
             x.screenshot(os.path.join(SHOTS, "class.png"), window=window)
         print("1 passed, 0 failed")
     except Exception:
@@ -151,11 +140,8 @@ def main():
     finally:
         driver.quit()
         x.close()
-        launcher.terminate()
-        try:
-            launcher.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            launcher.kill()
+        launcher.kill()
+        launcher.wait(timeout=10)
     return 1 if failed else 0
 
 
