@@ -98,6 +98,35 @@ void frmquiz::mnuquizrun_Click()
     m_run->setscore(0);
 }
 
+void frmquiz::mnuquizimport_Click()
+{
+    modquiz::state().dlgok = false;
+    if (!readyforbook())
+        return;
+    const bool opened = m_transfer.importbook([this](const QString &path) {
+        if (!openbook(path, /*editing=*/true))
+            return false;
+        m_edit->starttyping();
+        return true;
+    });
+    if (!opened)
+        closeorphanedrun();
+}
+
+void frmquiz::mnurecentbook_Click(const QString &path)
+{
+    RecentMenu::forgetmissing(path);
+    (void)openbook(path, /*editing=*/false);
+    m_recent->fill();
+}
+
+void frmquiz::Form_DragDrop(const QMimeData *data)
+{
+    const QString path = RecentMenu::droppedbook(data);
+    if (!path.isEmpty())
+        mnurecentbook_Click(path);
+}
+
 void frmquiz::mnuquizexit_Click()
 {
     // Close kept the book (the user cancelled its prompt or the save failed): the program

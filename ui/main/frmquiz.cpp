@@ -117,6 +117,10 @@ void frmquiz::buildmenus()
                             &frmquiz::mnuquizimport_Click);
     mnuquizexport = additem(mnuquiz, "mnuquizexport", QStringLiteral("Expor&t..."), {},
                             &frmquiz::mnuquizexport_Click);
+    mnuquizprint = additem(mnuquiz, "mnuquizprint", QStringLiteral("&Print..."),
+                           Qt::CTRL | Qt::Key_P, &frmquiz::mnuquizprint_Click);
+    mnuquizpdf = additem(mnuquiz, "mnuquizpdf", QStringLiteral("Export as P&DF..."), {},
+                         &frmquiz::mnuquizpdf_Click);
     mnuquizexit = additem(mnuquiz, "mnuquizexit", QStringLiteral("E&xit"), Qt::CTRL | Qt::Key_Q,
                           &frmquiz::mnuquizexit_Click);
 
@@ -137,15 +141,16 @@ void frmquiz::buildmenus()
     mnutools = addmenu("mnutools", QStringLiteral("&Tools"));
     mnuinfo = additem(mnutools, "mnuinfo", QStringLiteral("&Info"), Qt::CTRL | Qt::Key_I,
                       &frmquiz::mnuinfo_Click);
-    // Export writes the book open in the edit panel, which is exactly while Info is enabled.
-    connect(mnuinfo, &QAction::enabledChanged, mnuquizexport, &QAction::setEnabled);
+    // Export, Print and Export as PDF write the book open in the edit panel, which is exactly
+    // while Info is enabled.
+    for (QAction *action : {mnuquizexport, mnuquizprint, mnuquizpdf})
+        connect(mnuinfo, &QAction::enabledChanged, action, &QAction::setEnabled);
 
     mnuhelp = addmenu("mnuhelp", QStringLiteral("&Help"));
     mnureadme = additem(mnuhelp, "mnureadme", QStringLiteral("&Read me"), Qt::CTRL | Qt::Key_H,
                         &frmquiz::mnureadme_Click);
     mnuhelpabout = additem(mnuhelp, "mnuhelpabout", QStringLiteral("&About"), Qt::CTRL | Qt::Key_A,
                            &frmquiz::mnuhelpabout_Click);
-    buildprintmenu();
 }
 
 void frmquiz::Form_Load(const Launch &launch)
@@ -378,8 +383,6 @@ void frmquiz::closeEvent(QCloseEvent *event)
 
 bool frmquiz::eventFilter(QObject *watched, QEvent *event)
 {
-    if (bookdrop(watched, event))
-        return true;
     if (event->type() == QEvent::Resize && watched == centralWidget() && m_resizable)
         m_run->layoutrunpanel();
     if (event->type() == QEvent::KeyPress) {

@@ -2,7 +2,10 @@
 
 #include "storage/modquiz.h"
 #include "ui/dialogs/bookwindow.h"
+#include "ui/main/booktransfer.h"
 #include "ui/main/launch.h"
+#include "ui/main/printcommands.h"
+#include "ui/main/recentmenu.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -11,8 +14,6 @@
 
 class QAction;
 class QCloseEvent;
-class QDragEnterEvent;
-class QDropEvent;
 class QLabel;
 class QMenu;
 class QMimeData;
@@ -50,15 +51,15 @@ public:
     void mnuquizrun_Click();
     void mnuquizexit_Click();
     void mnuquizimport_Click();
-    void mnuquizexport_Click();
+    void mnuquizexport_Click() { m_transfer.exportbook(); }
     void mnuonechance_Click();
     void mnueditundodelete_Click();
     void mnuinfo_Click();
     void mnureadme_Click();
     void mnuhelpabout_Click();
     // Print shows the preview with the print dialog; the PDF goes to a file the user names.
-    void mnuquizprint_Click();
-    void mnuquizpdf_Click();
+    void mnuquizprint_Click() { m_print.print(); }
+    void mnuquizpdf_Click() { m_print.exportpdf(); }
 
     // Closing the main window (close box); false when the user chose to stay.
     [[nodiscard]] bool Form_QueryUnload();
@@ -69,20 +70,15 @@ public:
     // The edit panel picedit, for what may be asked of it.
     [[nodiscard]] EditPanel &editpanel() const;
 
-    // --- Run options and recent books (options.cpp, recent.cpp) ---------------------------
+    // --- Run options and recent books (options.cpp, commands.cpp) -------------------------
     void mnushufflequestions_Click();
     void mnushuffleanswers_Click();
     void mnureviewmissed_Click();
     // Runs a book as naming it on the command line does, after the Run command's prompt for
     // unsaved changes; a book that no longer exists leaves the recent list.
     void mnurecentbook_Click(const QString &path);
-    void mnurecentclear_Click();
     // Rebuilds the Recent Books submenu from the settings store.
-    void fillrecentmenu();
-    // Puts the open book first in the recent list.
-    void rememberbook();
-    // The one .Q file a drag carries, or an empty text when it carries anything else.
-    [[nodiscard]] static QString droppedbook(const QMimeData *data);
+    void fillrecentmenu() { m_recent->fill(); }
     void Form_DragDrop(const QMimeData *data);
 
     // True when the program was started with a command line.
@@ -108,7 +104,6 @@ public:
     QAction *mnuquizrun = nullptr;
     QAction *mnuquizimport = nullptr;
     QAction *mnuquizexport = nullptr;
-    QAction *mnurecentclear = nullptr;
     QAction *mnuquizexit = nullptr;
     QAction *mnuquizprint = nullptr;
     QAction *mnuquizpdf = nullptr;
@@ -124,12 +119,9 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void dragEnterEvent(QDragEnterEvent *event) override;
-    void dropEvent(QDropEvent *event) override;
 
 private:
     void buildmenus();
-    void buildprintmenu(); // ui/main/printing.cpp
     // The window can be enlarged while the run shows texts longer than its panel holds; it is
     // back to its fixed size when the run closes.
     void allowresize();
@@ -142,7 +134,6 @@ private:
     // Private members of start-up (frmquiz.cpp).
     // The menus, found by their objectNames from outside.
     QMenu *mnuquiz = nullptr;
-    QMenu *mnurecent = nullptr;
     QMenu *mnuedit = nullptr;
     QMenu *mnutools = nullptr;
     QMenu *mnuhelp = nullptr;
@@ -150,12 +141,13 @@ private:
     RunPanel *m_run = nullptr;
     EditPanel *m_edit = nullptr;
     bool m_resizable = false;
+    BookTransfer m_transfer{this};
+    PrintCommands m_print{this};
+    RecentMenu *m_recent = nullptr;
 
-    // Private members of the run options (options.cpp) and recent books (recent.cpp).
+    // Private members of the run options (options.cpp).
     // The items added to the design's menus: the check items, Recent Books, F1.
     void buildpracticemenus();
-    // A book dropped on an edit box runs like one dropped on the window; text still drops in.
-    bool bookdrop(QObject *watched, QEvent *event);
     // Check marks from the settings store, then the run's copies.
     void readpracticeoptions();
     void copypracticeoptions();
@@ -171,7 +163,8 @@ private:
     // the question box, the book first in the recent list.
     void starteditor();
 
-    // Private members of Import and Export (importexport.cpp).
+    // Puts the open book first in the recent list.
+    void rememberbook() { m_recent->remember(modquiz::state().qbpath); }
     // Why the file at path cannot be opened as a book; nothing when it can.
     [[nodiscard]] static std::optional<QString> bookrefusal(const QString &path, bool editing);
     // Opens and loads qbpath, then hands it to the edit panel or the run panel.

@@ -32,15 +32,11 @@ void frmquiz::buildpracticemenus()
     mnureviewmissed = additem("mnureviewmissed", QStringLiteral("&Review Missed Questions"),
                               &frmquiz::mnureviewmissed_Click);
 
-    mnurecent = new QMenu(QStringLiteral("Recent &Books"), mnuquiz);
-    mnurecent->setObjectName(QStringLiteral("mnurecent"));
-    mnurecent->setToolTipsVisible(true);
-    mnuquiz->insertMenu(mnuquizexit, mnurecent);
-    connect(mnurecent, &QMenu::aboutToShow, this, &frmquiz::fillrecentmenu);
-    fillrecentmenu();
-
+    m_recent = new RecentMenu(mnuquiz, mnuquizexit);
+    connect(m_recent, &RecentMenu::chosen, this, &frmquiz::mnurecentbook_Click);
     // A book dropped on an edit box runs like one dropped on the window.
-    m_edit->watchdrops(this);
+    installEventFilter(m_recent);
+    m_edit->watchdrops(m_recent);
 
     // F1 is the desktop's help key; Ctrl+H stays the item's own shortcut.
     mnureadme->setShortcuts({mnureadme->shortcut(), QKeySequence(Qt::Key_F1)});
