@@ -82,8 +82,7 @@ void frmquiz::mnuquizrun_Click()
     if (!readyforbook())
         return;
     mnueditundodelete->setEnabled(false);
-    m_run->setonechance(mnuonechance->isChecked());
-    copypracticeoptions();
+    m_options->copyto(*m_run);
     picker()->setopenmode();
     s.dlgok = false;
     showpicker();

@@ -6,7 +6,6 @@
 #include "storage/modquiz.h"
 #include "ui/dialogs/frmeditquiz.h"
 #include "ui/main/edit/editpanel.h"
-#include "ui/main/quizsettings.h"
 #include "ui/main/run/runpanel.h"
 
 #include <QAction>
@@ -64,7 +63,11 @@ frmquiz::frmquiz(QWidget *parent) : QMainWindow(parent)
     connect(m_edit, &EditPanel::undoavailable, mnueditundodelete, &QAction::setEnabled);
     connect(m_edit, &EditPanel::bookopen, mnuinfo, &QAction::setEnabled);
 
-    buildpracticemenus();
+    m_recent = new RecentMenu(mnuquiz, mnuquizexit);
+    connect(m_recent, &RecentMenu::chosen, this, &frmquiz::mnurecentbook_Click);
+    // A book dropped on an edit box runs like one dropped on the window.
+    installEventFilter(m_recent);
+    m_edit->watchdrops(m_recent);
     setAcceptDrops(true);
 
     // The window's size follows the fixed client area and the menu bar; the user cannot
@@ -125,18 +128,13 @@ void frmquiz::buildmenus()
                           &frmquiz::mnuquizexit_Click);
 
     mnuedit = addmenu("mnuedit", QStringLiteral("&Edit"));
-    mnuonechance = additem(mnuedit, "mnuonechance", QStringLiteral("&One Chance"),
-                           Qt::CTRL | Qt::Key_O, nullptr);
-    mnuonechance->setCheckable(true);
-    mnuonechance->setChecked(true);
-    // A checkable action flips its own check mark before it reports the trigger; the
-    // handler is the one place that flips it, so undo Qt's flip first.
-    connect(mnuonechance, &QAction::triggered, this, [this](bool checked) {
-        mnuonechance->setChecked(!checked);
-        mnuonechance_Click();
-    });
     mnueditundodelete = additem(mnuedit, "mnueditundodelete", QStringLiteral("&Undo Delete"),
                                 Qt::CTRL | Qt::Key_Z, &frmquiz::mnueditundodelete_Click);
+    m_options = new RunOptions(mnuedit, mnueditundodelete);
+    mnuonechance = m_options->item(RunOptions::OneChance);
+    mnushufflequestions = m_options->item(RunOptions::ShuffleQuestions);
+    mnushuffleanswers = m_options->item(RunOptions::ShuffleAnswers);
+    mnureviewmissed = m_options->item(RunOptions::ReviewMissed);
 
     mnutools = addmenu("mnutools", QStringLiteral("&Tools"));
     mnuinfo = additem(mnutools, "mnuinfo", QStringLiteral("&Info"), Qt::CTRL | Qt::Key_I,
@@ -149,6 +147,8 @@ void frmquiz::buildmenus()
     mnuhelp = addmenu("mnuhelp", QStringLiteral("&Help"));
     mnureadme = additem(mnuhelp, "mnureadme", QStringLiteral("&Read me"), Qt::CTRL | Qt::Key_H,
                         &frmquiz::mnureadme_Click);
+    // F1 is the desktop's help key; Ctrl+H stays the item's own shortcut.
+    mnureadme->setShortcuts({mnureadme->shortcut(), QKeySequence(Qt::Key_F1)});
     mnuhelpabout = additem(mnuhelp, "mnuhelpabout", QStringLiteral("&About"), Qt::CTRL | Qt::Key_A,
                            &frmquiz::mnuhelpabout_Click);
 }
@@ -173,9 +173,8 @@ void frmquiz::Form_Load(const Launch &launch)
 
     mnuinfo->setEnabled(false);
 
-    mnuonechance->setChecked(QuizSettings::onechance());
-    m_run->setonechance(mnuonechance->isChecked());
-    readpracticeoptions();
+    m_options->read();
+    m_options->copyto(*m_run);
 
     m_commandline = launch.mode != Launch::Mode::None;
     if (!m_commandline)
@@ -214,8 +213,7 @@ bool frmquiz::openbook(const QString &path, bool editing)
         return false;
     m_run->cmdqbclose_Click();
     if (!editing) {
-        m_run->setonechance(mnuonechance->isChecked());
-        copypracticeoptions();
+        m_options->copyto(*m_run);
     }
     s.qbpath = path;
     if (!loadfor(editing)) {

@@ -6,6 +6,7 @@
 #include "ui/main/launch.h"
 #include "ui/main/printcommands.h"
 #include "ui/main/recentmenu.h"
+#include "ui/main/runoptions.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -52,7 +53,7 @@ public:
     void mnuquizexit_Click();
     void mnuquizimport_Click();
     void mnuquizexport_Click() { m_transfer.exportbook(); }
-    void mnuonechance_Click();
+    void mnuonechance_Click() { m_options->flip(RunOptions::OneChance); }
     void mnueditundodelete_Click();
     void mnuinfo_Click();
     void mnureadme_Click();
@@ -70,10 +71,10 @@ public:
     // The edit panel picedit, for what may be asked of it.
     [[nodiscard]] EditPanel &editpanel() const;
 
-    // --- Run options and recent books (options.cpp, commands.cpp) -------------------------
-    void mnushufflequestions_Click();
-    void mnushuffleanswers_Click();
-    void mnureviewmissed_Click();
+    // --- Run options and recent books (runoptions.h, commands.cpp) ------------------------
+    void mnushufflequestions_Click() { m_options->flip(RunOptions::ShuffleQuestions); }
+    void mnushuffleanswers_Click() { m_options->flip(RunOptions::ShuffleAnswers); }
+    void mnureviewmissed_Click() { m_options->flip(RunOptions::ReviewMissed); }
     // Runs a book as naming it on the command line does, after the Run command's prompt for
     // unsaved changes; a book that no longer exists leaves the recent list.
     void mnurecentbook_Click(const QString &path);
@@ -144,13 +145,7 @@ private:
     BookTransfer m_transfer{this};
     PrintCommands m_print{this};
     RecentMenu *m_recent = nullptr;
-
-    // Private members of the run options (options.cpp).
-    // The items added to the design's menus: the check items, Recent Books, F1.
-    void buildpracticemenus();
-    // Check marks from the settings store, then the run's copies.
-    void readpracticeoptions();
-    void copypracticeoptions();
+    RunOptions *m_options = nullptr;
 
     // Private members of the menu commands (commands.cpp).
     // What every command that opens another book does first: the save prompt for unsaved
