@@ -228,6 +228,9 @@ void tst_recent::badFileLeavesRunningQuiz_data()
         QTest::addRow("%s, not a book", way) << way << "notes.Q"
                                              << "Error : Invalid file type";
     }
+    QTest::newRow("picker, missing") << "picker"
+                                     << "gone.Q"
+                                     << "File not found";
 }
 
 void tst_recent::badFileLeavesRunningQuiz()
@@ -254,6 +257,14 @@ void tst_recent::badFileLeavesRunningQuiz()
         w.Form_DragDrop(urls({env.path(file)}).get());
     if (way == "command line")
         w.openbook(env.path(file), false);
+    if (way == "picker") {
+        ScriptedModal modal({[&](QDialog *d) {
+            auto *picker = qobject_cast<frmeditquiz *>(d);
+            picker->txtfname->setText(env.path(file));
+            picker->cmdedit_Click();
+        }});
+        w.mnuquizrun_Click();
+    }
     VERIFY_DONE(script);
     QVERIFY(control(w, "picqb")->isVisibleTo(&w));
     QCOMPARE(control<QLabel>(w, "labquestion")->text(), QStringLiteral("Question 2"));

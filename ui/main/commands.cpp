@@ -184,8 +184,3 @@ bool frmquiz::closebooks()
     m_run->cmdqbclose_Click();
     return m_edit->cmdeditclose_Click();
 }
-
-void frmquiz::closeeditedbook()
-{
-    m_edit->cmdeditclose_Click();
-}

@@ -184,11 +184,14 @@ void frmquiz::Form_Load(const Launch &launch)
     openbook(launch.path, launch.mode == Launch::Mode::Edit);
 }
 
-std::optional<QString> frmquiz::bookrefusal(const QString &path, bool editing)
+std::optional<QString> frmquiz::bookrefusal(const QString &path, bool editing, Opener by)
 {
     if (!platform::normalfileexists(path))
-        return editing ? QStringLiteral("File not found")
-                       : QStringLiteral("Error : File not found");
+        return editing || by == Opener::Picker ? QStringLiteral("File not found")
+                                               : QStringLiteral("Error : File not found");
+    // The picker leaves the rest to the loading and its messages.
+    if (by == Opener::Picker)
+        return std::nullopt;
     const platform::FileHandle handle = platform::openreadonly(path);
     if (handle == 0)
         return QStringLiteral("Error: Cannot open file");
@@ -201,33 +204,40 @@ std::optional<QString> frmquiz::bookrefusal(const QString &path, bool editing)
     return std::nullopt;
 }
 
-bool frmquiz::openbook(const QString &path, bool editing)
+bool frmquiz::openbook(const QString &path, bool editing, Opener by)
 {
     auto &s = modquiz::state();
     s.dlgok = false;
-    if (const std::optional<QString> refusal = bookrefusal(path, editing)) {
+    if (const std::optional<QString> refusal = bookrefusal(path, editing, by)) {
         platform::msgbox(*refusal);
         return false;
     }
-    if (!readyforbook())
+    // The picker closes the run first, then the edit panel with its save prompt; the command
+    // that showed it has copied the run options and puts the book in the recent list.
+    const bool picker = by == Opener::Picker;
+    if (picker ? !closebooks() : !readyforbook())
         return false;
-    m_run->cmdqbclose_Click();
-    if (!editing) {
-        m_options->copyto(*m_run);
+    if (!picker) {
+        m_run->cmdqbclose_Click();
+        if (!editing)
+            m_options->copyto(*m_run);
     }
     s.qbpath = path;
-    if (!loadfor(editing)) {
+    if (!loadfor(editing, by)) {
         // The loader may have shown the edit panel on the way: a book refused leaves neither
         // panel showing.
-        m_edit->hide();
+        if (!picker)
+            m_edit->hide();
         return false;
     }
-    rememberbook();
+    if (!picker)
+        rememberbook();
     return true;
 }
 
-bool frmquiz::loadfor(bool editing)
+bool frmquiz::loadfor(bool editing, Opener by)
 {
+    const bool picker = by == Opener::Picker;
     auto &s = modquiz::state();
     if (!modquiz::openbookfor(editing)) {
         platform::msgbox(QStringLiteral("Error: Cannot open file"));
@@ -235,12 +245,17 @@ bool frmquiz::loadfor(bool editing)
     }
     // The type mark is judged from the header alone, before any record is read: a large file
     // that is no book costs nothing.
-    const bool header = modquiz::loadheader();
-    const bool isbook = header && s.qbheader.magic == QLatin1String(qbook::magicmark);
+    const bool header = picker || modquiz::loadheader();
+    const bool isbook = picker || (header && s.qbheader.magic == QLatin1String(qbook::magicmark));
     if (!isbook || !loadbook()) {
         platform::msgbox(header && !isbook ? QStringLiteral("Error : Invalid file type")
                                            : QStringLiteral("Error: cannot read file"));
-        platform::closeall();
+        // The picker's loader has already shown the edit panel; a half-read book must not be
+        // edited and then saved over the whole one.
+        if (picker)
+            m_edit->cmdeditclose_Click();
+        else
+            platform::closeall();
         return false;
     }
 
@@ -254,10 +269,14 @@ bool frmquiz::loadfor(bool editing)
 
     if (s.qbheader.count == 0) {
         platform::msgbox(QStringLiteral("This file contanis 0 questions"));
-        platform::closeall();
+        if (!picker)
+            platform::closeall();
         return false;
     }
     s.dlgok = true;
+    // The Run command shows the run once the picker has closed.
+    if (picker)
+        return true;
     m_run->show();
     m_edit->hide();
     m_run->askfirst();

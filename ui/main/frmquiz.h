@@ -40,11 +40,12 @@ public:
     // The load step: initial states, the completed layout, One Chance from the settings
     // store, then the command line. Runs once, before the window is shown.
     void Form_Load(const Launch &launch = {});
-    // The one way a book is opened for running or editing: the command line, Recent Books, a
-    // dropped file and Import. A file that is missing, unreadable or no quiz book is refused
-    // with the command line's message and leaves whatever is open as it is; only a book closes
-    // what is open (the save prompt first), and is then loaded and shown. True when it shows.
-    bool openbook(const QString &path, bool editing);
+    // The one way a book is opened for running or editing: the command line, the picker, Recent
+    // Books, a dropped file and Import. A file that is missing, unreadable or no quiz book is
+    // refused with the command line's message and leaves whatever is open as it is; only a book
+    // closes what is open (the save prompt first), and is then loaded and shown. True when it
+    // shows. The picker keeps its own checks, messages and order of closing.
+    bool openbook(const QString &path, bool editing, Opener by = Opener::Frame) override;
 
     // --- Menu commands ----------------------------------------------------------------------
     void mnuquiznew_Click();
@@ -87,9 +88,11 @@ public:
 
     // --- BookWindow ---------------------------------------------------------------------------
     [[nodiscard]] bool closebooks() override;
-    void closeeditedbook() override;
     void entereditpanel(qint16 count) override;
-    [[nodiscard]] bool loadbook() override;
+    // Loads the book opened as the working book and hands it to the panel that takes it: the
+    // edit panel at question 1 when the picker is in Edit mode, else the run. False when it
+    // could not be read.
+    [[nodiscard]] bool loadbook();
 
     // The picker: created hidden in Edit mode when first needed, discarded when it closes.
     frmeditquiz *picker();
@@ -161,9 +164,10 @@ private:
     // Puts the open book first in the recent list.
     void rememberbook() { m_recent->remember(modquiz::state().qbpath); }
     // Why the file at path cannot be opened as a book; nothing when it can.
-    [[nodiscard]] static std::optional<QString> bookrefusal(const QString &path, bool editing);
+    [[nodiscard]] static std::optional<QString> bookrefusal(const QString &path, bool editing,
+                                                            Opener by);
     // Opens and loads qbpath, then hands it to the edit panel or the run panel.
-    [[nodiscard]] bool loadfor(bool editing);
+    [[nodiscard]] bool loadfor(bool editing, Opener by);
     // The picker's mode; with no picker built, its design mode, Edit. Reading it never builds
     // a window or lists a folder.
     [[nodiscard]] bool pickerineditmode();
