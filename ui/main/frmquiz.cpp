@@ -1,11 +1,12 @@
 #include "ui/main/frmquiz.h"
 
+#include "platform/enterkey.h"
 #include "platform/fonts.h"
 #include "platform/msgbox.h"
-#include "platform/twips.h"
 #include "storage/modquiz.h"
 #include "ui/dialogs/frmeditquiz.h"
 #include "ui/main/edit/editpanel.h"
+#include "ui/main/framesize.h"
 #include "ui/main/run/runpanel.h"
 
 #include <QAction>
@@ -13,10 +14,8 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLayout>
 #include <QMenuBar>
 #include <QPixmap>
-#include <QPushButton>
 
 // The pictures and texts are compiled into a static library, whose registration the linker
 // would drop as unreferenced: the window that shows them registers them itself.
@@ -41,8 +40,9 @@ frmquiz::frmquiz(QWidget *parent) : QMainWindow(parent)
 
     auto *central = new QWidget(this);
     central->setObjectName(QStringLiteral("client"));
-    central->setFixedSize(platform::twips(9525), platform::twips(6030));
     setCentralWidget(central);
+    // The user cannot resize the window; an enlarged one gives the run panel's rows its room.
+    m_size = new FrameSize(this);
 
     // The picture lies under both panels; an opaque panel hides it.
     m_background = new QLabel(central);
@@ -53,10 +53,11 @@ frmquiz::frmquiz(QWidget *parent) : QMainWindow(parent)
     m_run = new RunPanel(central);
     connect(m_run, &RunPanel::closed, this, [this] {
         mnueditundodelete->setEnabled(false);
-        fixsize();
+        m_size->fix();
     });
     connect(m_run, &RunPanel::onechancelost, this, [this] { mnuonechance->setEnabled(false); });
-    connect(m_run, &RunPanel::needsroom, this, &frmquiz::allowresize);
+    connect(m_run, &RunPanel::needsroom, m_size, &FrameSize::allow);
+    connect(m_size, &FrameSize::resized, m_run, &RunPanel::layoutrunpanel);
     connect(m_run, &RunPanel::reviewstarting, this, [this] { m_edit->hide(); });
 
     m_edit = new EditPanel(central);
@@ -69,18 +70,9 @@ frmquiz::frmquiz(QWidget *parent) : QMainWindow(parent)
     installEventFilter(m_recent);
     m_edit->watchdrops(m_recent);
     setAcceptDrops(true);
-
-    // The window's size follows the fixed client area and the menu bar; the user cannot
-    // resize it.
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
-
     installEventFilter(this);
-    // An enlarged window gives the run panel's rows its room.
-    central->installEventFilter(this);
-    // Neither panel has a default button, so Enter reaches the focused control; Qt leaves
-    // Enter to default buttons, so the window presses a focused button itself.
-    for (QPushButton *button : central->findChildren<QPushButton *>())
-        button->installEventFilter(this);
+    // Neither panel has a default button: Enter presses the focused one.
+    platform::pressbuttonsonenter(central);
 }
 
 frmquiz::~frmquiz()
@@ -167,7 +159,7 @@ void frmquiz::Form_Load(const Launch &launch)
     s.qbchanged = false;
 
     m_run->layoutrunpanel();
-    placewindow();
+    m_size->place();
     for (QWidget *panel : {static_cast<QWidget *>(m_edit), static_cast<QWidget *>(m_run)})
         panel->resize(frameGeometry().size());
 
@@ -298,40 +290,8 @@ void frmquiz::entereditpanel(qint16 count)
 {
     m_edit->enter(count);
     // The edit panel has the design's size only: a window enlarged for a long question is not.
-    fixsize();
+    m_size->fix();
     m_edit->show();
-}
-
-void frmquiz::allowresize()
-{
-    if (m_resizable)
-        return;
-    m_resizable = true;
-    centralWidget()->setMinimumSize(platform::twips(9525), platform::twips(6030));
-    centralWidget()->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    layout()->setSizeConstraint(QLayout::SetMinimumSize);
-    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-}
-
-void frmquiz::fixsize()
-{
-    if (!m_resizable)
-        return;
-    m_resizable = false;
-    centralWidget()->setFixedSize(platform::twips(9525), platform::twips(6030));
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
-    layout()->activate();
-}
-
-void frmquiz::placewindow()
-{
-    if (QLayout *windowlayout = layout())
-        windowlayout->activate();
-    const QSize screen = platform::totwips(platform::screensize());
-    const QSize window = platform::totwips(frameGeometry().size());
-    const double top = screen.height() / 2.0 - window.height() / 2.0 - 600;
-    const double left = screen.width() / 2.0 - window.width() / 2.0;
-    move(platform::twips(qRound(left)), platform::twips(qRound(top)));
 }
 
 bool frmquiz::startedwithcommandline() const
@@ -355,7 +315,7 @@ bool frmquiz::loadbook()
     // The picker in Edit mode shows the edit panel as soon as the records are read, even too
     // many of them.
     if ((loaded || why == modquiz::LoadFailure::TooMany) && !m_commandline && editmode) {
-        fixsize();
+        m_size->fix();
         m_edit->show();
     }
     if (!loaded)
@@ -400,19 +360,6 @@ void frmquiz::closeEvent(QCloseEvent *event)
 
 bool frmquiz::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::Resize && watched == centralWidget() && m_resizable)
-        m_run->layoutrunpanel();
-    if (event->type() == QEvent::KeyPress) {
-        auto *button = qobject_cast<QPushButton *>(watched);
-        const auto *key = static_cast<QKeyEvent *>(event);
-        const bool enter = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
-                           (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-        // Pressed as the space bar presses it: a click by the user.
-        if (button && enter && button->isEnabled()) {
-            button->click();
-            return true;
-        }
-    }
     // Skip is the window's cancel button: Esc presses it wherever the focus is, but only
     // while the run panel shows.
     if (event->type() == QEvent::KeyPress && watched == this) {

@@ -20,6 +20,7 @@ class QMenu;
 class QMimeData;
 class QWidget;
 class EditPanel;
+class FrameSize;
 class RunPanel;
 class frmeditquiz;
 
@@ -126,11 +127,6 @@ protected:
 
 private:
     void buildmenus();
-    // The window can be enlarged while the run shows texts longer than its panel holds; it is
-    // back to its fixed size when the run closes.
-    void allowresize();
-    void fixsize();
-    void placewindow();
 
     QPointer<frmeditquiz> m_picker;
     bool m_commandline = false;
@@ -144,7 +140,7 @@ private:
     QLabel *m_background = nullptr;
     RunPanel *m_run = nullptr;
     EditPanel *m_edit = nullptr;
-    bool m_resizable = false;
+    FrameSize *m_size = nullptr;
     BookTransfer m_transfer{this};
     PrintCommands m_print{this};
     RecentMenu *m_recent = nullptr;
