@@ -12,10 +12,6 @@
 #include "ui/main/edit/editpanel.h"
 #include "ui/main/run/runpanel.h"
 
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QPushButton>
-
 #include <memory>
 
 namespace {
