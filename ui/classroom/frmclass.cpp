@@ -3,6 +3,7 @@
 #include "classroom/server.h"
 #include "classroom/session.h"
 #include "platform/filedialog.h"
+#include "platform/files.h"
 #include "platform/msgbox.h"
 #include "storage/modquiz.h"
 
@@ -16,7 +17,6 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -265,11 +265,12 @@ void frmclass::cmdexport_Click()
         {platform::FileMode::Save, title, {}, {QStringLiteral("CSV files (*.csv)")}, {}});
     if (choice.path.isEmpty())
         return;
-    QSaveFile file(choice.path);
-    const QByteArray bytes = classcsv(*m_session);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        platform::msgbox(QStringLiteral("Cannot write %1").arg(choice.path), platform::Buttons::Ok,
-                         title);
+    QString why;
+    if (platform::replacefile(choice.path, classcsv(*m_session),
+                              platform::LinkHandling::WriteTarget,
+                              &why) != platform::ReplaceResult::Ok)
+        platform::msgbox(QStringLiteral("Cannot write %1: %2").arg(choice.path, why),
+                         platform::Buttons::Ok, title);
 }
 
 void frmclass::Form_Unload()
