@@ -29,9 +29,9 @@ void frmquiz::mnuquiznew_Click()
 {
     auto &state = modquiz::state();
     state.dlgok = false;
-    if (!readyforbook())
+    if (!m_opener->readyforbook())
         return;
-    showfresh(std::make_unique<frmnewquiz>(this, this));
+    showfresh(std::make_unique<frmnewquiz>(m_opener.get(), this));
     if (!state.dlgok) {
         closeorphanedrun();
         return;
@@ -42,11 +42,11 @@ void frmquiz::mnuquiznew_Click()
 void frmquiz::mnuquizedit_Click()
 {
     auto &state = modquiz::state();
-    if (!readyforbook())
+    if (!m_opener->readyforbook())
         return;
     state.dlgok = false;
-    picker();
-    showpicker();
+    m_opener->picker();
+    m_opener->showpicker();
     if (!state.dlgok) {
         closeorphanedrun();
         return;
@@ -75,13 +75,13 @@ void frmquiz::closeorphanedrun()
 void frmquiz::mnuquizrun_Click()
 {
     auto &s = modquiz::state();
-    if (!readyforbook())
+    if (!m_opener->readyforbook())
         return;
     mnueditundodelete->setEnabled(false);
     m_options->copyto(*m_run);
-    picker()->setopenmode();
+    m_opener->picker()->setopenmode();
     s.dlgok = false;
-    showpicker();
+    m_opener->showpicker();
     if (s.dlgok) {
         m_run->show();
         m_edit->hide();
@@ -96,7 +96,7 @@ void frmquiz::mnuquizrun_Click()
 void frmquiz::mnuquizimport_Click()
 {
     modquiz::state().dlgok = false;
-    if (!readyforbook())
+    if (!m_opener->readyforbook())
         return;
     const bool opened = m_transfer.importbook([this](const QString &path) {
         if (!openbook(path, /*editing=*/true))
@@ -165,18 +165,4 @@ void frmquiz::mnuhelpabout_Click()
 void frmquiz::mnueditundodelete_Click()
 {
     m_edit->undodelete();
-}
-
-bool frmquiz::readyforbook()
-{
-    if (modquiz::state().qbchanged && !m_edit->saveprompt())
-        return false;
-    // Close keeps the book when the user cancels its prompt or the save fails.
-    return !editstarted || m_edit->cmdeditclose_Click();
-}
-
-bool frmquiz::closebooks()
-{
-    m_run->cmdqbclose_Click();
-    return m_edit->cmdeditclose_Click();
 }

@@ -74,12 +74,11 @@ frmquiz::frmquiz(QWidget *parent) : QMainWindow(parent)
     installEventFilter(this);
     // Neither panel has a default button: Enter presses the focused one.
     platform::pressbuttonsonenter(central);
+    m_opener = std::make_unique<BookOpener>(
+        BookOpener::Parts{this, m_run, m_edit, m_size, m_options, m_recent, editstarted});
 }
 
-frmquiz::~frmquiz()
-{
-    delete m_picker.data();
-}
+frmquiz::~frmquiz() = default;
 
 void frmquiz::buildmenus()
 {
@@ -175,112 +174,12 @@ void frmquiz::Form_Load(const Launch &launch)
     m_options->read();
     m_options->copyto(*m_run);
 
-    m_commandline = launch.mode != Launch::Mode::None;
-    if (!m_commandline)
+    m_opener->setcommandline(launch.mode != Launch::Mode::None);
+    if (!m_opener->commandline())
         return;
     // The book named stays the current path even when it cannot be opened.
     modquiz::state().qbpath = launch.path;
     openbook(launch.path, launch.mode == Launch::Mode::Edit);
-}
-
-std::optional<QString> frmquiz::bookrefusal(const QString &path, bool editing, Opener by)
-{
-    if (!platform::normalfileexists(path))
-        return editing || by == Opener::Picker ? QStringLiteral("File not found")
-                                               : QStringLiteral("Error : File not found");
-    // The picker leaves the rest to the loading and its messages.
-    if (by == Opener::Picker)
-        return std::nullopt;
-    const platform::FileHandle handle = platform::openreadonly(path);
-    if (handle == 0)
-        return QStringLiteral("Error: Cannot open file");
-    platform::closefile(handle);
-    // The type mark is judged from the header alone: a large file that is no book costs
-    // nothing.
-    const std::optional<QBookHeader> header = modquiz::storedheader(path);
-    if (!header || header->magic != QLatin1String(qbook::magicmark))
-        return QStringLiteral("Error : Invalid file type");
-    return std::nullopt;
-}
-
-bool frmquiz::openbook(const QString &path, bool editing, Opener by)
-{
-    auto &s = modquiz::state();
-    s.dlgok = false;
-    if (const std::optional<QString> refusal = bookrefusal(path, editing, by)) {
-        platform::msgbox(*refusal);
-        return false;
-    }
-    // The picker closes the run first, then the edit panel with its save prompt; the command
-    // that showed it has copied the run options and puts the book in the recent list.
-    const bool picker = by == Opener::Picker;
-    if (picker ? !closebooks() : !readyforbook())
-        return false;
-    if (!picker) {
-        m_run->cmdqbclose_Click();
-        if (!editing)
-            m_options->copyto(*m_run);
-    }
-    s.qbpath = path;
-    if (!loadfor(editing, by)) {
-        // The loader may have shown the edit panel on the way: a book refused leaves neither
-        // panel showing.
-        if (!picker)
-            m_edit->hide();
-        return false;
-    }
-    if (!picker)
-        rememberbook();
-    return true;
-}
-
-bool frmquiz::loadfor(bool editing, Opener by)
-{
-    const bool picker = by == Opener::Picker;
-    auto &s = modquiz::state();
-    if (!modquiz::openbookfor(editing)) {
-        platform::msgbox(QStringLiteral("Error: Cannot open file"));
-        return false;
-    }
-    // The type mark is judged from the header alone, before any record is read: a large file
-    // that is no book costs nothing.
-    const bool header = picker || modquiz::loadheader();
-    const bool isbook = picker || (header && s.qbheader.magic == QLatin1String(qbook::magicmark));
-    if (!isbook || !loadbook()) {
-        platform::msgbox(header && !isbook ? QStringLiteral("Error : Invalid file type")
-                                           : QStringLiteral("Error: cannot read file"));
-        // The picker's loader has already shown the edit panel; a half-read book must not be
-        // edited and then saved over the whole one.
-        if (picker)
-            m_edit->cmdeditclose_Click();
-        else
-            platform::closeall();
-        return false;
-    }
-
-    if (editing) {
-        s.dlgok = true;
-        editstarted = true;
-        m_run->hide();
-        entereditpanel(s.qbheader.count);
-        return true;
-    }
-
-    if (s.qbheader.count == 0) {
-        platform::msgbox(QStringLiteral("This file contanis 0 questions"));
-        if (!picker)
-            platform::closeall();
-        return false;
-    }
-    s.dlgok = true;
-    // The Run command shows the run once the picker has closed.
-    if (picker)
-        return true;
-    m_run->show();
-    m_edit->hide();
-    m_run->askfirst();
-    m_run->setlabnum(QStringLiteral("1"));
-    return true;
 }
 
 RunPanel &frmquiz::runpanel() const
@@ -291,70 +190,6 @@ RunPanel &frmquiz::runpanel() const
 EditPanel &frmquiz::editpanel() const
 {
     return *m_edit;
-}
-
-void frmquiz::entereditpanel(qint16 count)
-{
-    m_edit->enter(count);
-    // The edit panel has the design's size only: a window enlarged for a long question is not.
-    m_size->fix();
-    m_edit->show();
-}
-
-bool frmquiz::startedwithcommandline() const
-{
-    return m_commandline;
-}
-
-bool frmquiz::pickerineditmode()
-{
-    // A picker is built only to be shown: one built here, at start-up, would list its folder
-    // long before it is seen.
-    return !m_picker || m_picker->ineditmode();
-}
-
-bool frmquiz::loadbook()
-{
-    auto &s = modquiz::state();
-    modquiz::LoadFailure why = modquiz::LoadFailure::None;
-    const bool loaded = modquiz::loadbook(&why);
-    const bool editmode = pickerineditmode();
-    // The picker in Edit mode shows the edit panel as soon as the records are read, even too
-    // many of them.
-    if ((loaded || why == modquiz::LoadFailure::TooMany) && !m_commandline && editmode) {
-        m_size->fix();
-        m_edit->show();
-    }
-    if (!loaded)
-        return false;
-    if (s.qbheader.count == 0) {
-        m_edit->clearboxes();
-        return true;
-    }
-    // Each panel makes question 1 current as it shows it; the edit panel has none to show when
-    // the count names records the file lacks.
-    s.curq = 0;
-    if (editmode)
-        m_edit->cmdfirst_Click();
-    else
-        m_run->firstquestion();
-    return true;
-}
-
-frmeditquiz *frmquiz::picker()
-{
-    if (!m_picker) {
-        m_picker = new frmeditquiz(this, this);
-        m_picker->hide();
-    }
-    return m_picker;
-}
-
-void frmquiz::showpicker()
-{
-    platform::showmodal(picker());
-    // Every opening starts from the picker's design state, in Edit mode.
-    delete m_picker.data();
 }
 
 void frmquiz::closeEvent(QCloseEvent *event)

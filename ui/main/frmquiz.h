@@ -1,7 +1,7 @@
 #pragma once
 
 #include "storage/modquiz.h"
-#include "ui/dialogs/bookwindow.h"
+#include "ui/main/bookopener.h"
 #include "ui/main/booktransfer.h"
 #include "ui/main/launch.h"
 #include "ui/main/printcommands.h"
@@ -9,9 +9,7 @@
 #include "ui/main/runoptions.h"
 
 #include <QMainWindow>
-#include <QPointer>
-
-#include <optional>
+#include <memory>
 
 class QAction;
 class QCloseEvent;
@@ -28,7 +26,7 @@ class frmeditquiz;
 // (run/runpanel.h) and the edit panel (edit/editpanel.h), of which it shows one at a time. Handlers
 // are plain members so that code and tests can "press" a button by calling its handler, whether the
 // button is enabled or its panel visible or not.
-class frmquiz final : public QMainWindow, public BookWindow
+class frmquiz final : public QMainWindow
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmquiz)
@@ -41,12 +39,11 @@ public:
     // The load step: initial states, the completed layout, One Chance from the settings
     // store, then the command line. Runs once, before the window is shown.
     void Form_Load(const Launch &launch = {});
-    // The one way a book is opened for running or editing: the command line, the picker, Recent
-    // Books, a dropped file and Import. A file that is missing, unreadable or no quiz book is
-    // refused with the command line's message and leaves whatever is open as it is; only a book
-    // closes what is open (the save prompt first), and is then loaded and shown. True when it
-    // shows. The picker keeps its own checks, messages and order of closing.
-    bool openbook(const QString &path, bool editing, Opener by = Opener::Frame) override;
+    // Opens a book for running or editing, the one way every command does (bookopener.h).
+    bool openbook(const QString &path, bool editing, Opener by = Opener::Frame)
+    {
+        return m_opener->openbook(path, editing, by);
+    }
 
     // --- Menu commands ----------------------------------------------------------------------
     void mnuquiznew_Click();
@@ -85,20 +82,10 @@ public:
     void Form_DragDrop(const QMimeData *data);
 
     // True when the program was started with a command line.
-    [[nodiscard]] bool startedwithcommandline() const;
-
-    // --- BookWindow ---------------------------------------------------------------------------
-    [[nodiscard]] bool closebooks() override;
-    void entereditpanel(qint16 count) override;
-    // Loads the book opened as the working book and hands it to the panel that takes it: the
-    // edit panel at question 1 when the picker is in Edit mode, else the run. False when it
-    // could not be read.
-    [[nodiscard]] bool loadbook();
-
-    // The picker: created hidden in Edit mode when first needed, discarded when it closes.
-    frmeditquiz *picker();
-    // Shows the picker modally and discards it afterwards.
-    void showpicker();
+    [[nodiscard]] bool startedwithcommandline() const { return m_opener->commandline(); }
+    void entereditpanel(qint16 count) { m_opener->entereditpanel(count); }
+    [[nodiscard]] bool loadbook() { return m_opener->loadbook(); }
+    frmeditquiz *picker() { return m_opener->picker(); }
 
     // --- Variables of the window --------------------------------------------------------------
     bool editstarted = false;
@@ -128,9 +115,6 @@ protected:
 private:
     void buildmenus();
 
-    QPointer<frmeditquiz> m_picker;
-    bool m_commandline = false;
-
     // Private members of start-up (frmquiz.cpp).
     // The menus, found by their objectNames from outside.
     QMenu *mnuquiz = nullptr;
@@ -146,25 +130,15 @@ private:
     RecentMenu *m_recent = nullptr;
     RunOptions *m_options = nullptr;
 
+    std::unique_ptr<BookOpener> m_opener;
+
     // Private members of the menu commands (commands.cpp).
-    // What every command that opens another book does first: the save prompt for unsaved
-    // changes, then the edit panel's Close. False when the user kept the book open.
-    [[nodiscard]] bool readyforbook();
     // After New or Edit was given up: a run whose questions the edit panel's Close has
     // emptied cannot go on, so it is closed.
     void closeorphanedrun();
     // After a book was opened or created for editing: the edit panel in front, the focus in
     // the question box, the book first in the recent list.
     void starteditor();
-
     // Puts the open book first in the recent list.
     void rememberbook() { m_recent->remember(modquiz::state().qbpath); }
-    // Why the file at path cannot be opened as a book; nothing when it can.
-    [[nodiscard]] static std::optional<QString> bookrefusal(const QString &path, bool editing,
-                                                            Opener by);
-    // Opens and loads qbpath, then hands it to the edit panel or the run panel.
-    [[nodiscard]] bool loadfor(bool editing, Opener by);
-    // The picker's mode; with no picker built, its design mode, Edit. Reading it never builds
-    // a window or lists a folder.
-    [[nodiscard]] bool pickerineditmode();
 };
