@@ -1,5 +1,4 @@
-// The Class window: ending keeps every attempt once, the options change only before the first
-// student, and the exported table is text to a spreadsheet.
+// The Class window: ending keeps each attempt once, options fix at the first student, CSV is text.
 #include "classroom/session.h"
 #include "tests/support/testsupport.h"
 #include "ui/classroom/frmclass.h"

@@ -5,6 +5,7 @@ its own, where loopback is the only address. Usage: test_class.py QUIZ [SCREENSH
 
 import os
 import re
+import shutil
 import subprocess
 import sys
 import time
@@ -29,19 +30,16 @@ def browser():
         raise Skip(f"selenium is missing: {why}")
     need("chromium", "chromedriver")
     options = webdriver.ChromeOptions()
-    for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--no-first-run"):
-        options.add_argument(argument)
+    list(map(options.add_argument, ("--headless=new", "--no-sandbox", "--disable-gpu")))
     return webdriver.Chrome(options=options)
 
 
 def wait(what, condition, timeout=15):
     deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        value = condition()
-        if value:
-            return value
+    while not (value := condition()):
+        assert time.monotonic() < deadline, f"{what} within {timeout} s"
         time.sleep(0.1)
-    raise AssertionError(f"{what} within {timeout} s")
+    return value
 
 
 def isolate():
@@ -49,7 +47,7 @@ def isolate():
     if os.environ.get("QUIZ_E2E_ISOLATED"):
         return None
     need("unshare", "dbus-run-session")
-    ip = next((p for p in ("/usr/sbin/ip", "/sbin/ip", "/usr/bin/ip") if os.path.exists(p)), None)
+    ip = shutil.which("ip", path=os.environ["PATH"] + ":/usr/sbin:/sbin")
     if ip is None or subprocess.run(["unshare", "-rn", "true"]).returncode != 0:
         raise Skip("no private network namespace for the class")
     env = dict(os.environ, QUIZ_E2E_ISOLATED="1")
