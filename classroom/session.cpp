@@ -137,6 +137,11 @@ void Session::record(Student &student, int index, char first, char second, resul
     answer.seconds = double(m_clock.elapsed() - student.shownms) / 1000.0;
     ++student.position;
     startquestion(student);
+    if (student.finished() && m_sink) {
+        // Kept at once, so that nothing a student finished is lost whatever becomes of the class.
+        student.handedover = true;
+        m_sink(attempt(student));
+    }
     emit advanced(index);
     if (student.finished())
         emit finished(index);
@@ -268,10 +273,11 @@ std::vector<results::Attempt> Session::end()
     if (m_ended)
         return attempts;
     m_ended = true;
-    for (const Student &student : m_students) {
+    for (Student &student : m_students) {
         attempts.push_back(attempt(student));
-        if (m_sink)
+        if (m_sink && !student.handedover)
             m_sink(attempts.back());
+        student.handedover = m_sink != nullptr;
     }
     emit classended();
     return attempts;

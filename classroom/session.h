@@ -42,6 +42,7 @@ struct Student
     QDateTime ended;
     qint64 shownms = 0; // when the question on show came, on the class's clock
     std::vector<results::Answer> answers;
+    bool handedover = false; // its attempt went to the sink
 
     [[nodiscard]] bool finished() const { return position >= order.size(); }
     [[nodiscard]] int maximum() const { return int(order.size()) * 10; }
@@ -76,7 +77,7 @@ public:
     bool setoptions(const results::Options &options);
     [[nodiscard]] bool started() const { return !m_students.empty(); }
 
-    // Where each finished class's attempts go, one by one.
+    // Where the attempts go: each student's as they finish, the others' when the class ends.
     void setsink(std::function<void(const results::Attempt &)> sink) { m_sink = std::move(sink); }
 
     // Joins a student; on Joined, *token is theirs. address names the asker for the rate limit.
@@ -97,7 +98,8 @@ public:
     [[nodiscard]] std::array<int, 4> choices(int booknumber) const;
     [[nodiscard]] const QuestionRecord &question(int booknumber) const;
 
-    // Stops answers and hands every student's attempt to the sink; once only.
+    // Stops answers and hands the attempts not yet handed over to the sink; returns every
+    // student's. Once only.
     std::vector<results::Attempt> end();
     [[nodiscard]] bool ended() const { return m_ended; }
 

@@ -105,13 +105,7 @@ int serve(const QStringList &arguments)
     say(QStringLiteral("Code: ") + session.code());
     say(QStringLiteral("Ctrl+C ends the class."));
 
-    QObject::connect(&session, &classroom::Session::finished, [&session](int index) {
-        const classroom::Student &student = session.students()[size_t(index)];
-        say(QStringLiteral("Finished: %1, %2 of %3")
-                .arg(student.name)
-                .arg(student.score)
-                .arg(student.maximum()));
-    });
+    // A line as each student finishes; the others' when the class ends.
     session.setsink([](const results::Attempt &attempt) {
         say(QStringLiteral("Result: %1, %2 of %3, %4")
                 .arg(attempt.taker)

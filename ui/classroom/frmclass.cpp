@@ -201,6 +201,12 @@ frmclass *frmclass::host(QWidget *frame, const std::function<void()> &pickbook,
     return window;
 }
 
+void frmclass::endopenclass()
+{
+    if (openclass)
+        openclass->cmdend_Click();
+}
+
 bool frmclass::listening() const
 {
     return m_server->listening();

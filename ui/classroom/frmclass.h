@@ -46,6 +46,10 @@ public:
     static frmclass *host(QWidget *frame, const std::function<void()> &pickbook,
                           const results::Options &options, const Sink &sink = {});
 
+    // Ends the open class, if any, as End Class does: for the program's Exit, which ends the
+    // process without closing its windows.
+    static void endopenclass();
+
     [[nodiscard]] bool listening() const;
     [[nodiscard]] classroom::Session &session() const { return *m_session; }
 
