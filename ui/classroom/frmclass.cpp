@@ -177,7 +177,7 @@ frmclass::~frmclass()
 frmclass *frmclass::host(QWidget *frame, const std::function<void()> &pickbook,
                          const results::Options &options, const Sink &sink)
 {
-    if (openclass) {
+    if (openclass && !openclass->session().ended()) {
         openclass->raise();
         openclass->activateWindow();
         return openclass;
