@@ -8,6 +8,7 @@
 #include "ui/main/edit/editpanel.h"
 #include "ui/main/quizsettings.h"
 #include "ui/main/run/runpanel.h"
+#include "ui/main/runrecorder.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -59,6 +60,7 @@ frmquiz::frmquiz(QWidget *parent) : QMainWindow(parent)
     connect(m_run, &RunPanel::onechancelost, this, [this] { mnuonechance->setEnabled(false); });
     connect(m_run, &RunPanel::needsroom, this, &frmquiz::allowresize);
     connect(m_run, &RunPanel::reviewstarting, this, [this] { m_edit->hide(); });
+    new RunRecorder(m_run);
 
     m_edit = new EditPanel(central);
     connect(m_edit, &EditPanel::undoavailable, mnueditundodelete, &QAction::setEnabled);
@@ -137,6 +139,8 @@ void frmquiz::buildmenus()
     mnutools = addmenu("mnutools", QStringLiteral("&Tools"));
     mnuinfo = additem(mnutools, "mnuinfo", QStringLiteral("&Info"), Qt::CTRL | Qt::Key_I,
                       &frmquiz::mnuinfo_Click);
+    mnuresults = additem(mnutools, "mnuresults", QStringLiteral("&Results..."), {},
+                         &frmquiz::mnuresults_Click);
     // Export writes the book open in the edit panel, which is exactly while Info is enabled.
     connect(mnuinfo, &QAction::enabledChanged, mnuquizexport, &QAction::setEnabled);
 

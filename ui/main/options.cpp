@@ -31,6 +31,8 @@ void frmquiz::buildpracticemenus()
                                 &frmquiz::mnushuffleanswers_Click);
     mnureviewmissed = additem("mnureviewmissed", QStringLiteral("&Review Missed Questions"),
                               &frmquiz::mnureviewmissed_Click);
+    mnukeepresults =
+        additem("mnukeepresults", QStringLiteral("Keep &Results"), &frmquiz::mnukeepresults_Click);
 
     mnurecent = new QMenu(QStringLiteral("Recent &Books"), mnuquiz);
     mnurecent->setObjectName(QStringLiteral("mnurecent"));
@@ -51,6 +53,7 @@ void frmquiz::readpracticeoptions()
     mnushufflequestions->setChecked(QuizSettings::practice(Practice::ShuffleQuestions));
     mnushuffleanswers->setChecked(QuizSettings::practice(Practice::ShuffleAnswers));
     mnureviewmissed->setChecked(QuizSettings::practice(Practice::ReviewMissed));
+    mnukeepresults->setChecked(QuizSettings::keepresults());
     copypracticeoptions();
 }
 
@@ -76,6 +79,12 @@ void frmquiz::mnureviewmissed_Click()
 {
     mnureviewmissed->setChecked(!mnureviewmissed->isChecked());
     QuizSettings::setpractice(Practice::ReviewMissed, mnureviewmissed->isChecked());
+}
+
+void frmquiz::mnukeepresults_Click()
+{
+    mnukeepresults->setChecked(!mnukeepresults->isChecked());
+    QuizSettings::setkeepresults(mnukeepresults->isChecked());
 }
 
 void frmquiz::mnuonechance_Click()
