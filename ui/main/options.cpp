@@ -32,7 +32,7 @@ void frmquiz::buildpracticemenus()
     mnureviewmissed = additem("mnureviewmissed", QStringLiteral("&Review Missed Questions"),
                               &frmquiz::mnureviewmissed_Click);
     mnukeepresults =
-        additem("mnukeepresults", QStringLiteral("Keep &Results"), &frmquiz::mnukeepresults_Click);
+        additem("mnukeepresults", QStringLiteral("Keep Resul&ts"), &frmquiz::mnukeepresults_Click);
 
     mnurecent = new QMenu(QStringLiteral("Recent &Books"), mnuquiz);
     mnurecent->setObjectName(QStringLiteral("mnurecent"));
