@@ -91,8 +91,8 @@ Table history(const std::vector<results::AttemptRow> &attempts)
     Table table{{"started", "ended", "taker", "score", "maximum", "percent", "options", "finished"},
                 {}};
     for (const results::AttemptRow &a : attempts)
-        table.rows.append({a.started.toString(Qt::ISODate), a.ended.toString(Qt::ISODate), a.taker,
-                           a.score, a.maximum,
+        table.rows.append({a.started.toLocalTime().toString(Qt::ISODate),
+                           a.ended.toLocalTime().toString(Qt::ISODate), a.taker, a.score, a.maximum,
                            rounded(a.maximum > 0 ? 100.0 * a.score / a.maximum : 0),
                            optionsname(a.options), a.finished});
     return table;

@@ -18,7 +18,7 @@ namespace results {
 struct AttemptRow
 {
     QString taker;
-    QDateTime started;
+    QDateTime started; // in UTC
     QDateTime ended;
     Options options;
     int score = 0;
@@ -71,6 +71,8 @@ public:
 
 private:
     [[nodiscard]] bool opendatabase();
+    [[nodiscard]] bool movedamagedaside();
+    [[nodiscard]] bool write(const results::Attempt &attempt);
     [[nodiscard]] bool migrate();
     [[nodiscard]] bool fail(const QString &reason);
     void close();

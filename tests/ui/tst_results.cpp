@@ -190,7 +190,7 @@ void tst_results::windowpractisesworst()
     }
     ScriptedModal modal({[](QDialog *dialog) {
         auto *results = qobject_cast<frmresults *>(dialog);
-        QCOMPARE(results->grdattempts->rowCount(), 3);
+        QCOMPARE(results->grdattempts->model()->rowCount(), 3);
         QCOMPARE(results->grdquestions->rowCount(), 2);
         QCOMPARE(results->practicequestions(), QList<int>{2});
         const QByteArray csv = results->csv();

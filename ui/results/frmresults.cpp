@@ -19,6 +19,7 @@
 #include <QMap>
 #include <QPushButton>
 #include <QSet>
+#include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -69,6 +70,8 @@ QTableWidget *table(QWidget *parent, const char *name, const QStringList &header
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->verticalHeader()->hide();
     grid->horizontalHeader()->setStretchLastSection(true);
+    // Column widths from the first rows: measuring 10,000 would take longer than the rest.
+    grid->horizontalHeader()->setResizeContentsPrecision(200);
     return grid;
 }
 
@@ -87,17 +90,17 @@ QString csvcell(const QString &text)
     return field;
 }
 
-void appendtable(QString &out, const QTableWidget *grid)
+// A table as its view shows it, in its sort order.
+void appendtable(QString &out, const QAbstractItemModel *grid)
 {
     QStringList row;
     for (int column = 0; column < grid->columnCount(); ++column)
-        row << csvcell(grid->horizontalHeaderItem(column)->text());
+        row << csvcell(grid->headerData(column, Qt::Horizontal).toString());
     out += row.join(u',') + QStringLiteral("\r\n");
     for (int r = 0; r < grid->rowCount(); ++r) {
         row.clear();
         for (int column = 0; column < grid->columnCount(); ++column) {
-            const QTableWidgetItem *item = grid->item(r, column);
-            const QVariant value = item ? item->data(Qt::DisplayRole) : QVariant();
+            const QVariant value = grid->index(r, column).data();
             row << csvcell(value.typeId() == QMetaType::QDateTime
                                ? value.toDateTime().toString(Qt::ISODate)
                                : value.toString());
@@ -105,6 +108,53 @@ void appendtable(QString &out, const QTableWidget *grid)
         out += row.join(u',') + QStringLiteral("\r\n");
     }
 }
+
+// The attempts, as they are: a table widget's item per cell would take a second for 10,000.
+class AttemptModel final : public QAbstractTableModel
+{
+public:
+    AttemptModel(const std::vector<results::AttemptRow> &attempts, QObject *parent)
+        : QAbstractTableModel(parent), m_attempts(attempts)
+    {}
+    int rowCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(m_attempts.size());
+    }
+    int columnCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : 5;
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        static const char *const names[] = {"Date", "Who", "Score", "Percent", "Options"};
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section > 4)
+            return {};
+        return QString::fromLatin1(names[section]);
+    }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid())
+            return {};
+        const results::AttemptRow &attempt = m_attempts[size_t(index.row())];
+        switch (index.column()) {
+        case 0:
+            return attempt.started.toLocalTime();
+        case 1:
+            return attempt.taker;
+        case 2:
+            return attempt.score;
+        case 3:
+            return rounded(percent(attempt.score, attempt.maximum));
+        default:
+            return (optionsname(attempt.options) +
+                    (attempt.finished ? QString() : QStringLiteral(" (given up)")))
+                .trimmed();
+        }
+    }
+
+private:
+    const std::vector<results::AttemptRow> &m_attempts;
+};
 
 } // namespace
 
@@ -114,7 +164,7 @@ frmresults::frmresults(QWidget *parent, const QString &bookpath,
 {
     setObjectName(QStringLiteral("frmresults"));
     setWindowTitle(QStringLiteral("Results - ") + QFileInfo(bookpath).fileName());
-    resize(900, 640);
+    resize(1040, 680);
 
     const QByteArray hash = results::bookhash(m_book, true);
     results::Store store;
@@ -131,9 +181,12 @@ frmresults::frmresults(QWidget *parent, const QString &bookpath,
         m_alpha = results::cronbachalpha(counts, store.totals(hash));
     }
 
-    grdattempts = table(this, "grdattempts",
-                        {QStringLiteral("Date"), QStringLiteral("Who"), QStringLiteral("Score"),
-                         QStringLiteral("Percent"), QStringLiteral("Options")});
+    grdattempts = new QTableView(this);
+    grdattempts->setObjectName(QStringLiteral("grdattempts"));
+    grdattempts->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grdattempts->verticalHeader()->hide();
+    grdattempts->horizontalHeader()->setStretchLastSection(true);
+    grdattempts->horizontalHeader()->setResizeContentsPrecision(200);
     QStringList headers{QStringLiteral("No."),
                         QStringLiteral("Asked"),
                         QStringLiteral("Facility %"),
@@ -167,9 +220,11 @@ frmresults::frmresults(QWidget *parent, const QString &bookpath,
     auto *top = new QSplitter(Qt::Horizontal);
     top->addWidget(grdattempts);
     top->addWidget(chtpercent);
+    top->setSizes({560, 480});
     auto *split = new QSplitter(Qt::Vertical);
     split->addWidget(top);
     split->addWidget(grdquestions);
+    split->setSizes({300, 340});
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(labsummary, 1);
     buttons->addWidget(cmdpractise);
@@ -187,19 +242,11 @@ frmresults::frmresults(QWidget *parent, const QString &bookpath,
 
 void frmresults::fillattempts()
 {
-    grdattempts->setSortingEnabled(false);
-    grdattempts->setRowCount(int(m_attempts.size()));
-    for (int row = 0; row < int(m_attempts.size()); ++row) {
-        const results::AttemptRow &attempt = m_attempts[size_t(row)];
-        grdattempts->setItem(row, 0, cell(attempt.started));
-        grdattempts->setItem(row, 1, cell(attempt.taker));
-        grdattempts->setItem(row, 2, cell(attempt.score));
-        grdattempts->setItem(row, 3, cell(rounded(percent(attempt.score, attempt.maximum))));
-        grdattempts->setItem(
-            row, 4,
-            cell(optionsname(attempt.options) +
-                 (attempt.finished ? QString() : QStringLiteral(" (given up)")).trimmed()));
-    }
+    auto *sorted = new QSortFilterProxyModel(this);
+    sorted->setSourceModel(new AttemptModel(m_attempts, this));
+    grdattempts->setModel(sorted);
+    // The store lists them oldest first: no sorting until the user asks for it.
+    grdattempts->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     grdattempts->setSortingEnabled(true);
     grdattempts->resizeColumnsToContents();
     labsummary->setText(
@@ -224,7 +271,7 @@ void frmresults::fillchart()
         if (!line) {
             line = new QLineSeries;
             line->setName(attempt.taker);
-            line->setPointsVisible(true);
+            line->setPointsVisible(m_attempts.size() <= 200);
         }
         line->append(double(attempt.started.toMSecsSinceEpoch()),
                      percent(attempt.score, attempt.maximum));
@@ -235,8 +282,12 @@ void frmresults::fillchart()
         line->attachAxis(value);
     }
     if (!m_attempts.empty()) {
+        // A little room either side; hours and minutes when the attempts span a day or less.
         const QDateTime first = m_attempts.front().started, last = m_attempts.back().started;
-        time->setRange(first.addSecs(-3600), std::max(last, first).addSecs(3600));
+        const qint64 span = std::max<qint64>(first.secsTo(last), 600);
+        time->setRange(first.addSecs(-span / 20), last.addSecs(span / 20));
+        if (span <= 86400)
+            time->setFormat(QStringLiteral("HH:mm"));
     }
     chart->legend()->setVisible(lines.size() > 1);
     chtpercent->setChart(chart);
@@ -276,6 +327,7 @@ void frmresults::fillquestions()
         add(number > 0 ? m_book[number].question : QStringLiteral("(no longer in the book)"));
     }
     grdquestions->setSortingEnabled(true);
+    grdquestions->sortByColumn(0, Qt::AscendingOrder);
     grdquestions->resizeColumnsToContents();
 }
 
@@ -329,9 +381,9 @@ void frmresults::cmdpractise_Click()
 QByteArray frmresults::csv() const
 {
     QString out;
-    appendtable(out, grdattempts);
+    appendtable(out, grdattempts->model());
     out += QStringLiteral("\r\n");
-    appendtable(out, grdquestions);
+    appendtable(out, grdquestions->model());
     return QByteArrayLiteral("\xEF\xBB\xBF") + out.toUtf8();
 }
 

@@ -11,6 +11,7 @@
 class QChartView;
 class QLabel;
 class QPushButton;
+class QTableView;
 class QTableWidget;
 
 // The Results window: the attempts at one book with their percent over time, and the figures
@@ -43,7 +44,7 @@ public:
     [[nodiscard]] QByteArray csv() const;
     [[nodiscard]] int attemptcount() const { return int(m_attempts.size()); }
 
-    QTableWidget *grdattempts = nullptr;
+    QTableView *grdattempts = nullptr;
     QTableWidget *grdquestions = nullptr;
     QChartView *chtpercent = nullptr;
     QLabel *labsummary = nullptr;
