@@ -287,7 +287,7 @@ void frmresults::fillchart()
         const qint64 span = std::max<qint64>(first.secsTo(last), 600);
         time->setRange(first.addSecs(-span / 20), last.addSecs(span / 20));
         if (span <= 86400)
-            time->setFormat(QStringLiteral("HH:mm"));
+            time->setFormat(span <= 3600 ? QStringLiteral("HH:mm:ss") : QStringLiteral("HH:mm"));
     }
     chart->legend()->setVisible(lines.size() > 1);
     chtpercent->setChart(chart);
