@@ -409,8 +409,8 @@ void frmresults::cmdexport_Click()
         path += suffix;
     QByteArray bytes;
     if (png) {
+        // The image writer opens the buffer itself; the file is written below, as every file is.
         QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
         chtpercent->grab().save(&buffer, "PNG");
     } else {
         bytes = csv();
