@@ -13,10 +13,6 @@
 #include "ui/main/run/runpanel.h"
 #include "ui/results/frmresults.h"
 
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QPushButton>
-
 #include <memory>
 
 namespace {
@@ -34,9 +30,9 @@ void frmquiz::mnuquiznew_Click()
 {
     auto &state = modquiz::state();
     state.dlgok = false;
-    if (!readyforbook())
+    if (!m_opener->readyforbook())
         return;
-    showfresh(std::make_unique<frmnewquiz>(this, this));
+    showfresh(std::make_unique<frmnewquiz>(m_opener.get(), this));
     if (!state.dlgok) {
         closeorphanedrun();
         return;
@@ -47,11 +43,11 @@ void frmquiz::mnuquiznew_Click()
 void frmquiz::mnuquizedit_Click()
 {
     auto &state = modquiz::state();
-    if (!readyforbook())
+    if (!m_opener->readyforbook())
         return;
     state.dlgok = false;
-    picker();
-    showpicker();
+    m_opener->picker();
+    m_opener->showpicker();
     if (!state.dlgok) {
         closeorphanedrun();
         return;
@@ -80,14 +76,13 @@ void frmquiz::closeorphanedrun()
 void frmquiz::mnuquizrun_Click()
 {
     auto &s = modquiz::state();
-    if (!readyforbook())
+    if (!m_opener->readyforbook())
         return;
     mnueditundodelete->setEnabled(false);
-    m_run->setonechance(mnuonechance->isChecked());
-    copypracticeoptions();
-    picker()->setopenmode();
+    m_options->copyto(*m_run);
+    m_opener->picker()->setopenmode();
     s.dlgok = false;
-    showpicker();
+    m_opener->showpicker();
     if (s.dlgok) {
         m_run->show();
         m_edit->hide();
@@ -97,6 +92,35 @@ void frmquiz::mnuquizrun_Click()
         closeorphanedrun();
     }
     m_run->setscore(0);
+}
+
+void frmquiz::mnuquizimport_Click()
+{
+    modquiz::state().dlgok = false;
+    if (!m_opener->readyforbook())
+        return;
+    const bool opened = m_transfer.importbook([this](const QString &path) {
+        if (!openbook(path, /*editing=*/true))
+            return false;
+        m_edit->starttyping();
+        return true;
+    });
+    if (!opened)
+        closeorphanedrun();
+}
+
+void frmquiz::mnurecentbook_Click(const QString &path)
+{
+    RecentMenu::forgetmissing(path);
+    (void)openbook(path, /*editing=*/false);
+    m_recent->fill();
+}
+
+void frmquiz::Form_DragDrop(const QMimeData *data)
+{
+    const QString path = RecentMenu::droppedbook(data);
+    if (!path.isEmpty())
+        mnurecentbook_Click(path);
 }
 
 void frmquiz::mnuquizexit_Click()
@@ -153,23 +177,4 @@ void frmquiz::mnuresults_Click()
 void frmquiz::mnueditundodelete_Click()
 {
     m_edit->undodelete();
-}
-
-bool frmquiz::readyforbook()
-{
-    if (modquiz::state().qbchanged && !m_edit->saveprompt())
-        return false;
-    // Close keeps the book when the user cancels its prompt or the save fails.
-    return !editstarted || m_edit->cmdeditclose_Click();
-}
-
-bool frmquiz::closebooks()
-{
-    m_run->cmdqbclose_Click();
-    return m_edit->cmdeditclose_Click();
-}
-
-void frmquiz::closeeditedbook()
-{
-    m_edit->cmdeditclose_Click();
 }
