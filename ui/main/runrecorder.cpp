@@ -27,6 +27,10 @@ RunRecorder::~RunRecorder()
 void RunRecorder::started(bool review, int maximum)
 {
     abandon(true);
+    // A run begun while Keep Results is off is not kept: naming the largest book by its
+    // questions takes a moment that nothing would use.
+    if (!QuizSettings::keepresults())
+        return;
     const auto &s = modquiz::state();
     results::Attempt attempt;
     attempt.bookhash = results::bookhash(s.questions, true);
