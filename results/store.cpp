@@ -204,57 +204,58 @@ bool Store::movedamagedaside()
 
 bool Store::opendatabase()
 {
+    // The connection's objects end before a failure removes it.
     m_lasterror = 0;
+    QString why = connectdatabase();
+    if (why.isEmpty())
+        why = migrate();
+    return why.isEmpty() || fail(why);
+}
+
+QString Store::connectdatabase()
+{
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     db.setDatabaseName(m_path);
     // Another program writing the same file makes this one wait its turn, not fail.
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
     if (!db.open())
-        return fail(db.lastError().driverText() + QStringLiteral(": ") +
-                    db.lastError().databaseText());
+        return db.lastError().driverText() + QStringLiteral(": ") + db.lastError().databaseText();
     m_open = true;
     QSqlQuery query(db);
-    const auto run = [&](const QString &sql) {
-        if (query.exec(sql))
-            return true;
-        m_lasterror = query.lastError().nativeErrorCode().toInt();
-        m_error = query.lastError().databaseText();
-        return false;
-    };
-    // A file that is no database, or whose first pages are damaged, fails here; damage further
-    // in fails the write that meets it (record()).
-    if (!run(QStringLiteral("SELECT count(*) FROM sqlite_master")))
-        return fail(m_error);
-    if (!run(QStringLiteral("PRAGMA journal_mode=WAL")) ||
-        !run(QStringLiteral("PRAGMA synchronous=NORMAL")))
-        return fail(m_error);
-    return migrate();
+    // A file that is no database, or whose first pages are damaged, fails the first statement;
+    // damage further in fails the write that meets it (record()).
+    for (const char *sql : {"SELECT count(*) FROM sqlite_master", "PRAGMA journal_mode=WAL",
+                            "PRAGMA synchronous=NORMAL"}) {
+        if (!query.exec(QLatin1String(sql))) {
+            m_lasterror = query.lastError().nativeErrorCode().toInt();
+            return query.lastError().databaseText();
+        }
+    }
+    return {};
 }
 
-bool Store::migrate()
+QString Store::migrate()
 {
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    QSqlQuery query(db);
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
     // The version is read inside the transaction that writes it: two programs starting at
     // once migrate the file once.
-    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
-        return fail(query.lastError().databaseText());
-    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
-        return fail(query.lastError().databaseText());
+    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")) ||
+        !query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
+        return query.lastError().databaseText();
     const int version = query.value(0).toInt();
     if (version > schemaversion)
-        return fail(QStringLiteral("the file was made by a newer version of the program"));
+        return QStringLiteral("the file was made by a newer version of the program");
     for (int step = version; step < schemaversion; ++step) {
         for (const QString &statement :
              QString::fromLatin1(migrations[step]).split(u';', Qt::SkipEmptyParts)) {
             if (!query.exec(statement))
-                return fail(query.lastError().databaseText());
+                return query.lastError().databaseText();
         }
     }
     if (!query.exec(QStringLiteral("PRAGMA user_version=%1").arg(schemaversion)) ||
         !query.exec(QStringLiteral("COMMIT")))
-        return fail(query.lastError().databaseText());
-    return true;
+        return query.lastError().databaseText();
+    return {};
 }
 
 bool Store::record(const Attempt &attempt)

@@ -73,7 +73,9 @@ private:
     [[nodiscard]] bool opendatabase();
     [[nodiscard]] bool movedamagedaside();
     [[nodiscard]] bool write(const results::Attempt &attempt);
-    [[nodiscard]] bool migrate();
+    // Each returns why it failed, or an empty text.
+    [[nodiscard]] QString connectdatabase();
+    [[nodiscard]] QString migrate();
     [[nodiscard]] bool fail(const QString &reason);
     void close();
     [[nodiscard]] bool damaged() const;
