@@ -108,16 +108,20 @@ void tst_results::runkeptwithbookletters()
 
 void tst_results::givenuprunkeptonclose()
 {
+    // Closed with Close, then again by the program's end.
     TestEnvironment env;
-    ScriptedMessages script({{right10}});
+    ScriptedMessages script({{right10}, {right10}});
     auto window = startrun(env);
     press(*window, "Answer 1.1");
     window->runpanel().cmdqbclose_Click();
+    QVERIFY(window->openbook(env.path("book.Q"), false));
+    press(*window, "Answer 1.1");
+    window.reset();
     VERIFY_DONE(script);
     const std::vector<results::AttemptRow> attempts = results::Store().attempts(bookhash(env));
-    QCOMPARE(attempts.size(), 1u);
-    QVERIFY(!attempts[0].finished);
-    QCOMPARE(attempts[0].score, 10);
+    QCOMPARE(attempts.size(), 2u);
+    QVERIFY(!attempts[0].finished && !attempts[1].finished);
+    QCOMPARE(attempts[1].score, 10);
 }
 
 void tst_results::keepresultsoffwritesnothing()
