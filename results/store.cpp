@@ -508,14 +508,4 @@ TotalSums Store::totals(const QByteArray &bookhash)
     return sums;
 }
 
-QString Store::bookpath(const QByteArray &bookhash)
-{
-    if (!open(Mode::ExistingOnly))
-        return {};
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.prepare(QStringLiteral("SELECT path FROM books WHERE hash=?"));
-    query.addBindValue(QString::fromLatin1(bookhash));
-    return query.exec() && query.next() ? query.value(0).toString() : QString();
-}
-
 } // namespace results

@@ -62,12 +62,10 @@ public:
 
     // The attempts at a book, oldest first.
     [[nodiscard]] std::vector<AttemptRow> attempts(const QByteArray &bookhash);
-    // The figures of each question of a book, by number, computed in the database.
+    // The counts and sums of each question of a book, by number, in one pass over its answers.
     [[nodiscard]] std::vector<QuestionRow> questions(const QByteArray &bookhash);
     // The test's totals over the finished attempts, for the internal consistency.
     [[nodiscard]] TotalSums totals(const QByteArray &bookhash);
-    // The path and category the book was last seen with.
-    [[nodiscard]] QString bookpath(const QByteArray &bookhash);
 
 private:
     [[nodiscard]] bool opendatabase();
