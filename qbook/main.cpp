@@ -2,6 +2,7 @@
 // display. It answers --help and --version, then hands the arguments to one sub-command.
 #include "print/printcommand.h"
 #include "qbook/bookcommands.h"
+#include "qbook/resultscommand.h"
 
 #include <QCoreApplication>
 
@@ -40,6 +41,7 @@ const std::array subcommands = {
     Subcommand{"export", withcore, cli::exportbook},
     Subcommand{"import", withcore, cli::importbook},
     Subcommand{"print", withgui, nullptr},
+    Subcommand{"results", withcore, cli::results},
 };
 
 const char helptext[] =
@@ -48,6 +50,7 @@ const char helptext[] =
     "       qbook export BOOK.Q [-f FORMAT] [-o OUT] [--force]\n"
     "       qbook import IN [-f FORMAT] -o BOOK.Q [--category TEXT] [--author TEXT] [--force]\n"
     "       qbook print BOOK.Q -o EXAM.pdf [--no-key] [--page-size A4|Letter] [--force]\n"
+    "       qbook results BOOK.Q [--csv | --json] [--questions]\n"
     "\n"
     "Read quiz books and move their questions to and from GIFT, Aiken, Moodle XML,\n"
     "CSV and JSON.\n"
@@ -62,6 +65,9 @@ const char helptext[] =
     "           input)\n"
     "  print    write a book as an exam PDF: a title block, the numbered questions\n"
     "           and, on a page of its own, the answer key\n"
+    "  results  list the attempts kept for a book (date, who, score, options), or\n"
+    "           with --questions the figures of its questions; --csv and --json\n"
+    "           print them as CSV or JSON\n"
     "\n"
     "Options:\n"
     "  -f, --format=FORMAT  gift, aiken, xml, csv or json; without it the format\n"
@@ -80,7 +86,7 @@ const char helptext[] =
     "\n"
     "Exit status: 0 when done, also when import or export skipped items; 1 when\n"
     "nothing could be imported, a file could not be read or written, or check found\n"
-    "problems; 2 for a usage error.\n";
+    "problems, or results found no attempts kept for the book; 2 for a usage error.\n";
 
 const char versiontext[] = "qbook (quiz) " QUIZ_VERSION "\n";
 
