@@ -2,6 +2,7 @@
 // display. It answers --help and --version, then hands the arguments to one sub-command.
 #include "print/printcommand.h"
 #include "qbook/bookcommands.h"
+#include "qbook/resultscommand.h"
 #include "qbook/serve.h"
 
 #include <QCoreApplication>
@@ -42,6 +43,7 @@ const std::array subcommands = {
     Subcommand{"import", withcore, cli::importbook},
     Subcommand{"print", withgui, nullptr},
     Subcommand{"serve", withcore, cli::serve},
+    Subcommand{"results", withcore, cli::results},
 };
 
 const char helptext[] =
@@ -52,6 +54,7 @@ const char helptext[] =
     "       qbook print BOOK.Q -o EXAM.pdf [--no-key] [--page-size A4|Letter] [--force]\n"
     "       qbook serve BOOK.Q [--port N] [--bind ADDRESS] [--one-chance]\n"
     "                   [--shuffle-questions] [--shuffle-answers]\n"
+    "       qbook results BOOK.Q [--csv | --json] [--questions]\n"
     "\n"
     "Read quiz books and move their questions to and from GIFT, Aiken, Moodle XML,\n"
     "CSV and JSON.\n"
@@ -69,6 +72,9 @@ const char helptext[] =
     "  serve    host a class on the local network: students join in their browsers\n"
     "           with the printed address and code; Ctrl+C ends the class and prints\n"
     "           each student's result\n"
+    "  results  list the attempts kept for a book (date, who, score, options), or\n"
+    "           with --questions the figures of its questions; --csv and --json\n"
+    "           print them as CSV or JSON\n"
     "\n"
     "Options:\n"
     "  -f, --format=FORMAT  gift, aiken, xml, csv or json; without it the format\n"
@@ -91,7 +97,7 @@ const char helptext[] =
     "\n"
     "Exit status: 0 when done, also when import or export skipped items; 1 when\n"
     "nothing could be imported, a file could not be read or written, or check found\n"
-    "problems; 2 for a usage error.\n";
+    "problems, or results found no attempts kept for the book; 2 for a usage error.\n";
 
 const char versiontext[] = "qbook (quiz) " QUIZ_VERSION "\n";
 

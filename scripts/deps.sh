@@ -7,7 +7,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config qt6-base-dev qt6-qpa-plugins fonts-liberation2 libqt6sql6-sqlite
-          qt6-charts-dev qt6-httpserver-dev qt6-websockets-dev libqrencode-dev)
+          libsqlite3-dev qt6-charts-dev libqt6opengl6-dev qt6-httpserver-dev qt6-websockets-dev libqrencode-dev)
 if [ "${1:-}" = artwork ]; then
     # The glyph is taken from the font as outlines (fontTools) and drawn with librsvg.
     packages=(imagemagick librsvg2-bin python3-fonttools fonts-liberation2)

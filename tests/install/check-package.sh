@@ -57,7 +57,7 @@ dpkg-deb -c "$deb" | awk '$1 !~ /^d/ && $2 != "root/root" { print }' | grep . &&
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "control Version"
 # Computed from the binaries by dpkg-shlibdeps, plus the plugins that open windows.
 depends=" $(dpkg-deb -f "$deb" Depends | sed 's/ *([^)]*)//g; s/,/ /g') "
-for package in libqt6widgets6 libqt6core6 libc6 qt6-qpa-plugins; do
+for package in libqt6widgets6 libqt6core6 libc6 qt6-qpa-plugins libqt6sql6-sqlite libqt6charts6; do
     [[ "$depends" == *" $package "* ]] || fail "Depends lacks $package:$depends"
 done
 for field in Maintainer Section Description; do

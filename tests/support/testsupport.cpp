@@ -204,8 +204,10 @@ ProcessEndRecorder::~ProcessEndRecorder()
     platform::setendprocesshandler({});
 }
 
-TestEnvironment::TestEnvironment() : m_oldfolder(QDir::currentPath())
+TestEnvironment::TestEnvironment()
+    : m_oldfolder(QDir::currentPath()), m_olddata(qgetenv("XDG_DATA_HOME"))
 {
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_data.path()));
     QDir(m_dir.path()).mkdir(QStringLiteral("config"));
     platform::setsettingsfolder(m_dir.filePath(QStringLiteral("config")));
     QDir::setCurrent(m_dir.path());
@@ -219,6 +221,7 @@ TestEnvironment::~TestEnvironment()
     modquiz::resetstate();
     guardprompts();
     QDir::setCurrent(m_oldfolder);
+    qputenv("XDG_DATA_HOME", m_olddata);
 }
 
 QString TestEnvironment::folder() const

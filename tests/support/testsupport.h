@@ -145,6 +145,8 @@ public:
     [[nodiscard]] QString path(const QString &name) const;
     // The settings file of the application "Tarvel" in this environment.
     [[nodiscard]] QString settingsfile() const;
+    // The user's data folder in this environment, where the results are kept.
+    [[nodiscard]] QString datafolder() const { return m_data.path(); }
     // Copies tests/data/name into the folder (writable) and returns its path.
     QString copydata(const QString &name, const QString &as = {}) const;
     // Writes a book file; the header's count is written as given.
@@ -154,6 +156,9 @@ public:
 private:
     QTemporaryDir m_dir;
     QString m_oldfolder;
+    // The data folder (results) of its own, apart from the folder the test lists.
+    QTemporaryDir m_data;
+    QByteArray m_olddata;
 };
 
 // A question with simple texts: "Question n", "Answer n.1" .. "Answer n.4", correct answer.

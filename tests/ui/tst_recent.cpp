@@ -379,7 +379,7 @@ void tst_recent::newItemsKeepDesignKeys()
     LoadedWindow t;
     QCOMPARE(captions(control<QMenu>(t.w, "mnuedit")),
              QStringList({"&One Chance", "S&huffle Questions", "Shuffle &Answers",
-                          "&Review Missed Questions", "&Undo Delete"}));
+                          "&Review Missed Questions", "Keep Resul&ts", "&Undo Delete"}));
     QCOMPARE(
         captions(control<QMenu>(t.w, "mnuquiz")),
         QStringList({"&New Quiz", "&Edit Quiz", "&Run Quiz", "&Host a Class...", "", "&Import...",

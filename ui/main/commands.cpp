@@ -12,6 +12,7 @@
 #include "ui/dialogs/frmnewquiz.h"
 #include "ui/main/edit/editpanel.h"
 #include "ui/main/run/runpanel.h"
+#include "ui/results/frmresults.h"
 
 #include <memory>
 
@@ -162,6 +163,17 @@ void frmquiz::mnureadme_Click()
 void frmquiz::mnuhelpabout_Click()
 {
     showfresh(std::make_unique<frmabout>(this));
+}
+
+void frmquiz::mnuresults_Click()
+{
+    const auto &state = modquiz::state();
+    const bool loaded = modquiz::lastquestion() > 0;
+    const auto practice =
+        frmresults::showfor(this, loaded ? state.qbpath : QString(),
+                            loaded ? state.questions.mid(0) : QList<QuestionRecord>());
+    if (practice && openbook(practice->path, false))
+        m_run->practise(practice->questions);
 }
 
 void frmquiz::mnueditundodelete_Click()

@@ -9,6 +9,7 @@
 #include "ui/main/edit/editpanel.h"
 #include "ui/main/framesize.h"
 #include "ui/main/run/runpanel.h"
+#include "ui/main/runrecorder.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -60,6 +61,7 @@ frmquiz::frmquiz(QWidget *parent) : QMainWindow(parent)
     connect(m_run, &RunPanel::needsroom, m_size, &FrameSize::allow);
     connect(m_size, &FrameSize::resized, m_run, &RunPanel::layoutrunpanel);
     connect(m_run, &RunPanel::reviewstarting, this, [this] { m_edit->hide(); });
+    new RunRecorder(m_run);
 
     m_edit = new EditPanel(central);
     connect(m_edit, &EditPanel::undoavailable, mnueditundodelete, &QAction::setEnabled);
@@ -133,10 +135,13 @@ void frmquiz::buildmenus()
     mnushufflequestions = m_options->item(RunOptions::ShuffleQuestions);
     mnushuffleanswers = m_options->item(RunOptions::ShuffleAnswers);
     mnureviewmissed = m_options->item(RunOptions::ReviewMissed);
+    mnukeepresults = m_options->item(RunOptions::KeepResults);
 
     mnutools = addmenu("mnutools", QStringLiteral("&Tools"));
     mnuinfo = additem(mnutools, "mnuinfo", QStringLiteral("&Info"), Qt::CTRL | Qt::Key_I,
                       &frmquiz::mnuinfo_Click);
+    mnuresults = additem(mnutools, "mnuresults", QStringLiteral("&Results..."), {},
+                         &frmquiz::mnuresults_Click);
     // Export, Print and Export as PDF write the book open in the edit panel, which is exactly
     // while Info is enabled.
     for (QAction *action : {mnuquizexport, mnuquizprint, mnuquizpdf})

@@ -74,6 +74,10 @@ public:
     void mnushufflequestions_Click() { m_options->flip(RunOptions::ShuffleQuestions); }
     void mnushuffleanswers_Click() { m_options->flip(RunOptions::ShuffleAnswers); }
     void mnureviewmissed_Click() { m_options->flip(RunOptions::ReviewMissed); }
+    void mnukeepresults_Click() { m_options->flip(RunOptions::KeepResults); }
+    // The Results window for the book loaded, or one the user chooses; Practise These runs
+    // the questions it names.
+    void mnuresults_Click();
     // Runs a book as naming it on the command line does, after the Run command's prompt for
     // unsaved changes; a book that no longer exists leaves the recent list.
     void mnurecentbook_Click(const QString &path);
@@ -103,6 +107,8 @@ public:
     QAction *mnushufflequestions = nullptr;
     QAction *mnushuffleanswers = nullptr;
     QAction *mnureviewmissed = nullptr;
+    QAction *mnukeepresults = nullptr;
+    QAction *mnuresults = nullptr;
     QAction *mnueditundodelete = nullptr;
     QAction *mnuinfo = nullptr;
     QAction *mnureadme = nullptr;

@@ -18,11 +18,13 @@ constexpr std::array<Practice, 3> practices{Practice::ShuffleQuestions, Practice
 
 RunOptions::RunOptions(QMenu *menu, QAction *before) : QObject(menu)
 {
-    const std::array<std::pair<const char *, QString>, 4> items{{
+    // Keep Results takes T: R is Review Missed Questions'.
+    const std::array<std::pair<const char *, QString>, 5> items{{
         {"mnuonechance", QStringLiteral("&One Chance")},
         {"mnushufflequestions", QStringLiteral("S&huffle Questions")},
         {"mnushuffleanswers", QStringLiteral("Shuffle &Answers")},
         {"mnureviewmissed", QStringLiteral("&Review Missed Questions")},
+        {"mnukeepresults", QStringLiteral("Keep Resul&ts")},
     }};
     for (std::size_t i = 0; i < items.size(); ++i) {
         auto *action = new QAction(items[i].second, menu);
@@ -52,6 +54,7 @@ void RunOptions::read()
     m_items[OneChance]->setChecked(QuizSettings::onechance());
     for (std::size_t i = 0; i < practices.size(); ++i)
         m_items[i + 1]->setChecked(QuizSettings::practice(practices[i]));
+    m_items[KeepResults]->setChecked(QuizSettings::keepresults());
 }
 
 void RunOptions::flip(Option option)
@@ -59,6 +62,8 @@ void RunOptions::flip(Option option)
     m_items.at(option)->setChecked(!checked(option));
     if (option == OneChance)
         QuizSettings::setonechance(checked(option));
+    else if (option == KeepResults)
+        QuizSettings::setkeepresults(checked(option));
     else
         QuizSettings::setpractice(practices.at(option - 1), checked(option));
 }

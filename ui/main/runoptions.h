@@ -9,14 +9,15 @@ class QMenu;
 class RunPanel;
 
 // The Edit menu's run options: One Chance and the practice options, kept in the settings store
-// and copied by the run panel when a run starts.
+// and copied by the run panel when a run starts; and Keep Results, which the run's recorder
+// reads when a run ends.
 class RunOptions final : public QObject
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(RunOptions)
 
 public:
-    enum Option { OneChance, ShuffleQuestions, ShuffleAnswers, ReviewMissed };
+    enum Option { OneChance, ShuffleQuestions, ShuffleAnswers, ReviewMissed, KeepResults };
 
     // Adds the check items to menu before the item before; One Chance is checked until read.
     RunOptions(QMenu *menu, QAction *before);
@@ -33,5 +34,5 @@ public:
 private:
     [[nodiscard]] bool checked(Option option) const;
 
-    std::array<QAction *, 4> m_items{};
+    std::array<QAction *, 5> m_items{};
 };

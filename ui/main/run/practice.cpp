@@ -69,6 +69,25 @@ void RunPanel::markmissed()
         m_missed.append(booknumber);
 }
 
+int RunPanel::booknumber() const
+{
+    const int position = modquiz::state().curq;
+    if (position < 1 || position > runlength())
+        return 0;
+    return m_plan.order.isEmpty() ? position : m_plan.order.at(position - 1);
+}
+
+char RunPanel::bookletter(int button) const
+{
+    const int position = modquiz::state().curq;
+    if (m_plan.answerorder.isEmpty() || position < 1 || position > m_plan.answerorder.size())
+        return char('A' + button);
+    const int number = booknumber();
+    const auto order =
+        runplan::placed(modquiz::state().questions.at(number), m_plan.answerorder.at(position - 1));
+    return char('A' + order[button]);
+}
+
 QList<int> RunPanel::missedquestions() const
 {
     QList<int> missed = m_missed;
@@ -89,19 +108,26 @@ void RunPanel::offerreview(const QList<QuestionRecord> &book, QList<int> missed)
 
     // The run asks from memory: the book comes back for the missed questions alone, in book
     // order unless the questions are shuffled, while its file stays closed.
+    modquiz::state().questions = book;
+    practise(std::move(missed));
+}
+
+void RunPanel::practise(QList<int> missed)
+{
     auto &s = modquiz::state();
-    s.questions = book;
     std::sort(missed.begin(), missed.end());
     m_missed.clear();
     m_plan = runplan::make(missed, runshufflequestions, runshuffleanswers,
                            m_random ? m_random : runplan::systemrandom());
     m_plan.review = true;
+    emit runstarted(true, runmaximum());
     m_score = 0;
     m_secondtry = false;
     s.curq = 1;
     s.workq = runquestion(1);
     showquestion();
     setlabnum(QStringLiteral("1"));
+    emit asked(booknumber());
     emit reviewstarting();
     show();
     cmdskip->setFocus();

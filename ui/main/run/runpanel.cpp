@@ -207,10 +207,12 @@ void RunPanel::firstquestion()
     auto &s = modquiz::state();
     s.curq = 1;
     planrun();
+    emit runstarted(false, runmaximum());
     if (runlength() >= 1)
         s.workq = runquestion(1);
     showquestion();
     setlabnum(QString::number(s.curq));
+    emit asked(booknumber());
 }
 
 void RunPanel::nextquestion()
@@ -230,6 +232,7 @@ void RunPanel::nextquestion()
     s.workq = runquestion(s.curq);
     showquestion();
     setlabnum(QString::number(s.curq));
+    emit asked(booknumber());
 }
 
 bool RunPanel::finishquestion(bool onechancewrong)
@@ -260,6 +263,13 @@ void RunPanel::cmdans_Click(int index)
     const bool rightfirsttime = right && (runonechance || !m_secondtry);
     if (!rightfirsttime)
         markmissed();
+    emit chose(booknumber(), bookletter(index));
+    if (rightfirsttime || right || runonechance || m_secondtry) {
+        using results::Outcome;
+        emit questionended(booknumber(), rightfirsttime ? Outcome::RightFirst
+                                         : right        ? Outcome::RightSecond
+                                                        : Outcome::Wrong);
+    }
     bool ended = false;
     if (rightfirsttime) {
         m_score += 10;
@@ -291,6 +301,7 @@ void RunPanel::cmdans_Click(int index)
 void RunPanel::cmdskip_Click()
 {
     markmissed();
+    emit questionended(booknumber(), results::Outcome::Skipped);
     nextquestion();
     if (modquiz::state().quizover)
         endofquiz(false);
@@ -312,6 +323,7 @@ void RunPanel::endofquiz(bool onechancewrong)
             QStringLiteral("Quiz is over \rYour score is %1 out of %2").arg(m_score).arg(maximum),
             platform::Buttons::Ok, QStringLiteral("Quiz Over"));
     }
+    emit runended(m_score, maximum);
     m_score = 0;
     m_secondtry = false;
     if (onechancewrong)
@@ -350,7 +362,9 @@ bool RunPanel::escape()
 void RunPanel::askfirst()
 {
     planrun();
+    emit runstarted(false, runmaximum());
     if (runlength() >= 1)
         modquiz::state().workq = runquestion(1);
     showquestion();
+    emit asked(booknumber());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "results/attempt.h"
 #include "storage/qbook.h"
 #include "ui/main/run/runplan.h"
 
@@ -58,6 +59,8 @@ public:
     void setrandomsource(runplan::RandomSource random);
     // Book numbers of the questions of this run not answered right at the first try.
     [[nodiscard]] QList<int> missedquestions() const;
+    // Another go at the given questions of the loaded book, as after a run that missed them.
+    void practise(QList<int> booknumbers);
 
 signals:
     // The run closed: the window gives back its fixed size and turns Undo Delete off.
@@ -68,6 +71,14 @@ signals:
     void needsroom();
     // Another go at the missed questions starts; the edit panel must not show over it.
     void reviewstarting();
+    // What the run does, for the record kept of it: a run of the loaded book (or another go at
+    // its missed questions) starts; a question is asked; a choice is made, by the book's letter
+    // whatever button shows it; a question ends; the run ends, after its end message.
+    void runstarted(bool review, int maximum);
+    void asked(int booknumber);
+    void chose(int booknumber, char bookletter);
+    void questionended(int booknumber, results::Outcome outcome);
+    void runended(int score, int maximum);
 
 private:
     void build();
@@ -82,6 +93,9 @@ private:
     [[nodiscard]] QuestionRecord runquestion(int position) const;
     [[nodiscard]] int runmaximum() const;
     void markmissed();
+    // The book number of the question shown, 0 when none is; the book letter on a button.
+    [[nodiscard]] int booknumber() const;
+    [[nodiscard]] char bookletter(int button) const;
     // After the end message: offers another go at the missed questions of the book.
     void offerreview(const QList<QuestionRecord> &book, QList<int> missed);
 

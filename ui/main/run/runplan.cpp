@@ -42,11 +42,17 @@ Plan make(QList<int> booknumbers, bool shufflequestions, bool shuffleanswers,
     return plan;
 }
 
-QuestionRecord arrange(const QuestionRecord &question, std::array<int, 4> answerorder)
+std::array<int, 4> placed(const QuestionRecord &question, std::array<int, 4> answerorder)
 {
     // The filled answers take the first buttons, in their shuffled order.
     std::stable_partition(answerorder.begin(), answerorder.end(),
                           [&](int answer) { return qbook::filled(question.answers[answer]); });
+    return answerorder;
+}
+
+QuestionRecord arrange(const QuestionRecord &question, std::array<int, 4> answerorder)
+{
+    answerorder = placed(question, answerorder);
     QuestionRecord shown = question;
     for (int i = 0; i < 4; ++i) {
         shown.answers[i] = question.answers[answerorder[i]];

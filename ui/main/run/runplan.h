@@ -36,6 +36,9 @@ void shuffle(QList<int> &list, const RandomSource &random);
 
 // The question as the run shows it: answers moved to their buttons, the filled ones first, and
 // the number of the right answer moved with its text. A number outside 1 to 4 stays as it is.
+// The book answer (0 to 3) on each button as arrange() places them.
+[[nodiscard]] std::array<int, 4> placed(const QuestionRecord &question,
+                                        std::array<int, 4> answerorder);
 [[nodiscard]] QuestionRecord arrange(const QuestionRecord &question,
                                      std::array<int, 4> answerorder);
 
