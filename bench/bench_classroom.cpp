@@ -94,6 +94,10 @@ int main(int argc, char *argv[])
     file.close();
 
     QProcess server;
+    // The class's results go to a results store of the run's own.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), folder.path());
+    server.setProcessEnvironment(environment);
     server.start(QStringLiteral(QBOOK_EXECUTABLE),
                  {"serve", bookpath, "--port", "0", "--bind", "127.0.0.1"});
     QByteArray banner;

@@ -4,6 +4,7 @@
 #include "classroom/server.h"
 #include "classroom/session.h"
 #include "qbook/bookcommands.h"
+#include "results/store.h"
 #include "storage/modquiz.h"
 
 #include <QCommandLineParser>
@@ -105,13 +106,20 @@ int serve(const QStringList &arguments)
     say(QStringLiteral("Code: ") + session.code());
     say(QStringLiteral("Ctrl+C ends the class."));
 
-    // A line as each student finishes; the others' when the class ends.
-    session.setsink([](const results::Attempt &attempt) {
+    // A line as each student finishes, the others' when the class ends; each kept in the
+    // results store.
+    results::Store store;
+    bool allkept = true;
+    session.setsink([&store, &allkept](const results::Attempt &attempt) {
         say(QStringLiteral("Result: %1, %2 of %3, %4")
                 .arg(attempt.taker)
                 .arg(attempt.score)
                 .arg(attempt.maximum)
                 .arg(attempt.finished ? QStringLiteral("finished") : QStringLiteral("abandoned")));
+        if (!store.record(attempt)) {
+            std::fprintf(stderr, "qbook: results cannot be kept: %s\n", qPrintable(store.error()));
+            allkept = false;
+        }
     });
 
     QSocketNotifier notifier(wakeups, QSocketNotifier::Read);
@@ -123,11 +131,13 @@ int serve(const QStringList &arguments)
         server.close();
         const auto attempts = session.end();
         say(QStringLiteral("Class ended: %1 student(s)").arg(attempts.size()));
+        if (allkept)
+            say(QStringLiteral("Results kept in ") + store.path());
         QCoreApplication::quit();
     });
     const int status = QCoreApplication::exec();
     ::close(wakeups);
-    return status == 0 ? exitok : exitfailed;
+    return status == 0 && allkept ? exitok : exitfailed;
 }
 
 } // namespace cli

@@ -72,7 +72,7 @@ def main():
     launcher = subprocess.Popen([LAUNCHER, "--launch-immediately", "--a11y=1"])
     time.sleep(1.0)
     home, env = private_home()
-    env.update(QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
+    env.update(QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1", XDG_DATA_HOME=home)
     book = os.path.join(home, "class.Q")
     with open(book, "wb") as f:
         f.write(qbookfile.book("Geography", "Tester", BOOK))

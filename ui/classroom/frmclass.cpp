@@ -5,6 +5,7 @@
 #include "platform/filedialog.h"
 #include "platform/files.h"
 #include "platform/msgbox.h"
+#include "results/store.h"
 #include "storage/modquiz.h"
 
 #include <QCheckBox>
@@ -90,6 +91,13 @@ frmclass::frmclass(const QString &bookpath, const QBookHeader &header,
     setWindowTitle(QStringLiteral("Class - %1").arg(header.category));
     (void)m_session->setoptions(options);
     m_session->setsink(sink);
+    if (!sink) {
+        m_store = std::make_unique<results::Store>();
+        m_session->setsink([this](const results::Attempt &attempt) {
+            if (!m_store->record(attempt))
+                m_unkept = m_store->error();
+        });
+    }
 
     const auto named = [](auto *widget, const char *name) {
         widget->setObjectName(QLatin1String(name));
@@ -262,6 +270,9 @@ void frmclass::cmdend_Click()
     cmdexport->setEnabled(true);
     labaddress->setText(QStringLiteral("The class has ended."));
     picqr->clear();
+    // Told once the class is over: a message in the middle of a class would hold up answers.
+    if (!m_unkept.isEmpty())
+        platform::msgbox(QStringLiteral("Results cannot be kept: ") + m_unkept);
 }
 
 void frmclass::cmdexport_Click()

@@ -18,6 +18,9 @@ class QTableWidget;
 struct QBookHeader;
 struct QuestionRecord;
 
+namespace results {
+class Store;
+}
 namespace classroom {
 class Server;
 class Session;
@@ -34,7 +37,8 @@ public:
     using Sink = std::function<void(const results::Attempt &)>;
 
     // questions as the working state holds them. The class is open once listening() is true:
-    // on port, or any free port when it is taken.
+    // on port, or any free port when it is taken. Without a sink the attempts go to the
+    // results store.
     frmclass(const QString &bookpath, const QBookHeader &header,
              const QList<QuestionRecord> &questions, const results::Options &options,
              const Sink &sink, const QHostAddress &address, quint16 port,
@@ -80,6 +84,8 @@ private:
     void showstudent(int index);
     void showchoices();
 
+    std::unique_ptr<results::Store> m_store;
+    QString m_unkept; // why an attempt could not be kept
     std::unique_ptr<classroom::Session> m_session;
     std::unique_ptr<classroom::Server> m_server;
 };
