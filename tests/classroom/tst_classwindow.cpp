@@ -41,6 +41,7 @@ void tst_classwindow::closingEndsClassOnce()
     auto window = openclass(&kept);
     QVERIFY(window->listening());
     window->session().answer(join(*window, "Ann"), 1, 1, 1);
+    QCOMPARE(kept.size(), 1u); // kept as she finished
     join(*window, "Bob");
     QVERIFY(window->close());
     QVERIFY(!window->listening());
