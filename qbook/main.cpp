@@ -3,6 +3,7 @@
 #include "print/printcommand.h"
 #include "qbook/bookcommands.h"
 #include "qbook/resultscommand.h"
+#include "qbook/serve.h"
 
 #include <QCoreApplication>
 
@@ -41,6 +42,7 @@ const std::array subcommands = {
     Subcommand{"export", withcore, cli::exportbook},
     Subcommand{"import", withcore, cli::importbook},
     Subcommand{"print", withgui, nullptr},
+    Subcommand{"serve", withcore, cli::serve},
     Subcommand{"results", withcore, cli::results},
 };
 
@@ -50,6 +52,8 @@ const char helptext[] =
     "       qbook export BOOK.Q [-f FORMAT] [-o OUT] [--force]\n"
     "       qbook import IN [-f FORMAT] -o BOOK.Q [--category TEXT] [--author TEXT] [--force]\n"
     "       qbook print BOOK.Q -o EXAM.pdf [--no-key] [--page-size A4|Letter] [--force]\n"
+    "       qbook serve BOOK.Q [--port N] [--bind ADDRESS] [--one-chance]\n"
+    "                   [--shuffle-questions] [--shuffle-answers]\n"
     "       qbook results BOOK.Q [--csv | --json] [--questions]\n"
     "\n"
     "Read quiz books and move their questions to and from GIFT, Aiken, Moodle XML,\n"
@@ -65,6 +69,9 @@ const char helptext[] =
     "           input)\n"
     "  print    write a book as an exam PDF: a title block, the numbered questions\n"
     "           and, on a page of its own, the answer key\n"
+    "  serve    host a class on the local network: students join in their browsers\n"
+    "           with the printed address and code; Ctrl+C ends the class and prints\n"
+    "           each student's result\n"
     "  results  list the attempts kept for a book (date, who, score, options), or\n"
     "           with --questions the figures of its questions; --csv and --json\n"
     "           print them as CSV or JSON\n"
@@ -78,6 +85,10 @@ const char helptext[] =
     "      --force          replace FILE when it exists\n"
     "      --no-key         (print) leave the answer key out\n"
     "      --page-size=SIZE (print) A4 or Letter; the locale's size without it\n"
+    "      --port=N         (serve) the port to listen on (default 8080; 0: any free)\n"
+    "      --bind=ADDRESS   (serve) the address to listen on (default: every IPv4 one)\n"
+    "      --one-chance, --shuffle-questions, --shuffle-answers\n"
+    "                       (serve) the class's options, as in the Edit menu\n"
     "  -h, --help           show this help and exit\n"
     "  -v, --version        show the version and exit\n"
     "\n"

@@ -380,9 +380,10 @@ void tst_recent::newItemsKeepDesignKeys()
     QCOMPARE(captions(control<QMenu>(t.w, "mnuedit")),
              QStringList({"&One Chance", "S&huffle Questions", "Shuffle &Answers",
                           "&Review Missed Questions", "Keep Resul&ts", "&Undo Delete"}));
-    QCOMPARE(captions(control<QMenu>(t.w, "mnuquiz")),
-             QStringList({"&New Quiz", "&Edit Quiz", "&Run Quiz", "", "&Import...", "Expor&t...",
-                          "&Print...", "Export as P&DF...", "Recent &Books", "E&xit"}));
+    QCOMPARE(
+        captions(control<QMenu>(t.w, "mnuquiz")),
+        QStringList({"&New Quiz", "&Edit Quiz", "&Run Quiz", "&Host a Class...", "", "&Import...",
+                     "Expor&t...", "&Print...", "Export as P&DF...", "Recent &Books", "E&xit"}));
     QCOMPARE(t.w.mnureadme->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_H));
 
     // Access keys differ within each menu; the only shortcut added is F1.

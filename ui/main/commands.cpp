@@ -4,6 +4,7 @@
 #include "platform/msgbox.h"
 #include "platform/process.h"
 #include "storage/modquiz.h"
+#include "ui/classroom/frmclass.h"
 #include "ui/dialogs/frmabout.h"
 #include "ui/dialogs/frmeditquiz.h"
 #include "ui/dialogs/frmhelp.h"
@@ -133,6 +134,7 @@ void frmquiz::mnuquizexit_Click()
     auto &state = modquiz::state();
     modquiz::resizequestions(0);
     state.curq = 0;
+    frmclass::endopenclass();
     platform::closeall();
     platform::endprocess(0);
 }

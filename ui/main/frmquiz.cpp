@@ -4,6 +4,7 @@
 #include "platform/fonts.h"
 #include "platform/msgbox.h"
 #include "storage/modquiz.h"
+#include "ui/classroom/frmclass.h"
 #include "ui/dialogs/frmeditquiz.h"
 #include "ui/main/edit/editpanel.h"
 #include "ui/main/framesize.h"
@@ -108,6 +109,12 @@ void frmquiz::buildmenus()
                           Qt::CTRL | Qt::Key_E, &frmquiz::mnuquizedit_Click);
     mnuquizrun = additem(mnuquiz, "mnuquizrun", QStringLiteral("&Run Quiz"), Qt::CTRL | Qt::Key_R,
                          &frmquiz::mnuquizrun_Click);
+    connect(additem(mnuquiz, "mnuquizhost", QStringLiteral("&Host a Class..."), {}, nullptr),
+            &QAction::triggered, this, [this] {
+                frmclass::host(this, [this] { mnuquizrun_Click(); },
+                               {mnuonechance->isChecked(), mnushufflequestions->isChecked(),
+                                mnushuffleanswers->isChecked(), false});
+            });
     mnuquiz->addSeparator();
     mnuquizimport = additem(mnuquiz, "mnuquizimport", QStringLiteral("&Import..."), {},
                             &frmquiz::mnuquizimport_Click);
