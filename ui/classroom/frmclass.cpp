@@ -215,6 +215,12 @@ void frmclass::endopenclass()
         openclass->cmdend_Click();
 }
 
+void frmclass::closeopenclass()
+{
+    if (openclass)
+        openclass->close();
+}
+
 bool frmclass::listening() const
 {
     return m_server->listening();

@@ -53,6 +53,8 @@ public:
     // Ends the open class, if any, as End Class does: for the program's Exit, which ends the
     // process without closing its windows.
     static void endopenclass();
+    // Ends the open class and closes its window: the program ends with its main window.
+    static void closeopenclass();
 
     [[nodiscard]] bool listening() const;
     [[nodiscard]] classroom::Session &session() const { return *m_session; }

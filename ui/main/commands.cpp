@@ -147,6 +147,7 @@ bool frmquiz::Form_QueryUnload()
     modquiz::resizequestions(0);
     state.curq = 0;
     modquiz::closebook();
+    frmclass::closeopenclass();
     return true;
 }
 
