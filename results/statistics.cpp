@@ -76,17 +76,8 @@ std::vector<QuestionCounts> itemsums(const std::vector<std::vector<double>> &sco
         totals.n += 1;
         totals.st += t;
         totals.stt += t * t;
-        for (size_t q = 0; q < questions.size() && q < row.size(); ++q) {
-            QuestionCounts &c = questions[q];
-            const double x = row[q];
-            const double y = t - x;
-            c.n += 1;
-            c.sx += x;
-            c.sxx += x * x;
-            c.sy += y;
-            c.syy += y * y;
-            c.sxy += x * y;
-        }
+        for (size_t q = 0; q < questions.size() && q < row.size(); ++q)
+            questions[q].addpair(row[q], t - row[q]);
     }
     return questions;
 }

@@ -26,6 +26,16 @@ struct QuestionCounts
     std::array<int, 4> wrongchosen{};
     // Over the finished whole-book attempts: x the question's score, y the rest of the test.
     double n = 0, sx = 0, sxx = 0, sy = 0, syy = 0, sxy = 0;
+    // Counts one attempt whose question scored x and the rest of the test y.
+    void addpair(double x, double y)
+    {
+        n += 1;
+        sx += x;
+        sxx += x * x;
+        sy += y;
+        syy += y * y;
+        sxy += x * y;
+    }
 };
 
 // The test's total score t over the finished whole-book attempts.

@@ -481,13 +481,8 @@ std::vector<QuestionRow> Store::questions(const QByteArray &bookhash)
             if (!whole)
                 continue;
             // The rest of the test, y, is the total less the question.
-            const double x = itemscore(outcome), y = t - x;
-            c.n += 1;
-            c.sx += x;
-            c.sxx += x * x;
-            c.sy += y;
-            c.syy += y * y;
-            c.sxy += x * y;
+            const double x = itemscore(outcome);
+            c.addpair(x, t - x);
         }
     }
     return list;
