@@ -3,6 +3,7 @@
 #include "results/store.h"
 #include "storage/modquiz.h"
 #include "tests/support/testsupport.h"
+#include "ui/dialogs/frmeditquiz.h"
 #include "ui/main/frmquiz.h"
 #include "ui/main/quizsettings.h"
 #include "ui/main/run/runpanel.h"
@@ -11,6 +12,7 @@
 #include <QAction>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRandomGenerator>
 #include <QTableWidget>
 #include <QTest>
@@ -70,6 +72,7 @@ private slots:
     void keepresultsoffwritesnothing();
     void unwritabledatafolder();
     void windowpractisesworst();
+    void pickerchoosesbookopeningnothing();
 };
 
 void tst_results::runkeptwithbookletters()
@@ -207,6 +210,33 @@ void tst_results::windowpractisesworst()
     QVERIFY(modal.done());
     QVERIFY(window->runpanel().isVisibleTo(window.get()));
     QCOMPARE(control<QLabel>(*window, "labquestion")->text(), QStringLiteral("Question 2"));
+    VERIFY_DONE(script);
+}
+
+void tst_results::pickerchoosesbookopeningnothing()
+{
+    TestEnvironment env;
+    ScriptedMessages script({{right10}, {right10}, winner});
+    auto window = startrun(env);
+    press(*window, "Answer 1.1");
+    press(*window, "Answer 2.2");
+    window->runpanel().cmdqbclose_Click();
+    // With no book open the picker asks for one; choosing it opens nothing.
+    ScriptedModal modal({[&env](QDialog *dialog) {
+                             auto *picker = qobject_cast<frmeditquiz *>(dialog);
+                             QVERIFY(picker && !picker->ineditmode());
+                             picker->txtfname->setText(env.path("book.Q"));
+                             picker->cmdedit_Click();
+                         },
+                         [](QDialog *dialog) {
+                             auto *results = qobject_cast<frmresults *>(dialog);
+                             QVERIFY(results);
+                             QCOMPARE(results->grdattempts->model()->rowCount(), 1);
+                         }});
+    window->mnuresults_Click();
+    QVERIFY(modal.done());
+    QVERIFY(modquiz::state().questions.isEmpty());
+    QVERIFY(!window->runpanel().isVisibleTo(window.get()));
     VERIFY_DONE(script);
 }
 

@@ -7,6 +7,7 @@
 #include "platform/msgbox.h"
 #include "results/store.h"
 #include "storage/modquiz.h"
+#include "ui/dialogs/bookchooser.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -182,21 +183,21 @@ frmclass::~frmclass()
     cmdend_Click();
 }
 
-frmclass *frmclass::host(QWidget *frame, const std::function<void()> &pickbook,
-                         const results::Options &options, const Sink &sink)
+frmclass *frmclass::host(QWidget *frame, const results::Options &options, const Sink &sink)
 {
     if (openclass && !openclass->session().ended()) {
         openclass->raise();
         openclass->activateWindow();
         return openclass;
     }
-    if (modquiz::state().questions.isEmpty())
-        pickbook();
     const auto &s = modquiz::state();
-    if (s.questions.isEmpty())
+    std::optional<ChosenBook> chosen;
+    if (s.questions.isEmpty() && !(chosen = choosebook(frame)))
         return nullptr;
-    auto *window = new frmclass(s.qbpath, s.qbheader, s.questions, options, sink,
-                                QHostAddress::AnyIPv4, classport, frame);
+    auto *window = chosen ? new frmclass(chosen->path, chosen->file.header, chosen->file.questions,
+                                         options, sink, QHostAddress::AnyIPv4, classport, frame)
+                          : new frmclass(s.qbpath, s.qbheader, s.questions, options, sink,
+                                         QHostAddress::AnyIPv4, classport, frame);
     window->setAttribute(Qt::WA_DeleteOnClose);
     if (!window->listening()) {
         platform::msgbox(

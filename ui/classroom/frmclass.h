@@ -45,10 +45,10 @@ public:
              QWidget *parent = nullptr);
     ~frmclass() override;
 
-    // Quiz > Host a Class...: the book open for running or editing; with none, pickbook asks
-    // for one first. One class at a time: a second call brings the open one to the front.
-    static frmclass *host(QWidget *frame, const std::function<void()> &pickbook,
-                          const results::Options &options, const Sink &sink = {});
+    // Quiz > Host a Class...: the book open for running or editing; with none, the picker asks
+    // for one, which is read for the class alone. One class at a time: a second call brings
+    // the open one to the front.
+    static frmclass *host(QWidget *frame, const results::Options &options, const Sink &sink = {});
 
     // Ends the open class, if any, as End Class does: for the program's Exit, which ends the
     // process without closing its windows.

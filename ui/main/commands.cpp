@@ -169,7 +169,8 @@ void frmquiz::mnuhelpabout_Click()
 void frmquiz::mnuresults_Click()
 {
     const auto &state = modquiz::state();
-    const bool loaded = modquiz::lastquestion() > 0;
+    // A book open for running or editing, even one without questions yet.
+    const bool loaded = !state.questions.isEmpty();
     const auto practice =
         frmresults::showfor(this, loaded ? state.qbpath : QString(),
                             loaded ? state.questions.mid(0) : QList<QuestionRecord>());

@@ -111,9 +111,8 @@ void frmquiz::buildmenus()
                          &frmquiz::mnuquizrun_Click);
     connect(additem(mnuquiz, "mnuquizhost", QStringLiteral("&Host a Class..."), {}, nullptr),
             &QAction::triggered, this, [this] {
-                frmclass::host(this, [this] { mnuquizrun_Click(); },
-                               {mnuonechance->isChecked(), mnushufflequestions->isChecked(),
-                                mnushuffleanswers->isChecked(), false});
+                frmclass::host(this, {mnuonechance->isChecked(), mnushufflequestions->isChecked(),
+                                      mnushuffleanswers->isChecked(), false});
             });
     mnuquiz->addSeparator();
     mnuquizimport = additem(mnuquiz, "mnuquizimport", QStringLiteral("&Import..."), {},

@@ -5,6 +5,7 @@
 #include "platform/msgbox.h"
 #include "results/attempt.h"
 #include "storage/modquiz.h"
+#include "ui/dialogs/bookchooser.h"
 
 #include <QBuffer>
 #include <QChart>
@@ -428,20 +429,11 @@ std::optional<frmresults::Practice> frmresults::showfor(QWidget *parent, const Q
     QString path = bookpath;
     QList<QuestionRecord> book = questions;
     if (book.isEmpty()) {
-        const QString filter = QStringLiteral("Quiz books (*.Q)");
-        path =
-            platform::askfile(
-                {platform::FileMode::Open, QStringLiteral("Results"), QString(), {filter}, filter})
-                .path;
-        if (path.isEmpty())
+        std::optional<ChosenBook> chosen = choosebook(parent);
+        if (!chosen)
             return std::nullopt;
-        QString why;
-        const std::optional<modquiz::BookFile> file = modquiz::readbookfile(path, &why);
-        if (!file || file->header.magic != QLatin1String(qbook::magicmark)) {
-            platform::msgbox(QStringLiteral("Error : Invalid file type"));
-            return std::nullopt;
-        }
-        book = file->questions;
+        path = chosen->path;
+        book = std::move(chosen->file.questions);
     }
     frmresults window(parent, path, book);
     platform::showmodal(&window);
