@@ -63,10 +63,10 @@ void readquestion(const QJsonValue &value, int number, BookBuilder &builder)
 
 } // namespace
 
-ImportResult readjson(QByteArray &data)
+ImportResult readjson(QByteArray &data, const Progress &progress)
 {
     ImportResult result;
-    BookBuilder builder(result);
+    BookBuilder builder(result, progress);
     // The bytes are let go once parsed, or decoded when they are not UTF-8.
     QByteArray bytes = std::exchange(data, QByteArray());
     QByteArray utf8 = bytes.startsWith("\xEF\xBB\xBF")
@@ -112,7 +112,7 @@ ImportResult readjson(QByteArray &data)
         return result;
     }
     const QJsonArray list = questions.toArray();
-    for (qsizetype i = 0; i < list.size() && !builder.full(); ++i)
+    for (qsizetype i = 0; i < list.size() && builder.going(i, list.size()); ++i)
         readquestion(list.at(i), static_cast<int>(i + 1), builder);
     // A full book stops at the question it could not take; name it by number.
     if (builder.full() && !result.problems.isEmpty()) {
@@ -123,10 +123,12 @@ ImportResult readjson(QByteArray &data)
     return result;
 }
 
-ExportResult writejson(const QBookHeader &header, const QList<QuestionRecord> &questions)
+ExportResult writejson(const QBookHeader &header, const Questions &questions, Pacer &pacer)
 {
     QJsonArray list;
     for (const QuestionRecord &record : questions) {
+        if (!pacer.at(list.size(), questions.size()))
+            return {};
         QJsonArray answers;
         for (const QString &answer : record.answers)
             answers.append(answer);
