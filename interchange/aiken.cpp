@@ -139,7 +139,7 @@ ExportResult writeaiken(const QBookHeader &header, const Questions &questions, P
                                                          "author: left out")});
     QString out;
     for (qsizetype k = 0; k < questions.size(); ++k) {
-        const QuestionRecord &record = questions[k];
+        const QuestionRecord record = questions.at(k);
         const int number = static_cast<int>(k + 1);
         if (!pacer.at(k, questions.size()))
             return result;

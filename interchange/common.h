@@ -146,7 +146,7 @@ ImportResult readcsv(QByteArray &data, const Progress &progress);
 ImportResult readjson(QByteArray &data, const Progress &progress);
 
 // Each writer tells the pacer the questions it has written and returns as soon as it says stop.
-using Questions = QList<QuestionRecord>;
+using Questions = QuestionList;
 ExportResult writegift(const QBookHeader &header, const Questions &questions, Pacer &pacer);
 ExportResult writeaiken(const QBookHeader &header, const Questions &questions, Pacer &pacer);
 ExportResult writemoodlexml(const QBookHeader &header, const Questions &questions, Pacer &pacer);

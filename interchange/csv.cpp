@@ -245,7 +245,7 @@ ExportResult writecsv(const QBookHeader &header, const Questions &questions, Pac
                                                          "author: left out")});
     QString out = QStringLiteral("question,answer1,answer2,answer3,answer4,correct\r\n");
     for (qsizetype k = 0; k < questions.size(); ++k) {
-        const QuestionRecord &record = questions[k];
+        const QuestionRecord record = questions.at(k);
         if (!pacer.at(k, questions.size()))
             return result;
         if (!writable(record, static_cast<int>(k + 1), result))

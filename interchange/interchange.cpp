@@ -169,8 +169,8 @@ ImportResult importbook(QByteArray data, Format format, const Progress &progress
     return result;
 }
 
-ExportResult exportbook(const QBookHeader &header, const QList<QuestionRecord> &questions,
-                        Format format, const Progress &progress)
+ExportResult exportbook(const QBookHeader &header, const QuestionList &questions, Format format,
+                        const Progress &progress)
 {
     detail::Pacer pacer(progress);
     ExportResult result;

@@ -91,9 +91,8 @@ inline constexpr qint64 maxfilebytes = 256 * 1024 * 1024;
 [[nodiscard]] QString fittext(const QString &text, const QString &what, QList<Problem> &problems);
 
 // Writes the book (questions at 0..N-1) in the format.
-[[nodiscard]] ExportResult exportbook(const QBookHeader &header,
-                                      const QList<QuestionRecord> &questions, Format format,
-                                      const Progress &progress = {});
+[[nodiscard]] ExportResult exportbook(const QBookHeader &header, const QuestionList &questions,
+                                      Format format, const Progress &progress = {});
 
 // A count for the reports of an import or export: "1 question", "2 questions".
 [[nodiscard]] QString counted(qsizetype n, const QString &singular, const QString &plural);

@@ -244,9 +244,10 @@ ImportResult readjson(QByteArray &data, const Progress &progress)
 ExportResult writejson(const QBookHeader &header, const Questions &questions, Pacer &pacer)
 {
     QJsonArray list;
-    for (const QuestionRecord &record : questions) {
-        if (!pacer.at(list.size(), questions.size()))
+    for (qsizetype k = 0; k < questions.size(); ++k) {
+        if (!pacer.at(k, questions.size()))
             return {};
+        const QuestionRecord record = questions[k];
         QJsonArray answers;
         for (const QString &answer : record.answers)
             answers.append(answer);

@@ -359,7 +359,7 @@ ExportResult writemoodlexml(const QBookHeader &header, const Questions &question
             Problem{0, QStringLiteral("Moodle XML has no place for the author: left out")});
 
     for (qsizetype k = 0; k < questions.size(); ++k) {
-        const QuestionRecord &record = questions[k];
+        const QuestionRecord record = questions.at(k);
         const int number = static_cast<int>(k + 1);
         if (!pacer.at(k, questions.size()))
             return result;

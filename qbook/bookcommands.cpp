@@ -73,7 +73,7 @@ std::optional<QByteArray> readinput(const QString &path, qint64 maxbytes)
     return bytes;
 }
 
-int questioncount(const QList<QuestionRecord> &questions)
+int questioncount(const QuestionList &questions)
 {
     return questions.isEmpty() ? 0 : static_cast<int>(questions.size() - 1);
 }
@@ -298,8 +298,10 @@ int exportbook(const QStringList &arguments)
                      .arg(qbook::maxquestions));
         return exitfailed;
     }
-    const QList<QuestionRecord> questions =
-        book->questions.isEmpty() ? QList<QuestionRecord>() : book->questions.mid(1);
+    // The book's records as they are held, without the unused slot 0: nothing is decoded twice.
+    QuestionList questions = book->questions;
+    if (!questions.isEmpty())
+        questions.removeAt(0);
     platform::TerminalProgress progress(QStringLiteral("qbook export"));
     const interchange::ExportResult result =
         interchange::exportbook(book->header, questions, *format, [&](qint64 done, qint64 total) {

@@ -108,9 +108,9 @@ void closebook();
 struct BookFile
 {
     QBookHeader header;
-    QList<QuestionRecord> questions; // as the working state holds them: index 0 unused
-    bool complete = true;            // false past the most questions a book can hold
-    int hidden = 0;                  // records that a stored count of 0 hides from the loader
+    QuestionList questions; // as the working state holds them: index 0 unused
+    bool complete = true;   // false past the most questions a book can hold
+    int hidden = 0;         // records that a stored count of 0 hides from the loader
     // A book through and through: a header, then whole records up to the last byte (a count of
     // 0 hides what follows it). A file of another kind practically never is.
     bool whole = false;

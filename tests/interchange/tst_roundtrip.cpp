@@ -244,7 +244,7 @@ void tst_roundtrip::bookToJsonToBookIsByteIdentical()
 void tst_roundtrip::csvExportOpensInSpreadsheets()
 {
     const QuestionRecord record{"Où?\nIci", {"a,b", "say \"hi\"", "", ""}, 2};
-    const QByteArray csv = interchange::exportbook(QBookHeader{}, {record}, Format::Csv).data;
+    const QByteArray csv = interchange::exportbook(QBookHeader{}, QList{record}, Format::Csv).data;
     QCOMPARE(csv, QByteArray("\xEF\xBB\xBFquestion,answer1,answer2,answer3,answer4,correct\r\n"
                              "\"O\xC3\xB9?\nIci\",\"a,b\",\"say \"\"hi\"\"\",,,2\r\n"));
 }
