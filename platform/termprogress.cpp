@@ -20,8 +20,14 @@ TerminalProgress::TerminalProgress(const QString &label)
 
 TerminalProgress::~TerminalProgress()
 {
+    end();
+}
+
+void TerminalProgress::end()
+{
     if (m_shownat >= 0)
         std::fputs("\r\033[K", stderr);
+    m_shownat = -1;
 }
 
 void TerminalProgress::report(qint64 done, qint64 total)

@@ -19,6 +19,8 @@ public:
     void report(qint64 done, qint64 total);
     // "label 40%", for work counted in units the user does not see.
     void percent(qint64 done, qint64 total);
+    // Takes the line away, so that what is written next starts a clean line.
+    void end();
 
 private:
     void show(const QString &text);

@@ -308,6 +308,7 @@ int exportbook(const QStringList &arguments)
             progress.report(done, total);
             return true;
         });
+    progress.end();
     reportproblems(stderr, path, result.problems);
     const bool written =
         out.isEmpty() ? writestandardoutput(result.data) : writeout(out, result.data, path);
@@ -350,6 +351,7 @@ int importbook(const QStringList &arguments)
             progress.percent(done, total);
             return true;
         });
+    progress.end();
     // Texts given on the command line are held to what a book stores, as those of the file.
     if (parser.isSet(categoryoption))
         result.category = interchange::fittext(parser.value(categoryoption),
