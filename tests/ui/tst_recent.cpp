@@ -228,6 +228,9 @@ void tst_recent::badFileLeavesRunningQuiz_data()
         QTest::addRow("%s, not a book", way) << way << "notes.Q"
                                              << "Error : Invalid file type";
     }
+    QTest::newRow("picker, missing") << "picker"
+                                     << "gone.Q"
+                                     << "File not found";
 }
 
 void tst_recent::badFileLeavesRunningQuiz()
@@ -254,6 +257,14 @@ void tst_recent::badFileLeavesRunningQuiz()
         w.Form_DragDrop(urls({env.path(file)}).get());
     if (way == "command line")
         w.openbook(env.path(file), false);
+    if (way == "picker") {
+        ScriptedModal modal({[&](QDialog *d) {
+            auto *picker = qobject_cast<frmeditquiz *>(d);
+            picker->txtfname->setText(env.path(file));
+            picker->cmdedit_Click();
+        }});
+        w.mnuquizrun_Click();
+    }
     VERIFY_DONE(script);
     QVERIFY(control(w, "picqb")->isVisibleTo(&w));
     QCOMPARE(control<QLabel>(w, "labquestion")->text(), QStringLiteral("Question 2"));
@@ -274,11 +285,11 @@ void tst_recent::menuShowsNamesFoldersAndClear()
     QCOMPARE(captions(control<QMenu>(w, "mnurecent")),
              QStringList({"&1 Q&&A.Q", "&2 b.Q", "&Clear Recent"}));
     QCOMPARE(control<QMenu>(w, "mnurecent")->actions().first()->statusTip(), env.folder());
-    QVERIFY(w.mnurecentclear->isEnabled());
-    w.mnurecentclear->trigger();
+    QVERIFY(control<QAction>(w, "mnurecentclear")->isEnabled());
+    control<QAction>(w, "mnurecentclear")->trigger();
     QVERIFY(recentbooks::load().isEmpty());
     QCOMPARE(captions(control<QMenu>(w, "mnurecent")), QStringList{"&Clear Recent"});
-    QVERIFY(!w.mnurecentclear->isEnabled());
+    QVERIFY(!control<QAction>(w, "mnurecentclear")->isEnabled());
     VERIFY_DONE(script);
 }
 
@@ -299,10 +310,10 @@ void tst_recent::droppedBook()
     QFETCH(QStringList, paths);
     QFETCH(bool, accepted);
     const auto data = urls(paths);
-    QCOMPARE(frmquiz::droppedbook(data.get()), accepted ? paths.first() : QString());
+    QCOMPARE(RecentMenu::droppedbook(data.get()), accepted ? paths.first() : QString());
     QMimeData text;
     text.setText(QStringLiteral("/tmp/a.Q"));
-    QVERIFY(frmquiz::droppedbook(&text).isEmpty());
+    QVERIFY(RecentMenu::droppedbook(&text).isEmpty());
 }
 
 void tst_recent::dropOnWindowRunsBook()

@@ -185,7 +185,6 @@ void frmeditquiz::txtfname_KeyPress(int &keyascii)
 
 void frmeditquiz::cmdedit_Click()
 {
-    auto &state = modquiz::state();
     const QString name = txtfname->text();
     if (name.isEmpty()) {
         platform::msgbox(QStringLiteral("please select a file"));
@@ -195,40 +194,8 @@ void frmeditquiz::cmdedit_Click()
         platform::msgbox(refused);
         return;
     }
-    if (!platform::normalfileexists(name)) {
-        platform::msgbox(QStringLiteral("File not found"));
-        return;
-    }
-
-    // Close asked about unsaved changes and the user kept them (or their save failed).
-    if (!m_main->closebooks())
-        return;
-
-    state.qbpath = name;
-    const bool editmode = ineditmode();
-    if (!modquiz::openbookfor(editmode)) {
-        platform::msgbox(QStringLiteral("Error: Cannot open file"));
-        return;
-    }
-    if (!m_main->loadbook()) {
-        platform::msgbox(QStringLiteral("Error: cannot read file"));
-        // The loader has already shown the edit panel; a half-read book must not be edited
-        // and then saved over the whole one.
-        m_main->closeeditedbook();
-        return;
-    }
-    if (!editmode) {
-        if (state.qbheader.count == 0) {
-            platform::msgbox(QStringLiteral("This file contanis 0 questions"));
-            return;
-        }
-        state.dlgok = true;
+    if (m_main->openbook(name, ineditmode(), Opener::Picker))
         accept();
-        return;
-    }
-    state.dlgok = true;
-    m_main->entereditpanel(state.qbheader.count);
-    accept();
 }
 
 void frmeditquiz::cmdcancel_Click()

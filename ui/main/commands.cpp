@@ -12,10 +12,6 @@
 #include "ui/main/edit/editpanel.h"
 #include "ui/main/run/runpanel.h"
 
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QPushButton>
-
 #include <memory>
 
 namespace {
@@ -82,8 +78,7 @@ void frmquiz::mnuquizrun_Click()
     if (!readyforbook())
         return;
     mnueditundodelete->setEnabled(false);
-    m_run->setonechance(mnuonechance->isChecked());
-    copypracticeoptions();
+    m_options->copyto(*m_run);
     picker()->setopenmode();
     s.dlgok = false;
     showpicker();
@@ -96,6 +91,35 @@ void frmquiz::mnuquizrun_Click()
         closeorphanedrun();
     }
     m_run->setscore(0);
+}
+
+void frmquiz::mnuquizimport_Click()
+{
+    modquiz::state().dlgok = false;
+    if (!readyforbook())
+        return;
+    const bool opened = m_transfer.importbook([this](const QString &path) {
+        if (!openbook(path, /*editing=*/true))
+            return false;
+        m_edit->starttyping();
+        return true;
+    });
+    if (!opened)
+        closeorphanedrun();
+}
+
+void frmquiz::mnurecentbook_Click(const QString &path)
+{
+    RecentMenu::forgetmissing(path);
+    (void)openbook(path, /*editing=*/false);
+    m_recent->fill();
+}
+
+void frmquiz::Form_DragDrop(const QMimeData *data)
+{
+    const QString path = RecentMenu::droppedbook(data);
+    if (!path.isEmpty())
+        mnurecentbook_Click(path);
 }
 
 void frmquiz::mnuquizexit_Click()
@@ -155,9 +179,4 @@ bool frmquiz::closebooks()
 {
     m_run->cmdqbclose_Click();
     return m_edit->cmdeditclose_Click();
-}
-
-void frmquiz::closeeditedbook()
-{
-    m_edit->cmdeditclose_Click();
 }

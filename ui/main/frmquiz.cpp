@@ -1,12 +1,12 @@
 #include "ui/main/frmquiz.h"
 
+#include "platform/enterkey.h"
 #include "platform/fonts.h"
 #include "platform/msgbox.h"
-#include "platform/twips.h"
 #include "storage/modquiz.h"
 #include "ui/dialogs/frmeditquiz.h"
 #include "ui/main/edit/editpanel.h"
-#include "ui/main/quizsettings.h"
+#include "ui/main/framesize.h"
 #include "ui/main/run/runpanel.h"
 
 #include <QAction>
@@ -14,10 +14,8 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLayout>
 #include <QMenuBar>
 #include <QPixmap>
-#include <QPushButton>
 
 // The pictures and texts are compiled into a static library, whose registration the linker
 // would drop as unreferenced: the window that shows them registers them itself.
@@ -42,8 +40,9 @@ frmquiz::frmquiz(QWidget *parent) : QMainWindow(parent)
 
     auto *central = new QWidget(this);
     central->setObjectName(QStringLiteral("client"));
-    central->setFixedSize(platform::twips(9525), platform::twips(6030));
     setCentralWidget(central);
+    // The user cannot resize the window; an enlarged one gives the run panel's rows its room.
+    m_size = new FrameSize(this);
 
     // The picture lies under both panels; an opaque panel hides it.
     m_background = new QLabel(central);
@@ -54,30 +53,26 @@ frmquiz::frmquiz(QWidget *parent) : QMainWindow(parent)
     m_run = new RunPanel(central);
     connect(m_run, &RunPanel::closed, this, [this] {
         mnueditundodelete->setEnabled(false);
-        fixsize();
+        m_size->fix();
     });
     connect(m_run, &RunPanel::onechancelost, this, [this] { mnuonechance->setEnabled(false); });
-    connect(m_run, &RunPanel::needsroom, this, &frmquiz::allowresize);
+    connect(m_run, &RunPanel::needsroom, m_size, &FrameSize::allow);
+    connect(m_size, &FrameSize::resized, m_run, &RunPanel::layoutrunpanel);
     connect(m_run, &RunPanel::reviewstarting, this, [this] { m_edit->hide(); });
 
     m_edit = new EditPanel(central);
     connect(m_edit, &EditPanel::undoavailable, mnueditundodelete, &QAction::setEnabled);
     connect(m_edit, &EditPanel::bookopen, mnuinfo, &QAction::setEnabled);
 
-    buildpracticemenus();
+    m_recent = new RecentMenu(mnuquiz, mnuquizexit);
+    connect(m_recent, &RecentMenu::chosen, this, &frmquiz::mnurecentbook_Click);
+    // A book dropped on an edit box runs like one dropped on the window.
+    installEventFilter(m_recent);
+    m_edit->watchdrops(m_recent);
     setAcceptDrops(true);
-
-    // The window's size follows the fixed client area and the menu bar; the user cannot
-    // resize it.
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
-
     installEventFilter(this);
-    // An enlarged window gives the run panel's rows its room.
-    central->installEventFilter(this);
-    // Neither panel has a default button, so Enter reaches the focused control; Qt leaves
-    // Enter to default buttons, so the window presses a focused button itself.
-    for (QPushButton *button : central->findChildren<QPushButton *>())
-        button->installEventFilter(this);
+    // Neither panel has a default button: Enter presses the focused one.
+    platform::pressbuttonsonenter(central);
 }
 
 frmquiz::~frmquiz()
@@ -117,35 +112,37 @@ void frmquiz::buildmenus()
                             &frmquiz::mnuquizimport_Click);
     mnuquizexport = additem(mnuquiz, "mnuquizexport", QStringLiteral("Expor&t..."), {},
                             &frmquiz::mnuquizexport_Click);
+    mnuquizprint = additem(mnuquiz, "mnuquizprint", QStringLiteral("&Print..."),
+                           Qt::CTRL | Qt::Key_P, &frmquiz::mnuquizprint_Click);
+    mnuquizpdf = additem(mnuquiz, "mnuquizpdf", QStringLiteral("Export as P&DF..."), {},
+                         &frmquiz::mnuquizpdf_Click);
     mnuquizexit = additem(mnuquiz, "mnuquizexit", QStringLiteral("E&xit"), Qt::CTRL | Qt::Key_Q,
                           &frmquiz::mnuquizexit_Click);
 
     mnuedit = addmenu("mnuedit", QStringLiteral("&Edit"));
-    mnuonechance = additem(mnuedit, "mnuonechance", QStringLiteral("&One Chance"),
-                           Qt::CTRL | Qt::Key_O, nullptr);
-    mnuonechance->setCheckable(true);
-    mnuonechance->setChecked(true);
-    // A checkable action flips its own check mark before it reports the trigger; the
-    // handler is the one place that flips it, so undo Qt's flip first.
-    connect(mnuonechance, &QAction::triggered, this, [this](bool checked) {
-        mnuonechance->setChecked(!checked);
-        mnuonechance_Click();
-    });
     mnueditundodelete = additem(mnuedit, "mnueditundodelete", QStringLiteral("&Undo Delete"),
                                 Qt::CTRL | Qt::Key_Z, &frmquiz::mnueditundodelete_Click);
+    m_options = new RunOptions(mnuedit, mnueditundodelete);
+    mnuonechance = m_options->item(RunOptions::OneChance);
+    mnushufflequestions = m_options->item(RunOptions::ShuffleQuestions);
+    mnushuffleanswers = m_options->item(RunOptions::ShuffleAnswers);
+    mnureviewmissed = m_options->item(RunOptions::ReviewMissed);
 
     mnutools = addmenu("mnutools", QStringLiteral("&Tools"));
     mnuinfo = additem(mnutools, "mnuinfo", QStringLiteral("&Info"), Qt::CTRL | Qt::Key_I,
                       &frmquiz::mnuinfo_Click);
-    // Export writes the book open in the edit panel, which is exactly while Info is enabled.
-    connect(mnuinfo, &QAction::enabledChanged, mnuquizexport, &QAction::setEnabled);
+    // Export, Print and Export as PDF write the book open in the edit panel, which is exactly
+    // while Info is enabled.
+    for (QAction *action : {mnuquizexport, mnuquizprint, mnuquizpdf})
+        connect(mnuinfo, &QAction::enabledChanged, action, &QAction::setEnabled);
 
     mnuhelp = addmenu("mnuhelp", QStringLiteral("&Help"));
     mnureadme = additem(mnuhelp, "mnureadme", QStringLiteral("&Read me"), Qt::CTRL | Qt::Key_H,
                         &frmquiz::mnureadme_Click);
+    // F1 is the desktop's help key; Ctrl+H stays the item's own shortcut.
+    mnureadme->setShortcuts({mnureadme->shortcut(), QKeySequence(Qt::Key_F1)});
     mnuhelpabout = additem(mnuhelp, "mnuhelpabout", QStringLiteral("&About"), Qt::CTRL | Qt::Key_A,
                            &frmquiz::mnuhelpabout_Click);
-    buildprintmenu();
 }
 
 void frmquiz::Form_Load(const Launch &launch)
@@ -162,15 +159,14 @@ void frmquiz::Form_Load(const Launch &launch)
     s.qbchanged = false;
 
     m_run->layoutrunpanel();
-    placewindow();
+    m_size->place();
     for (QWidget *panel : {static_cast<QWidget *>(m_edit), static_cast<QWidget *>(m_run)})
         panel->resize(frameGeometry().size());
 
     mnuinfo->setEnabled(false);
 
-    mnuonechance->setChecked(QuizSettings::onechance());
-    m_run->setonechance(mnuonechance->isChecked());
-    readpracticeoptions();
+    m_options->read();
+    m_options->copyto(*m_run);
 
     m_commandline = launch.mode != Launch::Mode::None;
     if (!m_commandline)
@@ -180,11 +176,14 @@ void frmquiz::Form_Load(const Launch &launch)
     openbook(launch.path, launch.mode == Launch::Mode::Edit);
 }
 
-std::optional<QString> frmquiz::bookrefusal(const QString &path, bool editing)
+std::optional<QString> frmquiz::bookrefusal(const QString &path, bool editing, Opener by)
 {
     if (!platform::normalfileexists(path))
-        return editing ? QStringLiteral("File not found")
-                       : QStringLiteral("Error : File not found");
+        return editing || by == Opener::Picker ? QStringLiteral("File not found")
+                                               : QStringLiteral("Error : File not found");
+    // The picker leaves the rest to the loading and its messages.
+    if (by == Opener::Picker)
+        return std::nullopt;
     const platform::FileHandle handle = platform::openreadonly(path);
     if (handle == 0)
         return QStringLiteral("Error: Cannot open file");
@@ -197,34 +196,40 @@ std::optional<QString> frmquiz::bookrefusal(const QString &path, bool editing)
     return std::nullopt;
 }
 
-bool frmquiz::openbook(const QString &path, bool editing)
+bool frmquiz::openbook(const QString &path, bool editing, Opener by)
 {
     auto &s = modquiz::state();
     s.dlgok = false;
-    if (const std::optional<QString> refusal = bookrefusal(path, editing)) {
+    if (const std::optional<QString> refusal = bookrefusal(path, editing, by)) {
         platform::msgbox(*refusal);
         return false;
     }
-    if (!readyforbook())
+    // The picker closes the run first, then the edit panel with its save prompt; the command
+    // that showed it has copied the run options and puts the book in the recent list.
+    const bool picker = by == Opener::Picker;
+    if (picker ? !closebooks() : !readyforbook())
         return false;
-    m_run->cmdqbclose_Click();
-    if (!editing) {
-        m_run->setonechance(mnuonechance->isChecked());
-        copypracticeoptions();
+    if (!picker) {
+        m_run->cmdqbclose_Click();
+        if (!editing)
+            m_options->copyto(*m_run);
     }
     s.qbpath = path;
-    if (!loadfor(editing)) {
+    if (!loadfor(editing, by)) {
         // The loader may have shown the edit panel on the way: a book refused leaves neither
         // panel showing.
-        m_edit->hide();
+        if (!picker)
+            m_edit->hide();
         return false;
     }
-    rememberbook();
+    if (!picker)
+        rememberbook();
     return true;
 }
 
-bool frmquiz::loadfor(bool editing)
+bool frmquiz::loadfor(bool editing, Opener by)
 {
+    const bool picker = by == Opener::Picker;
     auto &s = modquiz::state();
     if (!modquiz::openbookfor(editing)) {
         platform::msgbox(QStringLiteral("Error: Cannot open file"));
@@ -232,12 +237,17 @@ bool frmquiz::loadfor(bool editing)
     }
     // The type mark is judged from the header alone, before any record is read: a large file
     // that is no book costs nothing.
-    const bool header = modquiz::loadheader();
-    const bool isbook = header && s.qbheader.magic == QLatin1String(qbook::magicmark);
+    const bool header = picker || modquiz::loadheader();
+    const bool isbook = picker || (header && s.qbheader.magic == QLatin1String(qbook::magicmark));
     if (!isbook || !loadbook()) {
         platform::msgbox(header && !isbook ? QStringLiteral("Error : Invalid file type")
                                            : QStringLiteral("Error: cannot read file"));
-        platform::closeall();
+        // The picker's loader has already shown the edit panel; a half-read book must not be
+        // edited and then saved over the whole one.
+        if (picker)
+            m_edit->cmdeditclose_Click();
+        else
+            platform::closeall();
         return false;
     }
 
@@ -251,10 +261,14 @@ bool frmquiz::loadfor(bool editing)
 
     if (s.qbheader.count == 0) {
         platform::msgbox(QStringLiteral("This file contanis 0 questions"));
-        platform::closeall();
+        if (!picker)
+            platform::closeall();
         return false;
     }
     s.dlgok = true;
+    // The Run command shows the run once the picker has closed.
+    if (picker)
+        return true;
     m_run->show();
     m_edit->hide();
     m_run->askfirst();
@@ -276,40 +290,8 @@ void frmquiz::entereditpanel(qint16 count)
 {
     m_edit->enter(count);
     // The edit panel has the design's size only: a window enlarged for a long question is not.
-    fixsize();
+    m_size->fix();
     m_edit->show();
-}
-
-void frmquiz::allowresize()
-{
-    if (m_resizable)
-        return;
-    m_resizable = true;
-    centralWidget()->setMinimumSize(platform::twips(9525), platform::twips(6030));
-    centralWidget()->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    layout()->setSizeConstraint(QLayout::SetMinimumSize);
-    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-}
-
-void frmquiz::fixsize()
-{
-    if (!m_resizable)
-        return;
-    m_resizable = false;
-    centralWidget()->setFixedSize(platform::twips(9525), platform::twips(6030));
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
-    layout()->activate();
-}
-
-void frmquiz::placewindow()
-{
-    if (QLayout *windowlayout = layout())
-        windowlayout->activate();
-    const QSize screen = platform::totwips(platform::screensize());
-    const QSize window = platform::totwips(frameGeometry().size());
-    const double top = screen.height() / 2.0 - window.height() / 2.0 - 600;
-    const double left = screen.width() / 2.0 - window.width() / 2.0;
-    move(platform::twips(qRound(left)), platform::twips(qRound(top)));
 }
 
 bool frmquiz::startedwithcommandline() const
@@ -333,7 +315,7 @@ bool frmquiz::loadbook()
     // The picker in Edit mode shows the edit panel as soon as the records are read, even too
     // many of them.
     if ((loaded || why == modquiz::LoadFailure::TooMany) && !m_commandline && editmode) {
-        fixsize();
+        m_size->fix();
         m_edit->show();
     }
     if (!loaded)
@@ -378,21 +360,6 @@ void frmquiz::closeEvent(QCloseEvent *event)
 
 bool frmquiz::eventFilter(QObject *watched, QEvent *event)
 {
-    if (bookdrop(watched, event))
-        return true;
-    if (event->type() == QEvent::Resize && watched == centralWidget() && m_resizable)
-        m_run->layoutrunpanel();
-    if (event->type() == QEvent::KeyPress) {
-        auto *button = qobject_cast<QPushButton *>(watched);
-        const auto *key = static_cast<QKeyEvent *>(event);
-        const bool enter = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
-                           (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-        // Pressed as the space bar presses it: a click by the user.
-        if (button && enter && button->isEnabled()) {
-            button->click();
-            return true;
-        }
-    }
     // Skip is the window's cancel button: Esc presses it wherever the focus is, but only
     // while the run panel shows.
     if (event->type() == QEvent::KeyPress && watched == this) {

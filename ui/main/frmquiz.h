@@ -2,7 +2,11 @@
 
 #include "storage/modquiz.h"
 #include "ui/dialogs/bookwindow.h"
+#include "ui/main/booktransfer.h"
 #include "ui/main/launch.h"
+#include "ui/main/printcommands.h"
+#include "ui/main/recentmenu.h"
+#include "ui/main/runoptions.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -11,13 +15,12 @@
 
 class QAction;
 class QCloseEvent;
-class QDragEnterEvent;
-class QDropEvent;
 class QLabel;
 class QMenu;
 class QMimeData;
 class QWidget;
 class EditPanel;
+class FrameSize;
 class RunPanel;
 class frmeditquiz;
 
@@ -38,11 +41,12 @@ public:
     // The load step: initial states, the completed layout, One Chance from the settings
     // store, then the command line. Runs once, before the window is shown.
     void Form_Load(const Launch &launch = {});
-    // The one way a book is opened for running or editing: the command line, Recent Books, a
-    // dropped file and Import. A file that is missing, unreadable or no quiz book is refused
-    // with the command line's message and leaves whatever is open as it is; only a book closes
-    // what is open (the save prompt first), and is then loaded and shown. True when it shows.
-    bool openbook(const QString &path, bool editing);
+    // The one way a book is opened for running or editing: the command line, the picker, Recent
+    // Books, a dropped file and Import. A file that is missing, unreadable or no quiz book is
+    // refused with the command line's message and leaves whatever is open as it is; only a book
+    // closes what is open (the save prompt first), and is then loaded and shown. True when it
+    // shows. The picker keeps its own checks, messages and order of closing.
+    bool openbook(const QString &path, bool editing, Opener by = Opener::Frame) override;
 
     // --- Menu commands ----------------------------------------------------------------------
     void mnuquiznew_Click();
@@ -50,15 +54,15 @@ public:
     void mnuquizrun_Click();
     void mnuquizexit_Click();
     void mnuquizimport_Click();
-    void mnuquizexport_Click();
-    void mnuonechance_Click();
+    void mnuquizexport_Click() { m_transfer.exportbook(); }
+    void mnuonechance_Click() { m_options->flip(RunOptions::OneChance); }
     void mnueditundodelete_Click();
     void mnuinfo_Click();
     void mnureadme_Click();
     void mnuhelpabout_Click();
     // Print shows the preview with the print dialog; the PDF goes to a file the user names.
-    void mnuquizprint_Click();
-    void mnuquizpdf_Click();
+    void mnuquizprint_Click() { m_print.print(); }
+    void mnuquizpdf_Click() { m_print.exportpdf(); }
 
     // Closing the main window (close box); false when the user chose to stay.
     [[nodiscard]] bool Form_QueryUnload();
@@ -69,20 +73,15 @@ public:
     // The edit panel picedit, for what may be asked of it.
     [[nodiscard]] EditPanel &editpanel() const;
 
-    // --- Run options and recent books (options.cpp, recent.cpp) ---------------------------
-    void mnushufflequestions_Click();
-    void mnushuffleanswers_Click();
-    void mnureviewmissed_Click();
+    // --- Run options and recent books (runoptions.h, commands.cpp) ------------------------
+    void mnushufflequestions_Click() { m_options->flip(RunOptions::ShuffleQuestions); }
+    void mnushuffleanswers_Click() { m_options->flip(RunOptions::ShuffleAnswers); }
+    void mnureviewmissed_Click() { m_options->flip(RunOptions::ReviewMissed); }
     // Runs a book as naming it on the command line does, after the Run command's prompt for
     // unsaved changes; a book that no longer exists leaves the recent list.
     void mnurecentbook_Click(const QString &path);
-    void mnurecentclear_Click();
     // Rebuilds the Recent Books submenu from the settings store.
-    void fillrecentmenu();
-    // Puts the open book first in the recent list.
-    void rememberbook();
-    // The one .Q file a drag carries, or an empty text when it carries anything else.
-    [[nodiscard]] static QString droppedbook(const QMimeData *data);
+    void fillrecentmenu() { m_recent->fill(); }
     void Form_DragDrop(const QMimeData *data);
 
     // True when the program was started with a command line.
@@ -90,9 +89,11 @@ public:
 
     // --- BookWindow ---------------------------------------------------------------------------
     [[nodiscard]] bool closebooks() override;
-    void closeeditedbook() override;
     void entereditpanel(qint16 count) override;
-    [[nodiscard]] bool loadbook() override;
+    // Loads the book opened as the working book and hands it to the panel that takes it: the
+    // edit panel at question 1 when the picker is in Edit mode, else the run. False when it
+    // could not be read.
+    [[nodiscard]] bool loadbook();
 
     // The picker: created hidden in Edit mode when first needed, discarded when it closes.
     frmeditquiz *picker();
@@ -108,7 +109,6 @@ public:
     QAction *mnuquizrun = nullptr;
     QAction *mnuquizimport = nullptr;
     QAction *mnuquizexport = nullptr;
-    QAction *mnurecentclear = nullptr;
     QAction *mnuquizexit = nullptr;
     QAction *mnuquizprint = nullptr;
     QAction *mnuquizpdf = nullptr;
@@ -124,17 +124,9 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void dragEnterEvent(QDragEnterEvent *event) override;
-    void dropEvent(QDropEvent *event) override;
 
 private:
     void buildmenus();
-    void buildprintmenu(); // ui/main/printing.cpp
-    // The window can be enlarged while the run shows texts longer than its panel holds; it is
-    // back to its fixed size when the run closes.
-    void allowresize();
-    void fixsize();
-    void placewindow();
 
     QPointer<frmeditquiz> m_picker;
     bool m_commandline = false;
@@ -142,23 +134,17 @@ private:
     // Private members of start-up (frmquiz.cpp).
     // The menus, found by their objectNames from outside.
     QMenu *mnuquiz = nullptr;
-    QMenu *mnurecent = nullptr;
     QMenu *mnuedit = nullptr;
     QMenu *mnutools = nullptr;
     QMenu *mnuhelp = nullptr;
     QLabel *m_background = nullptr;
     RunPanel *m_run = nullptr;
     EditPanel *m_edit = nullptr;
-    bool m_resizable = false;
-
-    // Private members of the run options (options.cpp) and recent books (recent.cpp).
-    // The items added to the design's menus: the check items, Recent Books, F1.
-    void buildpracticemenus();
-    // A book dropped on an edit box runs like one dropped on the window; text still drops in.
-    bool bookdrop(QObject *watched, QEvent *event);
-    // Check marks from the settings store, then the run's copies.
-    void readpracticeoptions();
-    void copypracticeoptions();
+    FrameSize *m_size = nullptr;
+    BookTransfer m_transfer{this};
+    PrintCommands m_print{this};
+    RecentMenu *m_recent = nullptr;
+    RunOptions *m_options = nullptr;
 
     // Private members of the menu commands (commands.cpp).
     // What every command that opens another book does first: the save prompt for unsaved
@@ -171,11 +157,13 @@ private:
     // the question box, the book first in the recent list.
     void starteditor();
 
-    // Private members of Import and Export (importexport.cpp).
+    // Puts the open book first in the recent list.
+    void rememberbook() { m_recent->remember(modquiz::state().qbpath); }
     // Why the file at path cannot be opened as a book; nothing when it can.
-    [[nodiscard]] static std::optional<QString> bookrefusal(const QString &path, bool editing);
+    [[nodiscard]] static std::optional<QString> bookrefusal(const QString &path, bool editing,
+                                                            Opener by);
     // Opens and loads qbpath, then hands it to the edit panel or the run panel.
-    [[nodiscard]] bool loadfor(bool editing);
+    [[nodiscard]] bool loadfor(bool editing, Opener by);
     // The picker's mode; with no picker built, its design mode, Edit. Reading it never builds
     // a window or lists a folder.
     [[nodiscard]] bool pickerineditmode();

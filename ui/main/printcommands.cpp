@@ -1,5 +1,7 @@
 // The Quiz menu's Print and Export as PDF: the open book as an exam with its answer key.
-#include "ui/main/frmquiz.h"
+#include "ui/main/printcommands.h"
+
+#include "storage/modquiz.h"
 
 #include "platform/files.h"
 #include "platform/msgbox.h"
@@ -7,37 +9,15 @@
 #include "print/bookprint.h"
 #include "ui/main/printpreview.h"
 
-#include <QAction>
-#include <QCheckBox>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMenu>
 #include <QPrinter>
 #include <QPrinterInfo>
 
-void frmquiz::buildprintmenu()
-{
-    mnuquizprint = new QAction(QStringLiteral("&Print..."), this);
-    mnuquizprint->setObjectName(QStringLiteral("mnuquizprint"));
-    mnuquizprint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    mnuquizpdf = new QAction(QStringLiteral("Export as P&DF..."), this);
-    mnuquizpdf->setObjectName(QStringLiteral("mnuquizpdf"));
-    mnuquiz->insertAction(mnuquizexit, mnuquizprint);
-    mnuquiz->insertAction(mnuquizexit, mnuquizpdf);
-    connect(mnuquizprint, &QAction::triggered, this, &frmquiz::mnuquizprint_Click);
-    connect(mnuquizpdf, &QAction::triggered, this, &frmquiz::mnuquizpdf_Click);
+PrintCommands::PrintCommands(QWidget *window) : m_window(window)
+{}
 
-    // Both print the book open in the edit panel, so they are enabled exactly when Info is,
-    // whichever command opens or closes the book.
-    const auto follow = [this](bool enabled) {
-        mnuquizprint->setEnabled(enabled);
-        mnuquizpdf->setEnabled(enabled);
-    };
-    follow(mnuinfo->isEnabled());
-    connect(mnuinfo, &QAction::enabledChanged, this, follow);
-}
-
-void frmquiz::mnuquizprint_Click()
+void PrintCommands::print()
 {
     const auto &s = modquiz::state();
     QPrinter printer(QPrinter::HighResolution);
@@ -47,11 +27,11 @@ void frmquiz::mnuquizprint_Click()
     printer.setPageMargins(bookprint::pagemargins, QPageLayout::Millimeter);
     printer.setDocName(s.qbheader.category);
 
-    PrintPreview preview(&printer, bookprint::titled(s.qbheader, s.qbpath), s.questions, this);
+    PrintPreview preview(&printer, bookprint::titled(s.qbheader, s.qbpath), s.questions, m_window);
     platform::showmodal(&preview);
 }
 
-void frmquiz::mnuquizpdf_Click()
+void PrintCommands::exportpdf()
 {
     const auto &s = modquiz::state();
     const QString title = QStringLiteral("Export as PDF");
@@ -61,7 +41,7 @@ void frmquiz::mnuquizpdf_Click()
         return;
 
     const QFileInfo book(s.qbpath);
-    QFileDialog dialog(this, title, book.absolutePath());
+    QFileDialog dialog(m_window, title, book.absolutePath());
     dialog.setObjectName(QStringLiteral("savepdf"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(QStringLiteral("PDF files (*.pdf)"));
@@ -85,7 +65,7 @@ void frmquiz::mnuquizpdf_Click()
     const QuestionList questions = s.questions;
     bool written = false;
     const bool finished = platform::runwithprogress(
-        this, QStringLiteral("Exporting pages..."), [&](platform::Work &work) {
+        m_window, QStringLiteral("Exporting pages..."), [&](platform::Work &work) {
             written = bookprint::writepdf(
                 path, header, questions, options, bookprint::defaultpagesize(), nullptr,
                 [&work](int done, int total) { return work.report(done, total); });

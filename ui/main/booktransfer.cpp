@@ -1,4 +1,4 @@
-#include "ui/main/frmquiz.h"
+#include "ui/main/booktransfer.h"
 
 #include "interchange/interchange.h"
 #include "platform/filedialog.h"
@@ -6,17 +6,10 @@
 #include "platform/msgbox.h"
 #include "platform/progress.h"
 #include "storage/modquiz.h"
-#include "ui/main/edit/editpanel.h"
-#include "ui/main/run/runpanel.h"
 
-#include <QAction>
 #include <QDir>
 #include <QFileInfo>
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QPushButton>
 
-#include <array>
 #include <optional>
 
 namespace {
@@ -140,20 +133,23 @@ QString problemlist(const QList<interchange::Problem> &problems, const QString &
 
 } // namespace
 
-void frmquiz::mnuquizimport_Click()
-{
-    auto &state = modquiz::state();
-    state.dlgok = false;
-    if (!readyforbook())
-        return;
+BookTransfer::BookTransfer(QWidget *window) : m_window(window)
+{}
 
+bool BookTransfer::convert(const QString &label, const std::function<void(platform::Work &)> &work)
+{
+    return platform::runwithprogress(m_window, label, work);
+}
+
+bool BookTransfer::importbook(const std::function<bool(const QString &)> &open)
+
+{
     const QString title = QStringLiteral("Import");
     const platform::FileChoice source = platform::askfile(
         {platform::FileMode::Open, title, QString(),
          QStringList{anyformatfilter()} << formatfilters() << allfiles, QString()});
     if (source.path.isEmpty()) {
-        closeorphanedrun();
-        return;
+        return false;
     }
     QString sourcename = QFileInfo(source.path).fileName();
     std::optional<Format> format = chosenformat(source);
@@ -161,13 +157,11 @@ void frmquiz::mnuquizimport_Click()
         platform::msgbox(QStringLiteral("Cannot tell the format of ") + sourcename +
                              QStringLiteral("\nChoose its type in the list of file types."),
                          platform::Buttons::Ok, title);
-        closeorphanedrun();
-        return;
+        return false;
     }
     const std::optional<QByteArray> bytes = readfile(source.path);
     if (!bytes) {
-        closeorphanedrun();
-        return;
+        return false;
     }
     // A .txt file chosen under a filter that names no format is GIFT or Aiken by its content.
     const bool filterdecides = formatfilters().contains(source.filter);
@@ -176,20 +170,18 @@ void frmquiz::mnuquizimport_Click()
         sourcename += QStringLiteral(" (read as ") + interchange::formatname(*format) + u')';
     }
     interchange::ImportResult imported;
-    const bool finished = platform::runwithprogress(
-        this, QStringLiteral("Importing ") + QFileInfo(source.path).fileName(),
-        [&](platform::Work &) { imported = interchange::importbook(*bytes, *format); });
+    const bool finished =
+        convert(QStringLiteral("Importing ") + QFileInfo(source.path).fileName(),
+                [&](platform::Work &) { imported = interchange::importbook(*bytes, *format); });
     if (!finished) {
-        closeorphanedrun();
-        return;
+        return false;
     }
     const QString problems = problemlist(imported.problems, QStringLiteral("line"));
     if (imported.questions.isEmpty()) {
         platform::msgbox(QStringLiteral("No questions could be imported from ") + sourcename +
                              (problems.isEmpty() ? QString() : QStringLiteral("\n\n") + problems),
                          platform::Buttons::Ok, title);
-        closeorphanedrun();
-        return;
+        return false;
     }
 
     const QFileInfo sourceinfo(source.path);
@@ -203,16 +195,12 @@ void frmquiz::mnuquizimport_Click()
                                                            bookfilter});
     const QString path = target.path.isEmpty() ? QString() : bookname(target.path);
     if (path.isEmpty() || !maywrite(path)) {
-        closeorphanedrun();
-        return;
+        return false;
     }
 
     const std::optional<QByteArray> book = interchange::bookbytes(imported);
-    if (!book || !writefile(path, *book) || !openbook(path, /*editing=*/true)) {
-        closeorphanedrun();
-        return;
-    }
-    m_edit->starttyping();
+    if (!book || !writefile(path, *book) || !open(path))
+        return false;
 
     if (!imported.problems.isEmpty())
         platform::msgbox(QStringLiteral("Imported %1 from %2.\n\n%3 skipped or changed:\n")
@@ -220,9 +208,10 @@ void frmquiz::mnuquizimport_Click()
                                       nitemswere(imported.problems.size())) +
                              problems,
                          platform::Buttons::Ok, title);
+    return true;
 }
 
-void frmquiz::mnuquizexport_Click()
+void BookTransfer::exportbook()
 {
     const auto &state = modquiz::state();
     const QString title = QStringLiteral("Export");
@@ -252,8 +241,8 @@ void frmquiz::mnuquizexport_Click()
         state.questions.isEmpty() ? QList<QuestionRecord>() : state.questions.mid(1);
     const QBookHeader header = state.qbheader;
     interchange::ExportResult exported;
-    const bool finished = platform::runwithprogress(
-        this, QStringLiteral("Exporting to ") + QFileInfo(path).fileName(),
+    const bool finished = convert(
+        QStringLiteral("Exporting to ") + QFileInfo(path).fileName(),
         [&](platform::Work &) { exported = interchange::exportbook(header, questions, *format); });
     if (!finished || !writefile(path, exported.data))
         return;

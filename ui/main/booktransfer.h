@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+namespace platform {
+class Work;
+}
+
+// Import and Export of the Quiz menu: the file dialogs, the conversion between a quiz book and
+// the question files of other programs, and the writing of the result.
+class BookTransfer
+{
+public:
+    explicit BookTransfer(QWidget *window);
+
+    // Asks for a question file, converts it, saves it as a quiz book the user names and hands
+    // that book to open, then reports what was skipped. False when any step was given up or
+    // refused, after its message.
+    bool importbook(const std::function<bool(const QString &)> &open);
+    // Writes the open book in the format the user chooses.
+    void exportbook();
+
+private:
+    // Both conversions run here, off the window's thread, with the window's progress and
+    // Cancel; false when the user cancelled.
+    bool convert(const QString &label, const std::function<void(platform::Work &)> &work);
+
+    QWidget *m_window;
+};
