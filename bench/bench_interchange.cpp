@@ -82,6 +82,7 @@ int main(int argc, char *argv[])
     if (repeats < 1)
         return 2;
     const QList<QuestionRecord> book = makebook();
+    const QuestionList held = book; // as a loaded book holds it
     const QBookHeader header{QStringLiteral("Benchmark"), QStringLiteral("Quiz team"),
                              QStringLiteral("QB"), 0};
     std::printf("book: %d questions, best of %d\n", qbook::maxquestions, repeats);
@@ -94,7 +95,7 @@ int main(int argc, char *argv[])
           interchange::Format::Csv, interchange::Format::Json}) {
         QByteArray data;
         const Timing write = best(repeats, [&] {
-            data = interchange::exportbook(header, book, format).data;
+            data = interchange::exportbook(header, held, format).data;
             return !data.isEmpty();
         });
         interchange::ImportResult result;

@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         __builtin_trap();
     if (!storable(result.category) || !storable(result.author))
         __builtin_trap();
-    for (const QuestionRecord &record : result.questions) {
+    for (const QuestionRecord &record : result.questions.mid(0)) {
         if (!storable(record.question))
             __builtin_trap();
         for (const QString &answer : record.answers) {

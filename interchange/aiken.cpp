@@ -14,9 +14,9 @@ public:
     {
         qsizetype pos = 0;
         int number = 0;
-        while (pos < text.size() && !m_builder.full())
+        while (pos < text.size() && m_builder.going(pos, text.size()))
             readline(nextline(text, pos).trimmed(), ++number);
-        if (m_builder.full())
+        if (m_builder.ended())
             return;
         if (m_state == State::Skipping)
             endskip(number);
@@ -126,12 +126,12 @@ QString oneline(const QString &text, bool &breaks, bool &spaces)
 
 } // namespace
 
-ImportResult readaiken(QByteArray &data)
+ImportResult readaiken(QByteArray &data, const Progress &progress)
 {
-    return readtext<AikenReader>(data);
+    return readtext<AikenReader>(data, progress);
 }
 
-ExportResult writeaiken(const QBookHeader &header, const QList<QuestionRecord> &questions)
+ExportResult writeaiken(const QBookHeader &header, const Questions &questions, Pacer &pacer)
 {
     ExportResult result;
     if (!header.category.isEmpty() || !header.author.isEmpty())
@@ -139,8 +139,10 @@ ExportResult writeaiken(const QBookHeader &header, const QList<QuestionRecord> &
                                                          "author: left out")});
     QString out;
     for (qsizetype k = 0; k < questions.size(); ++k) {
-        const QuestionRecord &record = questions[k];
+        const QuestionRecord record = questions.at(k);
         const int number = static_cast<int>(k + 1);
+        if (!pacer.at(k, questions.size()))
+            return result;
         if (!writable(record, number, result))
             continue;
         bool breaks = false;

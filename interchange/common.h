@@ -7,12 +7,38 @@
 // What the readers and writers of every format share. Not part of the layer's interface.
 namespace interchange::detail {
 
+// Tells a progress how far the work is, a few hundred times over the whole of it at most, and
+// remembers when it asked to stop.
+class Pacer
+{
+public:
+    explicit Pacer(const Progress &progress) : m_progress(progress) {}
+
+    // False once the progress asked to stop.
+    bool at(qint64 done, qint64 total)
+    {
+        if (m_stopped || !m_progress || (done < m_next && done < total))
+            return !m_stopped;
+        m_next = done + total / 256 + 1;
+        m_stopped = !m_progress(done, total);
+        return !m_stopped;
+    }
+    [[nodiscard]] bool stopped() const { return m_stopped; }
+
+private:
+    const Progress &m_progress;
+    qint64 m_next = 0;
+    bool m_stopped = false;
+};
+
 // Gathers the questions of an import and applies the limits of a book to them: characters
 // a book cannot hold, texts too long for it, and the most questions it can take.
 class BookBuilder
 {
 public:
-    explicit BookBuilder(ImportResult &result) : m_result(result) {}
+    BookBuilder(ImportResult &result, const Progress &progress)
+        : m_result(result), m_pacer(progress)
+    {}
 
     // Adds a question found at line (answers: 0 to 4 slots, the rest stay empty; correct as
     // stored). One with fewer than two answers, or whose right answer is an empty slot, is
@@ -21,6 +47,14 @@ public:
     bool add(int line, const QString &question, const QStringList &answers, int correct,
              const QString &where = {});
     [[nodiscard]] bool full() const { return m_full; }
+    // Whether the reader goes on, having read done of total units of its input: not once the
+    // book is full or the progress asked to stop, which marks the result stopped.
+    bool going(qint64 done, qint64 total)
+    {
+        m_result.stopped = !m_pacer.at(done, total);
+        return !m_full && !m_result.stopped;
+    }
+    [[nodiscard]] bool ended() const { return m_full || m_result.stopped; }
 
     // A category found at line. A book has one: the first that names one is kept and any
     // other is reported.
@@ -32,6 +66,7 @@ public:
 
 private:
     ImportResult &m_result;
+    Pacer m_pacer;
     quint32 m_reported = 0;
     bool m_full = false;
 };
@@ -92,10 +127,10 @@ void reportlost(BookBuilder &builder, int line, int lost);
 
 // An import of a text format by its reader, whose read() takes the decoded text. The bytes are
 // let go once decoded.
-template <typename Reader> ImportResult readtext(QByteArray &data)
+template <typename Reader> ImportResult readtext(QByteArray &data, const Progress &progress)
 {
     ImportResult result;
-    BookBuilder builder(result);
+    BookBuilder builder(result, progress);
     const QString text = decodefile(data, builder);
     data = QByteArray();
     Reader(builder).read(text);
@@ -103,17 +138,20 @@ template <typename Reader> ImportResult readtext(QByteArray &data)
 }
 
 // The readers of the formats; those that can let the bytes go once decoded do so.
-ImportResult readgift(QByteArray &data);
-ImportResult readaiken(QByteArray &data);
-ImportResult readmoodlexml(QByteArrayView data);
-ImportResult readcsv(QByteArray &data);
-ImportResult readjson(QByteArray &data);
+// Each reader tells the progress how far it is and stops when asked to.
+ImportResult readgift(QByteArray &data, const Progress &progress);
+ImportResult readaiken(QByteArray &data, const Progress &progress);
+ImportResult readmoodlexml(QByteArrayView data, const Progress &progress);
+ImportResult readcsv(QByteArray &data, const Progress &progress);
+ImportResult readjson(QByteArray &data, const Progress &progress);
 
-ExportResult writegift(const QBookHeader &header, const QList<QuestionRecord> &questions);
-ExportResult writeaiken(const QBookHeader &header, const QList<QuestionRecord> &questions);
-ExportResult writemoodlexml(const QBookHeader &header, const QList<QuestionRecord> &questions);
-ExportResult writecsv(const QBookHeader &header, const QList<QuestionRecord> &questions);
-ExportResult writejson(const QBookHeader &header, const QList<QuestionRecord> &questions);
+// Each writer tells the pacer the questions it has written and returns as soon as it says stop.
+using Questions = QuestionList;
+ExportResult writegift(const QBookHeader &header, const Questions &questions, Pacer &pacer);
+ExportResult writeaiken(const QBookHeader &header, const Questions &questions, Pacer &pacer);
+ExportResult writemoodlexml(const QBookHeader &header, const Questions &questions, Pacer &pacer);
+ExportResult writecsv(const QBookHeader &header, const Questions &questions, Pacer &pacer);
+ExportResult writejson(const QBookHeader &header, const Questions &questions, Pacer &pacer);
 
 // The line of text that starts at pos, without its end ("\r\n", "\n", or "\r" as old Mac
 // files end lines); pos moves to the start of the next line.

@@ -23,6 +23,7 @@ public:
     CsvScanner(QStringView text, QChar delimiter) : m_text(text), m_delimiter(delimiter) {}
 
     [[nodiscard]] bool atend() const { return m_pos >= m_text.size(); }
+    [[nodiscard]] qsizetype position() const { return m_pos; }
 
     Record next()
     {
@@ -169,10 +170,10 @@ QString quoted(const QString &text)
 
 } // namespace
 
-ImportResult readcsv(QByteArray &data)
+ImportResult readcsv(QByteArray &data, const Progress &progress)
 {
     ImportResult result;
-    BookBuilder builder(result);
+    BookBuilder builder(result, progress);
     const QString text = decodefile(data, builder);
     data = QByteArray();
 
@@ -203,7 +204,7 @@ ImportResult readcsv(QByteArray &data)
 
     CsvScanner scanner(text, delimiter);
     (void)scanner.next();
-    while (!scanner.atend() && !builder.full()) {
+    while (!scanner.atend() && builder.going(scanner.position(), text.size())) {
         const Record record = scanner.next();
         if (record.unclosed)
             builder.report(record.line,
@@ -236,7 +237,7 @@ ImportResult readcsv(QByteArray &data)
     return result;
 }
 
-ExportResult writecsv(const QBookHeader &header, const QList<QuestionRecord> &questions)
+ExportResult writecsv(const QBookHeader &header, const Questions &questions, Pacer &pacer)
 {
     ExportResult result;
     if (!header.category.isEmpty() || !header.author.isEmpty())
@@ -244,7 +245,9 @@ ExportResult writecsv(const QBookHeader &header, const QList<QuestionRecord> &qu
                                                          "author: left out")});
     QString out = QStringLiteral("question,answer1,answer2,answer3,answer4,correct\r\n");
     for (qsizetype k = 0; k < questions.size(); ++k) {
-        const QuestionRecord &record = questions[k];
+        const QuestionRecord record = questions.at(k);
+        if (!pacer.at(k, questions.size()))
+            return result;
         if (!writable(record, static_cast<int>(k + 1), result))
             continue;
         out += quoted(record.question);

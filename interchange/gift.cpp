@@ -103,7 +103,7 @@ public:
         int blockline = 0;
         int number = 0;
         qsizetype pos = 0;
-        while (pos < text.size() && !m_builder.full()) {
+        while (pos < text.size() && m_builder.going(pos, text.size())) {
             const QStringView line = nextline(text, pos);
             ++number;
             const QStringView trimmed = line.trimmed();
@@ -121,7 +121,7 @@ public:
                 block += u'\n';
             block += line;
         }
-        if (!block.isEmpty() && !m_builder.full())
+        if (!block.isEmpty() && !m_builder.ended())
             readblock(block, blockline);
     }
 
@@ -323,12 +323,12 @@ QString escaped(const QString &text, bool &spaces, bool &returns)
 
 } // namespace
 
-ImportResult readgift(QByteArray &data)
+ImportResult readgift(QByteArray &data, const Progress &progress)
 {
-    return readtext<GiftReader>(data);
+    return readtext<GiftReader>(data, progress);
 }
 
-ExportResult writegift(const QBookHeader &header, const QList<QuestionRecord> &questions)
+ExportResult writegift(const QBookHeader &header, const Questions &questions, Pacer &pacer)
 {
     ExportResult result;
     QString out;
@@ -345,8 +345,10 @@ ExportResult writegift(const QBookHeader &header, const QList<QuestionRecord> &q
             Problem{0, QStringLiteral("GIFT has no place for the author: left out")});
 
     for (qsizetype k = 0; k < questions.size(); ++k) {
-        const QuestionRecord &record = questions[k];
+        const QuestionRecord record = questions.at(k);
         const int number = static_cast<int>(k + 1);
+        if (!pacer.at(k, questions.size()))
+            return result;
         if (!writable(record, number, result))
             continue;
         // GIFT has no letters: a choice is an answer with text, so empty slots (and answers of

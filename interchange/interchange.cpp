@@ -140,51 +140,60 @@ std::optional<QByteArray> bookbytes(const ImportResult &imported)
     header.category = imported.category;
     header.author = imported.author;
     header.magic = QLatin1String(qbook::magicmark);
-    QList<QuestionRecord> questions{QuestionRecord()}; // index 0 holds no question
-    questions.append(imported.questions);
-    return modquiz::serializebook(header, questions);
+    return modquiz::serializebook(header, imported.questions, 0);
 }
 
-ImportResult importbook(QByteArray data, Format format)
+ImportResult importbook(QByteArray data, Format format, const Progress &progress)
 {
     ImportResult result;
     switch (format) {
     case Format::Gift:
-        result = detail::readgift(data);
+        result = detail::readgift(data, progress);
         break;
     case Format::Aiken:
-        result = detail::readaiken(data);
+        result = detail::readaiken(data, progress);
         break;
     case Format::MoodleXml:
-        result = detail::readmoodlexml(data);
+        result = detail::readmoodlexml(data, progress);
         break;
     case Format::Csv:
-        result = detail::readcsv(data);
+        result = detail::readcsv(data, progress);
         break;
     case Format::Json:
-        result = detail::readjson(data);
+        result = detail::readjson(data, progress);
         break;
     }
+    if (result.stopped)
+        return ImportResult{{}, {}, {}, {}, true};
     fitheader(result);
     return result;
 }
 
-ExportResult exportbook(const QBookHeader &header, const QList<QuestionRecord> &questions,
-                        Format format)
+ExportResult exportbook(const QBookHeader &header, const QuestionList &questions, Format format,
+                        const Progress &progress)
 {
+    detail::Pacer pacer(progress);
+    ExportResult result;
     switch (format) {
     case Format::Gift:
-        return detail::writegift(header, questions);
+        result = detail::writegift(header, questions, pacer);
+        break;
     case Format::Aiken:
-        return detail::writeaiken(header, questions);
+        result = detail::writeaiken(header, questions, pacer);
+        break;
     case Format::MoodleXml:
-        return detail::writemoodlexml(header, questions);
+        result = detail::writemoodlexml(header, questions, pacer);
+        break;
     case Format::Csv:
-        return detail::writecsv(header, questions);
+        result = detail::writecsv(header, questions, pacer);
+        break;
     case Format::Json:
-        return detail::writejson(header, questions);
+        result = detail::writejson(header, questions, pacer);
+        break;
     }
-    return {};
+    if (pacer.stopped())
+        return ExportResult{{}, {}, true};
+    return result;
 }
 
 QString counted(qsizetype n, const QString &singular, const QString &plural)

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "storage/qbook.h"
+#include "storage/questionlist.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 // Moving questions between a quiz book and the plain formats that teachers and learning
@@ -30,20 +32,28 @@ struct Problem
     friend bool operator==(const Problem &, const Problem &) = default;
 };
 
-// A book read from another format. questions holds the records at 0..N-1 (no unused slot);
-// category and author are empty when the source does not say them.
+// How far an import or export is, done of total (units of the input read, questions written),
+// told now and then on the thread that does the work; returning false asks the work to stop.
+using Progress = std::function<bool(qint64 done, qint64 total)>;
+
+// A book read from another format. questions holds the records at 0..N-1 (no unused slot), as
+// compact as a loaded book; category and author are empty when the source does not say them.
+// An import stopped by its progress holds nothing but stopped.
 struct ImportResult
 {
     QString category;
     QString author;
-    QList<QuestionRecord> questions;
+    QuestionList questions;
     QList<Problem> problems;
+    bool stopped = false;
 };
 
+// An export stopped by its progress holds no data and is not to be written.
 struct ExportResult
 {
     QByteArray data;
     QList<Problem> problems;
+    bool stopped = false;
 };
 
 // The format named by a word ("gift", "aiken", "xml", "csv", "json", any case).
@@ -69,7 +79,8 @@ inline constexpr qint64 maxfilebytes = 256 * 1024 * 1024;
 // Reads a whole file's bytes. Never fails: what cannot be read is reported in problems. The
 // bytes are taken over and let go as soon as they are decoded, so that a caller that moves
 // them in does not hold a big file twice.
-[[nodiscard]] ImportResult importbook(QByteArray data, Format format);
+[[nodiscard]] ImportResult importbook(QByteArray data, Format format,
+                                      const Progress &progress = {});
 
 // The bytes of a quiz book that holds what was imported, under its category and author;
 // nothing when there are more questions than a book can hold.
@@ -80,8 +91,8 @@ inline constexpr qint64 maxfilebytes = 256 * 1024 * 1024;
 [[nodiscard]] QString fittext(const QString &text, const QString &what, QList<Problem> &problems);
 
 // Writes the book (questions at 0..N-1) in the format.
-[[nodiscard]] ExportResult exportbook(const QBookHeader &header,
-                                      const QList<QuestionRecord> &questions, Format format);
+[[nodiscard]] ExportResult exportbook(const QBookHeader &header, const QuestionList &questions,
+                                      Format format, const Progress &progress = {});
 
 // A count for the reports of an import or export: "1 question", "2 questions".
 [[nodiscard]] QString counted(qsizetype n, const QString &singular, const QString &plural);

@@ -96,10 +96,15 @@ class XmlReader
 public:
     explicit XmlReader(BookBuilder &builder) : m_builder(builder) {}
 
-    void read(QXmlStreamReader &xml)
+    // total: the bytes of the file, which a device is read of, or a text has about as many
+    // characters.
+    void read(QXmlStreamReader &xml, qint64 total)
     {
         bool root = true;
-        while (!xml.atEnd() && !m_builder.full()) {
+        const auto done = [&xml] {
+            return xml.device() ? xml.device()->pos() : xml.characterOffset();
+        };
+        while (!xml.atEnd() && m_builder.going(done(), total)) {
             xml.readNext();
             if (!xml.isStartElement())
                 continue;
@@ -114,7 +119,7 @@ public:
             if (xml.name() == u"question")
                 readquestion(xml);
         }
-        if (xml.hasError() && !m_builder.full()) {
+        if (xml.hasError() && !m_builder.ended()) {
             m_builder.report(
                 static_cast<int>(xml.lineNumber()),
                 QStringLiteral("not well-formed XML (%1): reading stopped").arg(xml.errorString()));
@@ -294,10 +299,10 @@ void writetext(QXmlStreamWriter &xml, const QString &element, const QString &tex
 
 } // namespace
 
-ImportResult readmoodlexml(QByteArrayView data)
+ImportResult readmoodlexml(QByteArrayView data, const Progress &progress)
 {
     ImportResult result;
-    BookBuilder builder(result);
+    BookBuilder builder(result, progress);
     // The reader takes the bytes from a device, so that a big file is not held a second time
     // as text; it follows a byte-order mark and the declared encoding itself.
     QByteArray bytes = QByteArray::fromRawData(data.data(), data.size());
@@ -320,11 +325,11 @@ ImportResult readmoodlexml(QByteArrayView data)
     } else {
         xml.setDevice(&device);
     }
-    XmlReader(builder).read(xml);
+    XmlReader(builder).read(xml, data.size());
     return result;
 }
 
-ExportResult writemoodlexml(const QBookHeader &header, const QList<QuestionRecord> &questions)
+ExportResult writemoodlexml(const QBookHeader &header, const Questions &questions, Pacer &pacer)
 {
     ExportResult result;
     QByteArray out;
@@ -354,8 +359,10 @@ ExportResult writemoodlexml(const QBookHeader &header, const QList<QuestionRecor
             Problem{0, QStringLiteral("Moodle XML has no place for the author: left out")});
 
     for (qsizetype k = 0; k < questions.size(); ++k) {
-        const QuestionRecord &record = questions[k];
+        const QuestionRecord record = questions.at(k);
         const int number = static_cast<int>(k + 1);
+        if (!pacer.at(k, questions.size()))
+            return result;
         if (!writable(record, number, result))
             continue;
         dropped = false;

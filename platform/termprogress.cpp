@@ -1,8 +1,6 @@
 #include "platform/termprogress.h"
 
-#include <chrono>
 #include <cstdio>
-#include <future>
 
 #include <unistd.h>
 
@@ -22,8 +20,14 @@ TerminalProgress::TerminalProgress(const QString &label)
 
 TerminalProgress::~TerminalProgress()
 {
+    end();
+}
+
+void TerminalProgress::end()
+{
     if (m_shownat >= 0)
         std::fputs("\r\033[K", stderr);
+    m_shownat = -1;
 }
 
 void TerminalProgress::report(qint64 done, qint64 total)
@@ -31,12 +35,9 @@ void TerminalProgress::report(qint64 done, qint64 total)
     show(QStringLiteral("%1 %2 / %3").arg(m_label).arg(done).arg(total));
 }
 
-void TerminalProgress::run(const std::function<void()> &work)
+void TerminalProgress::percent(qint64 done, qint64 total)
 {
-    std::future<void> running = std::async(std::launch::async, work);
-    while (running.wait_for(std::chrono::milliseconds(redrawms)) != std::future_status::ready)
-        show(QStringLiteral("%1: %2 s").arg(m_label).arg(m_clock.elapsed() / 1000));
-    running.get();
+    show(QStringLiteral("%1 %2%").arg(m_label).arg(total > 0 ? done * 100 / total : 0));
 }
 
 void TerminalProgress::show(const QString &text)

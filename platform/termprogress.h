@@ -3,8 +3,6 @@
 #include <QElapsedTimer>
 #include <QString>
 
-#include <functional>
-
 namespace platform {
 
 // A progress line on standard error for command-line work that takes more than about a
@@ -19,8 +17,10 @@ public:
 
     // "label done / total", redrawn a few times a second at most.
     void report(qint64 done, qint64 total);
-    // Runs work on another thread and shows the seconds it takes meanwhile.
-    void run(const std::function<void()> &work);
+    // "label 40%", for work counted in units the user does not see.
+    void percent(qint64 done, qint64 total);
+    // Takes the line away, so that what is written next starts a clean line.
+    void end();
 
 private:
     void show(const QString &text);

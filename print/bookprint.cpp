@@ -304,7 +304,7 @@ void placequestion(Pager &pager, const QPaintDevice *device, const FaceSet &face
 // The key on a page of its own, as a grid read down each column: the numbers right-aligned,
 // each with its letter beside it, as many columns as the page is wide.
 void placekey(Pager &pager, const QPaintDevice *device, const FaceSet &faces,
-              const QList<QuestionRecord> &questions)
+              const QuestionList &questions)
 {
     pager.newpage();
     const qreal width = pager.width();
@@ -371,8 +371,7 @@ QString answerletter(int correct)
     return QString(QLatin1Char(static_cast<char>('A' + correct - 1)));
 }
 
-Exam::Exam(const QPaintDevice &device, const QBookHeader &header,
-           const QList<QuestionRecord> &questions)
+Exam::Exam(const QPaintDevice &device, const QBookHeader &header, const QuestionList &questions)
     : m_size(device.width(), device.height()), m_resolution(device.logicalDpiY())
 {
     const FaceSet faces(&device);
@@ -436,9 +435,8 @@ void Exam::drawpage(QPainter &painter, int page) const
     painter.drawText(QPointF(x, m_size.height() - metrics.descent()), text);
 }
 
-int printbook(QPagedPaintDevice &device, const QBookHeader &header,
-              const QList<QuestionRecord> &questions, const PrintOptions &options,
-              const Progress &progress)
+int printbook(QPagedPaintDevice &device, const QBookHeader &header, const QuestionList &questions,
+              const PrintOptions &options, const Progress &progress)
 {
     Exam exam(device, header, questions);
     exam.setanswerkey(options.answerkey);
@@ -459,9 +457,9 @@ int printbook(QPagedPaintDevice &device, const QBookHeader &header,
     return pages;
 }
 
-bool writepdf(const QString &path, const QBookHeader &header,
-              const QList<QuestionRecord> &questions, const PrintOptions &options,
-              const QPageSize &pagesize, QString *error, const Progress &progress)
+bool writepdf(const QString &path, const QBookHeader &header, const QuestionList &questions,
+              const PrintOptions &options, const QPageSize &pagesize, QString *error,
+              const Progress &progress)
 {
     platform::ReplacingFile file(path);
     if (!file.open()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "storage/qbook.h"
+#include "storage/questionlist.h"
 
 #include <QFont>
 #include <QList>
@@ -50,8 +51,7 @@ class Exam
 public:
     // questions as the working state holds them: empty, or index 0 unused and the questions
     // at 1..N. The device gives the page's size and resolution; nothing is painted on it.
-    Exam(const QPaintDevice &device, const QBookHeader &header,
-         const QList<QuestionRecord> &questions);
+    Exam(const QPaintDevice &device, const QBookHeader &header, const QuestionList &questions);
 
     void setanswerkey(bool on) { m_answerkey = on; }
     [[nodiscard]] int pagecount() const;
@@ -87,15 +87,14 @@ private:
 
 // Paints the book onto device, whose page size and margins are already set. Returns the
 // number of pages, or 0 when painting on the device could not start or progress stopped it.
-int printbook(QPagedPaintDevice &device, const QBookHeader &header,
-              const QList<QuestionRecord> &questions, const PrintOptions &options,
-              const Progress &progress = {});
+int printbook(QPagedPaintDevice &device, const QBookHeader &header, const QuestionList &questions,
+              const PrintOptions &options, const Progress &progress = {});
 
 // Writes the book as a PDF file with the given page size, replacing path only when every
 // byte is written. On failure or when progress stops it, error says why and the old file (if
 // any) is untouched; nothing is left under path's name.
 [[nodiscard]] bool writepdf(const QString &path, const QBookHeader &header,
-                            const QList<QuestionRecord> &questions, const PrintOptions &options,
+                            const QuestionList &questions, const PrintOptions &options,
                             const QPageSize &pagesize, QString *error = nullptr,
                             const Progress &progress = {});
 

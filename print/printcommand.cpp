@@ -137,7 +137,7 @@ int run(const Request &request)
         return 1;
     }
     const QBookHeader header = bookprint::titled(book->header, request.book);
-    const QList<QuestionRecord> &questions = book->questions;
+    const QuestionList &questions = book->questions;
 
     bookprint::PrintOptions options;
     options.answerkey = request.answerkey;

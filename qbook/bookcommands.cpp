@@ -73,7 +73,7 @@ std::optional<QByteArray> readinput(const QString &path, qint64 maxbytes)
     return bytes;
 }
 
-int questioncount(const QList<QuestionRecord> &questions)
+int questioncount(const QuestionList &questions)
 {
     return questions.isEmpty() ? 0 : static_cast<int>(questions.size() - 1);
 }
@@ -298,12 +298,17 @@ int exportbook(const QStringList &arguments)
                      .arg(qbook::maxquestions));
         return exitfailed;
     }
-    const QList<QuestionRecord> questions =
-        book->questions.isEmpty() ? QList<QuestionRecord>() : book->questions.mid(1);
-    interchange::ExportResult result;
-    platform::TerminalProgress(QStringLiteral("qbook export")).run([&] {
-        result = interchange::exportbook(book->header, questions, *format);
-    });
+    // The book's records as they are held, without the unused slot 0: nothing is decoded twice.
+    QuestionList questions = book->questions;
+    if (!questions.isEmpty())
+        questions.removeAt(0);
+    platform::TerminalProgress progress(QStringLiteral("qbook export"));
+    const interchange::ExportResult result =
+        interchange::exportbook(book->header, questions, *format, [&](qint64 done, qint64 total) {
+            progress.report(done, total);
+            return true;
+        });
+    progress.end();
     reportproblems(stderr, path, result.problems);
     const bool written =
         out.isEmpty() ? writestandardoutput(result.data) : writeout(out, result.data, path);
@@ -331,7 +336,7 @@ int importbook(const QStringList &arguments)
     if (!mayreplace(out, parser.isSet(forceoption), in))
         return exitfailed;
 
-    const std::optional<QByteArray> bytes = readinput(in, interchange::maxfilebytes);
+    std::optional<QByteArray> bytes = readinput(in, interchange::maxfilebytes);
     if (!bytes)
         return exitfailed;
     if (!parser.isSet(formatoption) && interchange::formatbycontent(in)) {
@@ -340,10 +345,13 @@ int importbook(const QStringList &arguments)
                      .arg(in, interchange::formatname(*format)));
     }
     // Moved in, so that the file's bytes are let go once decoded.
-    interchange::ImportResult result;
-    platform::TerminalProgress(QStringLiteral("qbook import")).run([&] {
-        result = interchange::importbook(std::move(*bytes), *format);
-    });
+    platform::TerminalProgress progress(QStringLiteral("qbook import"));
+    interchange::ImportResult result =
+        interchange::importbook(std::move(*bytes), *format, [&](qint64 done, qint64 total) {
+            progress.percent(done, total);
+            return true;
+        });
+    progress.end();
     // Texts given on the command line are held to what a book stores, as those of the file.
     if (parser.isSet(categoryoption))
         result.category = interchange::fittext(parser.value(categoryoption),

@@ -278,23 +278,23 @@ namespace {
 // bound and its bytes.
 template <typename List, typename Measure, typename Put>
 std::optional<QByteArray> serialize(const QBookHeader &header, const List &questions, Measure bound,
-                                    Put put)
+                                    Put put, qsizetype first = 1)
 {
-    const qsizetype last = questions.isEmpty() ? 0 : questions.size() - 1;
-    if (last > qbook::maxquestions)
+    const qsizetype count = std::max<qsizetype>(0, questions.size() - first);
+    if (count > qbook::maxquestions)
         return std::nullopt;
 
     QBookHeader written = header;
-    written.count = static_cast<qint16>(last);
+    written.count = static_cast<qint16>(count);
     qsizetype size =
         3 * 2 + 2 + header.category.size() + header.author.size() + header.magic.size();
-    for (qsizetype k = 1; k <= last; ++k)
+    for (qsizetype k = first; k < questions.size(); ++k)
         size += bound(k);
 
     QByteArray bytes;
     bytes.reserve(size);
     qbook::appendheader(bytes, written);
-    for (qsizetype k = 1; k <= last; ++k)
+    for (qsizetype k = first; k < questions.size(); ++k)
         put(bytes, k);
     return bytes;
 }
@@ -309,11 +309,12 @@ std::optional<QByteArray> serializebook(const QBookHeader &header,
         [&](QByteArray &out, qsizetype k) { qbook::appendrecord(out, questions[k]); });
 }
 
-std::optional<QByteArray> serializebook(const QBookHeader &header, const QuestionList &questions)
+std::optional<QByteArray> serializebook(const QBookHeader &header, const QuestionList &questions,
+                                        qsizetype first)
 {
     return serialize(
         header, questions, [&](qsizetype k) { return questions.recordbound(k); },
-        [&](QByteArray &out, qsizetype k) { questions.appendrecordto(out, k); });
+        [&](QByteArray &out, qsizetype k) { questions.appendrecordto(out, k); }, first);
 }
 
 bool loadbook(LoadFailure *why)

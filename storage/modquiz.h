@@ -108,9 +108,9 @@ void closebook();
 struct BookFile
 {
     QBookHeader header;
-    QList<QuestionRecord> questions; // as the working state holds them: index 0 unused
-    bool complete = true;            // false past the most questions a book can hold
-    int hidden = 0;                  // records that a stored count of 0 hides from the loader
+    QuestionList questions; // as the working state holds them: index 0 unused
+    bool complete = true;   // false past the most questions a book can hold
+    int hidden = 0;         // records that a stored count of 0 hides from the loader
     // A book through and through: a header, then whole records up to the last byte (a count of
     // 0 hides what follows it). A file of another kind practically never is.
     bool whole = false;
@@ -129,11 +129,11 @@ constexpr qint64 maxbookbytes =
 [[nodiscard]] std::optional<BookFile> readbookbytes(QByteArrayView bytes);
 
 // The bytes of a whole book with the header's count set to the number of questions; questions
-// as the working state holds them (index 0 is not written). Empty optional when there are more than
-// qbook::maxquestions questions.
+// as the working state holds them (index 0 is not written), or from first on. Empty optional when
+// there are more than qbook::maxquestions questions.
 [[nodiscard]] std::optional<QByteArray> serializebook(const QBookHeader &header,
                                                       const QList<QuestionRecord> &questions);
-[[nodiscard]] std::optional<QByteArray> serializebook(const QBookHeader &header,
-                                                      const QuestionList &questions);
+[[nodiscard]] std::optional<QByteArray>
+serializebook(const QBookHeader &header, const QuestionList &questions, qsizetype first = 1);
 
 } // namespace modquiz

@@ -116,6 +116,8 @@ private slots:
     void giftExportLeavesOutEmptySlots();
     void exportsReadInIndependentReaders_data();
     void exportsReadInIndependentReaders();
+    void stoppedPartWayLeavesNothing_data();
+    void stoppedPartWayLeavesNothing();
 };
 
 void tst_roundtrip::randomBooksReadBackAsReported_data()
@@ -242,7 +244,7 @@ void tst_roundtrip::bookToJsonToBookIsByteIdentical()
 void tst_roundtrip::csvExportOpensInSpreadsheets()
 {
     const QuestionRecord record{"Où?\nIci", {"a,b", "say \"hi\"", "", ""}, 2};
-    const QByteArray csv = interchange::exportbook(QBookHeader{}, {record}, Format::Csv).data;
+    const QByteArray csv = interchange::exportbook(QBookHeader{}, QList{record}, Format::Csv).data;
     QCOMPARE(csv, QByteArray("\xEF\xBB\xBFquestion,answer1,answer2,answer3,answer4,correct\r\n"
                              "\"O\xC3\xB9?\nIci\",\"a,b\",\"say \"\"hi\"\"\",,,2\r\n"));
 }
@@ -324,6 +326,38 @@ void tst_roundtrip::exportsReadInIndependentReaders()
     }
     const interchange::ImportResult read = interchange::importbook(written.data, Format(format));
     QCOMPARE(read.questions.mid(read.questions.size() - 2), book.mid(book.size() - 2));
+}
+
+void tst_roundtrip::stoppedPartWayLeavesNothing_data()
+{
+    QTest::addColumn<int>("format");
+    for (const Format format : interchange::allformats)
+        QTest::newRow(qPrintable(formatname(int(format)))) << int(format);
+}
+
+// Asked to stop at its second report, an export gives nothing to write and an import no book,
+// and neither reports again.
+void tst_roundtrip::stoppedPartWayLeavesNothing()
+{
+    QFETCH(int, format);
+    const QBookHeader header{"Category", "Author", "QB", 0};
+    const QList<QuestionRecord> book = randombook(6, 2000);
+    int reports = 0;
+    bool partway = true;
+    const interchange::Progress stopsecond = [&](qint64 done, qint64 total) {
+        partway &= done < total;
+        return ++reports < 2;
+    };
+    const QByteArray data = interchange::exportbook(header, book, Format(format)).data;
+    const auto exported = interchange::exportbook(header, book, Format(format), stopsecond);
+    QVERIFY(exported.stopped && exported.data.isEmpty() && exported.problems.isEmpty());
+    QCOMPARE(reports, 2);
+    reports = 0;
+    const auto imported = interchange::importbook(data, Format(format), stopsecond);
+    QVERIFY(imported.stopped && imported.questions.isEmpty() && imported.problems.isEmpty());
+    QVERIFY(imported.category.isEmpty());
+    QCOMPARE(reports, 2);
+    QVERIFY(partway);
 }
 
 QTEST_GUILESS_MAIN(tst_roundtrip)

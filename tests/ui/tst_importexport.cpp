@@ -17,7 +17,9 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -72,6 +74,8 @@ private slots:
     void importReportsFirstTwentyProblems();
     void exportWritesBookAsInMemory_data();
     void exportWritesBookAsInMemory();
+    void cancelStopsPartWayAndWritesNothing_data();
+    void cancelStopsPartWayAndWritesNothing();
 };
 
 void tst_importexport::quizMenuKeepsItsItems()
@@ -261,6 +265,49 @@ void tst_importexport::exportWritesBookAsInMemory()
     // Exporting is not saving.
     QVERIFY(modquiz::state().qbchanged);
     QCOMPARE(filebytes(env.path(QStringLiteral("book.Q"))), before);
+}
+
+void tst_importexport::cancelStopsPartWayAndWritesNothing_data()
+{
+    QTest::addColumn<bool>("importing");
+    QTest::newRow("import") << true;
+    QTest::newRow("export") << false;
+}
+
+// The largest book, with long texts: the progress counts while it converts, and Cancel pressed
+// once it has moved stops the work with nothing written and nothing more asked.
+void tst_importexport::cancelStopsPartWayAndWritesNothing()
+{
+    QFETCH(bool, importing);
+    TestEnvironment env;
+    frmquiz w;
+    w.Form_Load({});
+    QList<QuestionRecord> book = makequestions(qbook::maxquestions);
+    for (QuestionRecord &record : book)
+        record.question += QString(1000, u'x');
+    env.writebook(QStringLiteral("big.Q"), makeheader(qbook::maxquestions), book);
+    const QString source = env.path(QStringLiteral("big.gift"));
+    QVERIFY(platform::replacefile(source, interchange::exportbook({}, book, Format::Gift).data) ==
+            platform::ReplaceResult::Ok);
+    {
+        const ScriptedMessages quiet;
+        w.openbook(QStringLiteral("big.Q"), true);
+    }
+    const QStringList before = QDir(env.folder()).entryList(QDir::AllEntries | QDir::Hidden);
+    ScriptedFiles files(
+        {{importing ? FileMode::Open : FileMode::Save,
+          choice(importing ? source : env.path(QStringLiteral("out")), Format::Gift)}});
+    const ScriptedMessages none;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, [&w] {
+        auto *progress = w.findChild<QProgressDialog *>("progress");
+        if (progress && progress->value() > 0)
+            progress->cancel();
+    });
+    poll.start(10);
+    importing ? w.mnuquizimport_Click() : w.mnuquizexport_Click();
+    QVERIFY(files.done());
+    QCOMPARE(QDir(env.folder()).entryList(QDir::AllEntries | QDir::Hidden), before);
 }
 
 QTEST_MAIN(tst_importexport)

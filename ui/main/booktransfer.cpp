@@ -136,9 +136,14 @@ QString problemlist(const QList<interchange::Problem> &problems, const QString &
 BookTransfer::BookTransfer(QWidget *window) : m_window(window)
 {}
 
-bool BookTransfer::convert(const QString &label, const std::function<void(platform::Work &)> &work)
+bool BookTransfer::convert(const QString &label,
+                           const std::function<void(const interchange::Progress &)> &work)
 {
-    return platform::runwithprogress(m_window, label, work);
+    return platform::runwithprogress(m_window, label, [&work](platform::Work &progress) {
+        work([&progress](qint64 done, qint64 total) {
+            return progress.report(static_cast<int>(done), static_cast<int>(total));
+        });
+    });
 }
 
 bool BookTransfer::importbook(const std::function<bool(const QString &)> &open)
@@ -159,7 +164,7 @@ bool BookTransfer::importbook(const std::function<bool(const QString &)> &open)
                          platform::Buttons::Ok, title);
         return false;
     }
-    const std::optional<QByteArray> bytes = readfile(source.path);
+    std::optional<QByteArray> bytes = readfile(source.path);
     if (!bytes) {
         return false;
     }
@@ -169,10 +174,13 @@ bool BookTransfer::importbook(const std::function<bool(const QString &)> &open)
         format = interchange::textformat(*bytes);
         sourcename += QStringLiteral(" (read as ") + interchange::formatname(*format) + u')';
     }
+    // Moved in, so that the file's bytes are let go once decoded.
     interchange::ImportResult imported;
     const bool finished =
         convert(QStringLiteral("Importing ") + QFileInfo(source.path).fileName(),
-                [&](platform::Work &) { imported = interchange::importbook(*bytes, *format); });
+                [&](const interchange::Progress &progress) {
+                    imported = interchange::importbook(std::move(*bytes), *format, progress);
+                });
     if (!finished) {
         return false;
     }
@@ -237,13 +245,18 @@ void BookTransfer::exportbook()
     if (!maywrite(path))
         return;
 
-    const QList<QuestionRecord> questions =
-        state.questions.isEmpty() ? QList<QuestionRecord>() : state.questions.mid(1);
+    // The book's records as they are held, without the unused slot 0: the worker decodes one
+    // question at a time.
+    QuestionList questions = state.questions;
+    if (!questions.isEmpty())
+        questions.removeAt(0);
     const QBookHeader header = state.qbheader;
     interchange::ExportResult exported;
-    const bool finished = convert(
-        QStringLiteral("Exporting to ") + QFileInfo(path).fileName(),
-        [&](platform::Work &) { exported = interchange::exportbook(header, questions, *format); });
+    const bool finished =
+        convert(QStringLiteral("Exporting to ") + QFileInfo(path).fileName(),
+                [&](const interchange::Progress &progress) {
+                    exported = interchange::exportbook(header, questions, *format, progress);
+                });
     if (!finished || !writefile(path, exported.data))
         return;
     if (!exported.problems.isEmpty())

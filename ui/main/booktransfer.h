@@ -1,13 +1,12 @@
 #pragma once
 
+#include "interchange/interchange.h"
+
 #include <QString>
 
 #include <functional>
 
 class QWidget;
-namespace platform {
-class Work;
-}
 
 // Import and Export of the Quiz menu: the file dialogs, the conversion between a quiz book and
 // the question files of other programs, and the writing of the result.
@@ -24,9 +23,10 @@ public:
     void exportbook();
 
 private:
-    // Both conversions run here, off the window's thread, with the window's progress and
-    // Cancel; false when the user cancelled.
-    bool convert(const QString &label, const std::function<void(platform::Work &)> &work);
+    // Both conversions run here, off the window's thread; the window's progress shows how far
+    // they are and its Cancel stops them. False when the user cancelled.
+    bool convert(const QString &label,
+                 const std::function<void(const interchange::Progress &)> &work);
 
     QWidget *m_window;
 };

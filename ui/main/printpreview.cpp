@@ -84,7 +84,7 @@ private:
 } // namespace
 
 PrintPreview::PrintPreview(QPrinter *printer, const QBookHeader &header,
-                           const QList<QuestionRecord> &questions, QWidget *parent)
+                           const QuestionList &questions, QWidget *parent)
     : QDialog(parent), m_printer(printer), m_header(header), m_questions(questions),
       m_exam(*printer, header, questions)
 {

@@ -17,8 +17,8 @@ class PrintPreview final : public QDialog
     Q_DISABLE_COPY_MOVE(PrintPreview)
 
 public:
-    PrintPreview(QPrinter *printer, const QBookHeader &header,
-                 const QList<QuestionRecord> &questions, QWidget *parent = nullptr);
+    PrintPreview(QPrinter *printer, const QBookHeader &header, const QuestionList &questions,
+                 QWidget *parent = nullptr);
 
     [[nodiscard]] int pagecount() const { return m_exam.pagecount(); }
     [[nodiscard]] const bookprint::Exam &exam() const { return m_exam; }
@@ -38,7 +38,7 @@ protected:
 private:
     QPrinter *m_printer;
     QBookHeader m_header;
-    QList<QuestionRecord> m_questions;
+    QuestionList m_questions;
     bookprint::Exam m_exam;
     QSizeF m_paper;
     QPointF m_margin;
