@@ -4,6 +4,7 @@
 
 #include "storage/modquiz.h"
 #include "storage/qbook.h"
+#include "ui/main/edit/editpanel.h"
 #include "ui/main/frmquiz.h"
 
 #include <QApplication>
@@ -77,46 +78,47 @@ int main(int argc, char **argv)
         return 1;
     w.entereditpanel(s.qbheader.count);
     w.show();
+    EditPanel &e = w.editpanel();
     const int middle = qbook::maxquestions / 2;
     auto goto_ = [&](int k) {
         s.curq = static_cast<qint16>(k);
         s.workq = s.questions[k];
-        w.fillboxes();
+        e.fillboxes();
     };
     auto nothing = [] {};
 
     std::printf("book of %d questions, %d runs each\n", modquiz::lastquestion(), runs);
     measure(
-        "First", [&] { goto_(middle); }, [&] { w.cmdfirst_Click(); });
+        "First", [&] { goto_(middle); }, [&] { e.cmdfirst_Click(); });
     measure(
-        "Last", [&] { goto_(middle); }, [&] { w.cmdlast_Click(); });
+        "Last", [&] { goto_(middle); }, [&] { e.cmdlast_Click(); });
     measure(
-        "Next", [&] { goto_(middle); }, [&] { w.cmdnext_Click(); });
+        "Next", [&] { goto_(middle); }, [&] { e.cmdnext_Click(); });
     measure(
-        "Previous", [&] { goto_(middle); }, [&] { w.cmdprev_Click(); });
-    measure("fillboxes", nothing, [&] { w.fillboxes(); });
-    measure("readboxes", nothing, [&] { w.readboxes(); });
+        "Previous", [&] { goto_(middle); }, [&] { e.cmdprev_Click(); });
+    measure("fillboxes", nothing, [&] { e.fillboxes(); });
+    measure("readboxes", nothing, [&] { e.readboxes(); });
     measure(
-        "Add on a shown question", [&] { goto_(middle); }, [&] { w.cmdadd_Click(); });
+        "Add on a shown question", [&] { goto_(middle); }, [&] { e.cmdadd_Click(); });
     measure(
-        "Update in the middle", [&] { goto_(middle); }, [&] { w.cmdupdate_Click(); });
+        "Update in the middle", [&] { goto_(middle); }, [&] { e.cmdupdate_Click(); });
     measure(
         "Delete in the middle",
         [&] {
             if (modquiz::lastquestion() < qbook::maxquestions)
-                w.undodelete();
+                e.undodelete();
             goto_(middle);
         },
-        [&] { w.cmddelete_Click(); });
+        [&] { e.cmddelete_Click(); });
     if (modquiz::lastquestion() < qbook::maxquestions)
-        w.undodelete();
+        e.undodelete();
     measure(
         "Undo Delete at the front",
         [&] {
             goto_(1);
-            w.cmddelete_Click();
+            e.cmddelete_Click();
         },
-        [&] { w.undodelete(); });
+        [&] { e.undodelete(); });
 
     if (modquiz::lastquestion() != qbook::maxquestions || s.questions[1] != question(1) ||
         s.questions[middle] != question(middle)) {
