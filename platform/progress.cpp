@@ -16,6 +16,8 @@ bool runwithprogress(QWidget *parent, const QString &label, const std::function<
     dialog.setWindowModality(Qt::WindowModal);
     dialog.setAutoReset(false);
     dialog.setAutoClose(false);
+    // Work that takes over a second shows how far it is, as the command line's progress does.
+    dialog.setMinimumDuration(1000);
 
     QEventLoop loop;
     bool finished = false;
