@@ -25,13 +25,6 @@ void out(const QString &text)
     std::fputs(text.toUtf8().constData(), stdout);
 }
 
-QString csvfield(const QString &text)
-{
-    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n'))
-        return text;
-    return u'"' + QString(text).replace(u'"', QStringLiteral("\"\"")) + u'"';
-}
-
 void print(const Table &table, bool csv, bool json)
 {
     if (json) {
@@ -60,7 +53,7 @@ void print(const Table &table, bool csv, bool json)
     for (const QStringList &line : cells) {
         QStringList fields;
         for (qsizetype k = 0; k < line.size(); ++k)
-            fields << (csv                   ? csvfield(line[k])
+            fields << (csv                   ? results::csvcell(line[k])
                        : k + 1 < line.size() ? line[k].leftJustified(widths[k])
                                              : line[k]);
         out(fields.join(csv ? QStringLiteral(",") : QStringLiteral("  ")) + u'\n');

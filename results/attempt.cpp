@@ -45,6 +45,19 @@ QByteArray questionhash(const QuestionRecord &question)
     return hash.result().toHex().left(16);
 }
 
+QString csvcell(const QString &text)
+{
+    bool number = false;
+    text.toDouble(&number);
+    QString field = text;
+    if (!number && !text.isEmpty() && QStringLiteral("=+-@\t\r").contains(text.front()))
+        field.prepend(u'\'');
+    if (field.contains(u',') || field.contains(u'"') || field.contains(u'\n') ||
+        field.contains(u'\r'))
+        field = u'"' + field.replace(u'"', QStringLiteral("\"\"")) + u'"';
+    return field;
+}
+
 QString loginname()
 {
     if (const passwd *entry = getpwuid(getuid()); entry && entry->pw_name && *entry->pw_name)

@@ -58,6 +58,9 @@ struct Attempt
 [[nodiscard]] QByteArray bookhash(const QList<QuestionRecord> &questions, bool skipfirst);
 // Names one question by its texts, so a changed question is told from the one asked before.
 [[nodiscard]] QByteArray questionhash(const QuestionRecord &question);
+// One cell of the results as CSV: a text a spreadsheet would take for a formula goes out behind
+// an apostrophe (numbers stay numbers), and a cell with a comma, quote or line break is quoted.
+[[nodiscard]] QString csvcell(const QString &text);
 // The login name of the user running this program.
 [[nodiscard]] QString loginname();
 

@@ -76,35 +76,20 @@ QTableWidget *table(QWidget *parent, const char *name, const QStringList &header
     return grid;
 }
 
-// A spreadsheet takes a text cell starting with one of these for a formula: it goes out behind
-// an apostrophe. Numbers stay numbers.
-QString csvcell(const QString &text)
-{
-    bool number = false;
-    text.toDouble(&number);
-    QString field = text;
-    if (!number && !text.isEmpty() && QStringLiteral("=+-@\t\r").contains(text.front()))
-        field.prepend(u'\'');
-    if (field.contains(u',') || field.contains(u'"') || field.contains(u'\n') ||
-        field.contains(u'\r'))
-        field = u'"' + field.replace(u'"', QStringLiteral("\"\"")) + u'"';
-    return field;
-}
-
 // A table as its view shows it, in its sort order.
 void appendtable(QString &out, const QAbstractItemModel *grid)
 {
     QStringList row;
     for (int column = 0; column < grid->columnCount(); ++column)
-        row << csvcell(grid->headerData(column, Qt::Horizontal).toString());
+        row << results::csvcell(grid->headerData(column, Qt::Horizontal).toString());
     out += row.join(u',') + QStringLiteral("\r\n");
     for (int r = 0; r < grid->rowCount(); ++r) {
         row.clear();
         for (int column = 0; column < grid->columnCount(); ++column) {
             const QVariant value = grid->index(r, column).data();
-            row << csvcell(value.typeId() == QMetaType::QDateTime
-                               ? value.toDateTime().toString(Qt::ISODate)
-                               : value.toString());
+            row << results::csvcell(value.typeId() == QMetaType::QDateTime
+                                        ? value.toDateTime().toString(Qt::ISODate)
+                                        : value.toString());
         }
         out += row.join(u',') + QStringLiteral("\r\n");
     }
